@@ -1,0 +1,10 @@
+#include "LessonDirectories.h"
+
+namespace quorvane {
+
+LessonDirectories buildLessonDirectories(const QString& windowsDirectory)
+{
+    return {windowsDirectory + QStringLiteral("/fyf/"), windowsDirectory + QStringLiteral("/wyf/")};
+}
+
+} // namespace quorvane

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace quorvane {
+
+class LessonTree;
+
+struct TextLesson {
+    int flatIndex;
+    // "chapter->lesson", or the chapter's caption alone for a chapter.
+    QByteArray statusText;
+    // textDir + (flatIndex + 1) + ".txt"; chapters have files too.
+    QString path;
+};
+
+TextLesson findTextLesson(const LessonTree& tree, const QString& textDir, int selected);
+
+} // namespace quorvane
