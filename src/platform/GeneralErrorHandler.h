@@ -3,6 +3,7 @@
 #include "Platform.h"
 
 #include <exception>
+#include <type_traits>
 #include <utility>
 
 namespace quorvane {
@@ -23,12 +24,18 @@ void runGuarded(Platform& platform, Handler&& handler) noexcept
     }
 }
 
-// Wraps a slot for connect(): the returned callable runs it guarded.
+// Wraps a slot for connect(): the returned callable runs it guarded. A
+// handler that takes none of the signal's arguments is called without them.
 template <typename Handler>
 auto guarded(Platform& platform, Handler handler)
 {
     return [&platform, handler = std::move(handler)](auto&&... arguments) {
-        runGuarded(platform, [&] { handler(std::forward<decltype(arguments)>(arguments)...); });
+        runGuarded(platform, [&] {
+            if constexpr (std::is_invocable_v<const Handler&, decltype(arguments)...>)
+                handler(std::forward<decltype(arguments)>(arguments)...);
+            else
+                handler();
+        });
     };
 }
 
