@@ -1,0 +1,163 @@
+#include "SWF1.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QPainter>
+
+#include <chrono>
+#include <cstdio>
+
+namespace quorvane {
+
+namespace {
+
+// Checked often enough that frame changes land within a few milliseconds of
+// their time; the engine keeps the rhythm itself, so jitter here never adds up.
+constexpr int kClockMilliseconds = 5;
+
+} // namespace
+
+SWF1::SWF1(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_clock.setTimerType(Qt::PreciseTimer);
+    m_clock.setInterval(kClockMilliseconds);
+    connect(&m_clock, &QTimer::timeout, this, &SWF1::advance);
+}
+
+void SWF1::setMovie(const QString& path)
+{
+    m_movie = path;
+    m_clock.stop();
+    if (path.isEmpty()) {
+        m_player.unload();
+    } else if (auto failure = m_player.load(path.toStdString())) {
+        std::fprintf(stderr, "quorvane: cannot play %s: %s\n", qPrintable(path), failure->c_str());
+    } else {
+        // Loading plays at once, as a Flash control set to play on load does.
+        m_player.play();
+    }
+    m_zoom = 1.0;
+    m_viewCentre = QRectF(QPointF(), m_player.stageSize()).center();
+    restartClock();
+    update();
+}
+
+int SWF1::FrameNum() const
+{
+    return m_player.isLoaded() ? m_player.currentFrame() : 0;
+}
+
+int SWF1::TotalFrames() const
+{
+    return m_player.isLoaded() ? m_player.totalFrames() : 0;
+}
+
+void SWF1::setScale(const QString& mode)
+{
+    if (mode.compare(QStringLiteral("ShowAll"), Qt::CaseInsensitive) == 0)
+        Zoom(0);
+}
+
+void SWF1::Zoom(int percent)
+{
+    if (percent == 0) {
+        m_zoom = 1.0;
+        m_viewCentre = QRectF(QPointF(), m_player.stageSize()).center();
+    } else if (percent > 0) {
+        m_zoom *= 100.0 / percent;
+    }
+    update();
+}
+
+void SWF1::Play()
+{
+    m_player.play();
+    restartClock();
+}
+
+void SWF1::Stop()
+{
+    m_player.stop();
+}
+
+void SWF1::Rewind()
+{
+    m_player.rewind();
+    update();
+}
+
+void SWF1::GotoFrame(int frame)
+{
+    if (!m_player.isLoaded() || frame == m_player.currentFrame())
+        return;
+    m_player.gotoFrame(frame);
+    update();
+}
+
+bool SWF1::IsPlaying() const
+{
+    return m_player.isPlaying();
+}
+
+void SWF1::Refresh()
+{
+    repaint();
+}
+
+QTransform SWF1::stageToWidget() const
+{
+    const QSizeF stage = m_player.stageSize();
+    if (stage.isEmpty())
+        return {};
+    const double fit = std::min(width() / stage.width(), height() / stage.height());
+    const double scale = fit * m_zoom;
+    QTransform transform;
+    transform.translate(width() / 2.0, height() / 2.0);
+    transform.scale(scale, scale);
+    transform.translate(-m_viewCentre.x(), -m_viewCentre.y());
+    return transform;
+}
+
+void SWF1::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    if (!m_player.isLoaded()) {
+        painter.fillRect(rect(), Qt::white);
+        return;
+    }
+    // Letterbox in the movie's own background colour.
+    painter.fillRect(rect(), m_player.backgroundColor());
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    m_player.render(painter, stageToWidget());
+}
+
+void SWF1::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    if (m_menu) {
+        menu.addAction(QStringLiteral("播放"), this, &SWF1::Play);
+        menu.addAction(QStringLiteral("暂停"), this, &SWF1::Stop);
+        menu.addAction(QStringLiteral("重新播放"), this, &SWF1::Rewind);
+        menu.addSeparator();
+    }
+    menu.addAction(QStringLiteral("关于 Quorvane 动画播放器"))->setEnabled(false);
+    menu.exec(event->globalPos());
+}
+
+void SWF1::advance()
+{
+    if (m_player.advanceTo(std::chrono::steady_clock::now()))
+        update();
+    if (!m_player.isPlaying())
+        m_clock.stop();
+}
+
+void SWF1::restartClock()
+{
+    if (m_player.isPlaying() && !m_clock.isActive())
+        m_clock.start();
+}
+
+} // namespace quorvane

@@ -1,0 +1,55 @@
+#include "HelpText.h"
+
+namespace quorvane::help {
+
+namespace {
+
+// The project has no real public addresses yet; the reserved example
+// domains make that plain instead of sending learners somewhere wrong.
+const QString kMail = QStringLiteral("quorvane@example.org");
+const QString kHome = QStringLiteral("https://quorvane.example.org/");
+
+} // namespace
+
+QStringList aboutLines()
+{
+    return {
+        QStringLiteral("Quorvane 2009.0106"),
+        QString(),
+        QStringLiteral("版权所有 (C) 2009-2026 Quorvane 开发组"),
+        QString(),
+        QStringLiteral("作者信箱：") + kMail,
+        QStringLiteral("软件主页：") + kHome,
+        QStringLiteral("联系电话：暂无"),
+        QStringLiteral("联系ＱＱ：暂无"),
+        QStringLiteral("联系 MSN：暂无"),
+        QString(),
+    };
+}
+
+QString mailAddress()
+{
+    return QStringLiteral("mailto:") + kMail + QStringLiteral("?subject=Quorvane");
+}
+
+QString homePage()
+{
+    return kHome;
+}
+
+QString forumPage()
+{
+    return QStringLiteral("https://forum.quorvane.example.org/");
+}
+
+QString pellandraPage()
+{
+    return QStringLiteral("https://www.example.com/soft/soft_view.php?id=10109");
+}
+
+QString ostrevinPage()
+{
+    return QStringLiteral("https://download.example.com/soft/soft_view.php?id=12774");
+}
+
+} // namespace quorvane::help

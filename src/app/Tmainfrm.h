@@ -1,0 +1,169 @@
+#pragma once
+
+#include "catalogue/AnimationLookup.h"
+#include "catalogue/LessonDirectories.h"
+#include "catalogue/LessonList.h"
+
+#include <QMainWindow>
+#include <QTimer>
+
+class QAction;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QSlider;
+class QToolButton;
+
+namespace quorvane {
+
+class HintStyle;
+class LessonMemo;
+class LessonTreeView;
+class PaneSplitter;
+class Platform;
+class RightClickFilter;
+class Tflashfrm;
+class Twordfrm;
+class StatusBar;
+class SWF1;
+
+// The main window: the two lesson trees, the player and the text pane, the
+// toolbar, menus and status bar, and the switch between animation mode
+// (Panel1 visible) and text mode (Panel2 visible). There is no mode variable:
+// the panels' visibility is the mode.
+class Tmainfrm : public QMainWindow, private AnimationLessonHost {
+    Q_OBJECT
+
+public:
+    static constexpr int kClientWidth = 753;
+    static constexpr int kClientHeight = 487;
+
+    explicit Tmainfrm(Platform& platform, QWidget* parent = nullptr);
+    ~Tmainfrm() override;
+
+    // The full-screen windows, created after this one and kept for the run.
+    void setFullScreenWindows(Tflashfrm* flashfrm, Twordfrm* wordfrm);
+
+    bool inAnimationMode() const;
+    bool inTextMode() const;
+
+    // Shared state, read by the other windows and by tests.
+    int CurrentLessonIndex() const { return m_currentLessonIndex; }
+    int SavedFrame() const { return m_savedFrame; }
+    bool PlaybackPaused() const { return m_playbackPaused; }
+    const QByteArray& AnimationStatusText() const { return m_animationStatusText; }
+    const LessonDirectories& directories() const { return m_directories; }
+    const LessonList& lessonList() const { return m_lessonList; }
+    QString aboutText() const;
+
+    // Controls, by their designed names.
+    QWidget* pltitle;
+    QToolButton* SBflash;
+    QToolButton* SBword;
+    QToolButton* SBfull;
+    QToolButton* SBstop;
+    QToolButton* Sbplay;
+    QToolButton* SBread;
+    QToolButton* SBprint;
+    QToolButton* SBexit;
+    QLabel* lbl1;
+    QSlider* TB1;
+    QSlider* TB2;
+    QGroupBox* GB1;
+    LessonTreeView* tv1;
+    LessonTreeView* TV2;
+    PaneSplitter* Splitter1;
+    QGroupBox* GB2;
+    QFrame* Panel1;
+    quorvane::SWF1* SWF1;
+    QFrame* Panel2;
+    LessonMemo* Memo1;
+    StatusBar* Sbar1;
+    QTimer Timer1;
+    QTimer Timer2;
+
+    QMenu* PopupMenu1;
+    QMenu* PopupMenu2;
+    // Main menu items; separators are unnamed.
+    QAction *Nflash, *Nword, *Nexit;
+    QAction *Nfstop, *Nfplay, *nfrplay, *Nflast, *Nnextflash, *Nfbig, *Nfsmall, *Nffull;
+    QAction *Nwcopy, *Nwselectall, *Nwsave, *Nwprint, *Nfontset, *Ncolorset, *Nwfull;
+    QAction *Nreadall, *Nreadselect, *Npausesp, *Nplaysp, *Nstopsp, *nreadchr;
+    QAction *Nchsread, *N48, *N49, *N47, *N60, *N51, *N18, *N52, *N61;
+    QAction *Nmail, *nhp, *Nhelp, *N7, *N19, *Nxyy, *N39;
+    // Pop-up items.
+    QAction *N8, *MenuItem1, *MenuItem2, *MenuItem3, *MenuItem4, *MenuItem6, *MenuItem7,
+        *MenuItem9;
+    QAction *N11, *N12, *N13, *N16, *N17, *N28, *N29, *N32;
+
+    // Handlers.
+    void FormShow();
+    void FormResize();
+    void Splitter1CanResize(int proposedLeftWidth);
+    void Splitter1Moved();
+    void SBflashClick();
+    void SBwordClick();
+    void SBexitClick();
+    void TV1Change();
+    void TV2Change();
+    void Timer1Timer();
+    void TB1Change();
+    void Timer2Timer();
+    void NhelpClick();
+    void SBstopClick();
+    void SbplayClick();
+    void NfstopClick();
+    void NfplayClick();
+    void nfrplayClick();
+    void NflastClick();
+    void NnextflashClick();
+    void NfbigClick();
+    void NfsmallClick();
+    void NffullClick();
+    void SBfullClick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void createControls();
+    void createToolbar();
+    void createMenus();
+    void createPopupMenus();
+    void connectHandlers();
+    void connectPlaybackHandlers();
+    void continueFromFullScreen(int frame);
+    void FormCreate();
+    bool FormCloseQuery();
+    void showAnimationModeControls();
+    void layoutPanes(bool resizing);
+
+    template <typename Handler>
+    void onTriggered(QAction* action, Handler handler);
+    template <typename Handler>
+    void onClicked(QToolButton* button, Handler handler);
+
+    // The animation lookup's steps, applied to this window and its player.
+    void setLessonStatus(const QByteArray& text) override;
+    void setCurrentLessonIndex(int flatIndex) override;
+    void reportMissingLesson() override;
+    void playMovie(const QString& path) override;
+    void showAnimationMode() override;
+
+    Platform& m_platform;
+    Tflashfrm* m_flashfrm = nullptr;
+    Twordfrm* m_wordfrm = nullptr;
+    RightClickFilter* m_applicationEvents1 = nullptr;
+    HintStyle* m_hints = nullptr;
+    LessonDirectories m_directories;
+    LessonList m_lessonList;
+    int m_currentLessonIndex = 1;
+    int m_savedFrame = 0;
+    bool m_playbackPaused = false;
+    QByteArray m_animationStatusText;
+    QStringList m_memo2;
+};
+
+} // namespace quorvane
