@@ -13,6 +13,7 @@
 #include "platform/GeneralErrorHandler.h"
 #include "platform/Platform.h"
 #include "catalogue/TextLookup.h"
+#include "speech/EspeakVoice.h"
 #include "text/LessonMemo.h"
 #include "text/TextLessonLoader.h"
 
@@ -79,8 +80,9 @@ QString longTimeOfDay()
 
 } // namespace
 
-Tmainfrm::Tmainfrm(Platform& platform, QWidget* parent)
-    : QMainWindow(parent), m_platform(platform)
+Tmainfrm::Tmainfrm(Platform& platform, std::unique_ptr<SpeechVoice> voice, QWidget* parent)
+    : QMainWindow(parent), m_platform(platform),
+      SpVoice1(voice ? std::move(voice) : std::make_unique<EspeakVoice>(platform))
 {
     setObjectName(QStringLiteral("Tmainfrm"));
     setWindowTitle(QStringLiteral("Quorvane 2009.0106"));
@@ -237,6 +239,7 @@ void Tmainfrm::connectHandlers()
     link(N39, &help::ostrevinPage);
 
     connectPlaybackHandlers();
+    connectReadingHandlers();
     connect(tv1, &LessonTreeView::selectedIndexChanged, this,
             guarded(m_platform, [this](int) { TV1Change(); }));
     connect(TV2, &LessonTreeView::selectedIndexChanged, this,
@@ -367,6 +370,8 @@ bool Tmainfrm::FormCloseQuery()
 {
     if (!m_platform.question(this, QStringLiteral("确定退出系统吗？"), QStringLiteral("提示")))
         return false;
+    // Silence first: the sound stream must not be torn down while it plays.
+    NstopspClick();
     m_platform.endProgram(0);
     return true;
 }

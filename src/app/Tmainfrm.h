@@ -3,9 +3,12 @@
 #include "catalogue/AnimationLookup.h"
 #include "catalogue/LessonDirectories.h"
 #include "catalogue/LessonList.h"
+#include "speech/SpeechVoice.h"
 
 #include <QMainWindow>
 #include <QTimer>
+
+#include <memory>
 
 class QAction;
 class QFrame;
@@ -25,6 +28,7 @@ class Platform;
 class RightClickFilter;
 class Tflashfrm;
 class Twordfrm;
+class SpeechVoice;
 class StatusBar;
 class SWF1;
 
@@ -39,7 +43,9 @@ public:
     static constexpr int kClientWidth = 753;
     static constexpr int kClientHeight = 487;
 
-    explicit Tmainfrm(Platform& platform, QWidget* parent = nullptr);
+    // Without a voice of its own the window speaks through espeak-ng.
+    explicit Tmainfrm(Platform& platform, std::unique_ptr<SpeechVoice> voice = nullptr,
+                      QWidget* parent = nullptr);
     ~Tmainfrm() override;
 
     // The full-screen windows, created after this one and kept for the run.
@@ -122,6 +128,23 @@ public:
     void NfsmallClick();
     void NffullClick();
     void SBfullClick();
+    void SBreadClick();
+    void NreadallClick();
+    void NreadselectClick();
+    void NstopspClick();
+    void NpausespClick();
+    void NplayspClick();
+    void NchsreadClick();
+    void N48Click();
+    void N49Click();
+    void N47Click();
+    void N60Click();
+    void N51Click();
+    void N18Click();
+    void N52Click();
+    void N61Click();
+    void TB2Change();
+    void N7Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -134,6 +157,10 @@ private:
     void createPopupMenus();
     void connectHandlers();
     void connectPlaybackHandlers();
+    void connectReadingHandlers();
+    // Runs a voice command; a failure of the voice leaves it without effect.
+    template <typename Command>
+    void ignoringVoiceFailures(Command command);
     void continueFromFullScreen(int frame);
     void FormCreate();
     bool FormCloseQuery();
@@ -153,6 +180,7 @@ private:
     void showAnimationMode() override;
 
     Platform& m_platform;
+    std::unique_ptr<SpeechVoice> SpVoice1;
     Tflashfrm* m_flashfrm = nullptr;
     Twordfrm* m_wordfrm = nullptr;
     RightClickFilter* m_applicationEvents1 = nullptr;

@@ -96,7 +96,9 @@ void ScriptedPlatform::endProgram(int exitCode)
 std::unique_ptr<AudioOutput> ScriptedPlatform::createAudioOutput(const AudioFormat& format)
 {
     m_calls << QStringLiteral("audio: %1 Hz x %2").arg(format.sampleRate).arg(format.channels);
-    return nullptr;
+    if (!m_audioAvailable)
+        return nullptr;
+    return std::make_unique<RecordingAudioOutput>(m_audio);
 }
 
 } // namespace quorvane::testing

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RecordingAudioOutput.h"
 #include "platform/Platform.h"
 
 #include <QColor>
@@ -25,6 +26,10 @@ public:
     void queueColor(std::optional<QColor> colour) { m_colours.push_back(std::move(colour)); }
     void setStartProgramResult(bool started) { m_startResult = started; }
     void setWindowsDirectory(const QString& directory) { m_windowsDirectory = directory; }
+    // Without a sound device (the default) no audio output can be made; with
+    // one, every output made records into audio().
+    void setAudioAvailable(bool available) { m_audioAvailable = available; }
+    const std::shared_ptr<AudioRecord>& audio() const { return m_audio; }
     // Called with the printer when the print dialog is accepted, so a test
     // can send the job to a PDF file.
     std::function<void(QPrinter&)> onPrinterAccepted;
@@ -65,6 +70,8 @@ private:
     bool m_startResult = true;
     int m_exitCode = -1;
     QString m_windowsDirectory;
+    bool m_audioAvailable = false;
+    std::shared_ptr<AudioRecord> m_audio = std::make_shared<AudioRecord>();
 };
 
 } // namespace quorvane::testing
