@@ -1,0 +1,83 @@
+#pragma once
+
+#include "player/Dictionary.h"
+#include "player/Timeline.h"
+#include "swf/Types.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quorvane::player {
+
+struct DisplayObject;
+
+// A timeline's objects in depth order, lowest (drawn first) first.
+using DisplayList = std::vector<DisplayObject>;
+
+struct DisplayObject {
+    std::uint16_t depth = 0;
+    std::uint16_t characterId = 0;
+    // The frame of the parent timeline whose tags created this object.
+    int placedFrame = 0;
+    swf::Matrix matrix;
+    swf::ColorTransform colorTransform;
+    std::uint16_t ratio = 0;
+    std::string name;
+    // Non-zero for a mask: it clips the objects above it up to this depth.
+    std::uint16_t clipDepth = 0;
+    // A sprite's own timeline: its frame and its objects.
+    int frame = 0;
+    DisplayList children;
+
+    bool operator==(const DisplayObject&) const = default;
+};
+
+// Counts every object in the list and below.
+std::size_t objectCount(const DisplayList& list);
+
+// Runs timelines the way playback does. Damaged or hostile movies (a sprite
+// that places itself, thousands of objects per frame) are bounded by the
+// limits: past them, placements are ignored rather than letting one frame
+// take unbounded time or memory.
+class TimelineRunner {
+public:
+    struct Limits {
+        int maxNesting = 32;
+        // Objects one call may visit or create.
+        std::size_t maxObjectsPerCall = 100000;
+    };
+
+    explicit TimelineRunner(const Dictionary& dictionary) : m_dictionary(dictionary) {}
+    TimelineRunner(const Dictionary& dictionary, Limits limits)
+        : m_dictionary(dictionary), m_limits(limits)
+    {
+    }
+
+    // A timeline's first frame as a new instance shows it, sprites included.
+    DisplayList firstFrame(const Timeline& timeline);
+
+    // One frame interval: the timeline moves to its next frame, or back to
+    // its first after its last (a one-frame timeline stays), and every
+    // sprite already on it moves on by one of its own frames. Sprites the
+    // step creates show their first frame until the next interval. Going
+    // round to the first frame keeps each sprite that the first frame
+    // places where the same placement made it, still running.
+    void advance(const Timeline& timeline, int& frame, DisplayList& list);
+
+private:
+    void advanceAt(const Timeline& timeline, int& frame, DisplayList& list, int nesting);
+    void runActions(const Timeline& timeline, int frame, DisplayList& list, int nesting,
+                    std::vector<std::uint16_t>* created, DisplayList* previous);
+    void place(const swf::PlaceObject& tag, int frame, DisplayList& list, int nesting,
+               std::vector<std::uint16_t>* created, DisplayList* previous);
+    void construct(DisplayObject& object, int nesting);
+    bool spend();
+
+    const Dictionary& m_dictionary;
+    Limits m_limits;
+    std::size_t m_spent = 0;
+};
+
+} // namespace quorvane::player

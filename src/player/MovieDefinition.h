@@ -1,0 +1,35 @@
+#pragma once
+
+#include "player/Dictionary.h"
+#include "player/Timeline.h"
+#include "swf/Reader.h"
+
+#include <memory>
+#include <vector>
+
+namespace quorvane::player {
+
+// Everything a loaded movie defines, fixed once loaded: the header, the
+// characters and the root timeline. Timelines point into the tags held here.
+class MovieDefinition {
+public:
+    static std::shared_ptr<const MovieDefinition> create(swf::ReadMovie read);
+
+    const swf::Header& header() const { return m_movie.header; }
+    const Dictionary& dictionary() const { return m_dictionary; }
+    const Timeline& rootTimeline() const { return m_root; }
+    // The movie's first SetBackgroundColor, white without one.
+    swf::Rgba backgroundColor() const { return m_background; }
+    const std::vector<swf::Error>& warnings() const { return m_warnings; }
+
+private:
+    MovieDefinition() = default;
+
+    swf::Movie m_movie;
+    Dictionary m_dictionary;
+    Timeline m_root;
+    swf::Rgba m_background{255, 255, 255, 255};
+    std::vector<swf::Error> m_warnings;
+};
+
+} // namespace quorvane::player

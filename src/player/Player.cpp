@@ -1,0 +1,253 @@
+#include "player/Player.h"
+
+#include "player/QtConversions.h"
+#include "player/RenderWalk.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace quorvane::player {
+
+namespace {
+
+// Snapshots of the display list let a backward seek replay a few frames
+// instead of the whole movie. Their total size is held to this many objects
+// by spacing them further apart in movies with crowded frames.
+constexpr std::size_t kMaxSnapshotObjects = 200000;
+// A stall longer than this (a busy machine, a debugger) is not caught up
+// frame by frame: playback resumes from now.
+constexpr auto kMaxCatchUp = std::chrono::milliseconds(500);
+
+} // namespace
+
+Player::Player() = default;
+Player::~Player() = default;
+
+std::optional<std::string> Player::load(const std::string& path)
+{
+    unload();
+    return start(swf::readMovieFile(path));
+}
+
+std::optional<std::string> Player::loadBytes(std::span<const std::uint8_t> bytes)
+{
+    unload();
+    return start(swf::readMovie(bytes));
+}
+
+std::optional<std::string> Player::start(swf::Result<swf::ReadMovie> read)
+{
+    if (!read) {
+        return read.error().message;
+    }
+    m_movie = MovieDefinition::create(std::move(read).value());
+    m_runner = std::make_unique<TimelineRunner>(m_movie->dictionary());
+    m_frame = 0;
+    m_list = m_runner->firstFrame(m_movie->rootTimeline());
+    m_canonical = true;
+    storeSnapshot();
+    m_playing = true;
+    return std::nullopt;
+}
+
+void Player::unload()
+{
+    m_movie.reset();
+    m_runner.reset();
+    m_frame = 0;
+    m_list.clear();
+    m_canonical = false;
+    m_snapshots.clear();
+    m_snapshotInterval = 8;
+    m_snapshotObjects = 0;
+    m_playing = false;
+    m_nextAdvance.reset();
+    m_lastCall.reset();
+    m_paintCache.clear();
+}
+
+std::vector<std::string> Player::warnings() const
+{
+    std::vector<std::string> messages;
+    if (m_movie) {
+        for (const swf::Error& warning : m_movie->warnings()) {
+            messages.push_back(warning.message);
+        }
+    }
+    return messages;
+}
+
+int Player::totalFrames() const
+{
+    return m_movie ? m_movie->rootTimeline().frameCount() : 0;
+}
+
+int Player::currentFrame() const
+{
+    return m_frame;
+}
+
+void Player::play()
+{
+    m_playing = isLoaded();
+}
+
+void Player::stop()
+{
+    m_playing = false;
+}
+
+void Player::rewind()
+{
+    if (!isLoaded()) {
+        return;
+    }
+    m_frame = 0;
+    m_list = m_snapshots.at(0).list;
+    m_canonical = true;
+}
+
+void Player::gotoFrame(int frame)
+{
+    if (!isLoaded()) {
+        return;
+    }
+    frame = std::clamp(frame, 0, totalFrames() - 1);
+    if (frame == m_frame) {
+        return;
+    }
+    const auto base = std::prev(m_snapshots.upper_bound(frame));
+    const bool currentIsCloser = m_canonical && m_frame < frame && m_frame >= base->first;
+    if (!currentIsCloser) {
+        m_frame = base->first;
+        m_list = base->second.list;
+        m_canonical = true;
+    }
+    while (m_frame < frame) {
+        stepForward();
+    }
+}
+
+void Player::stepForward()
+{
+    m_runner->advance(m_movie->rootTimeline(), m_frame, m_list);
+    if (m_canonical && m_frame % m_snapshotInterval == 0 && !m_snapshots.contains(m_frame)) {
+        storeSnapshot();
+    }
+}
+
+void Player::advanceFrame()
+{
+    if (!isLoaded()) {
+        return;
+    }
+    // Going round to the first frame, or running a one-frame movie's
+    // sprites, leaves sprites where a fresh start would not have them.
+    if (m_frame + 1 >= totalFrames()) {
+        m_runner->advance(m_movie->rootTimeline(), m_frame, m_list);
+        m_canonical = false;
+        return;
+    }
+    stepForward();
+}
+
+void Player::storeSnapshot()
+{
+    Snapshot snapshot{m_list, objectCount(m_list)};
+    m_snapshotObjects += snapshot.objects;
+    m_snapshots[m_frame] = std::move(snapshot);
+    trimSnapshots();
+}
+
+void Player::trimSnapshots()
+{
+    while (m_snapshotObjects > kMaxSnapshotObjects && m_snapshots.size() > 1) {
+        m_snapshotInterval *= 2;
+        for (auto it = m_snapshots.begin(); it != m_snapshots.end();) {
+            if (it->first % m_snapshotInterval != 0) {
+                m_snapshotObjects -= it->second.objects;
+                it = m_snapshots.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+}
+
+Player::Clock::duration Player::frameInterval() const
+{
+    const double rate = std::max(frameRate(), 0.01);
+    return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / rate));
+}
+
+bool Player::advanceTo(Clock::time_point now)
+{
+    if (!isLoaded()) {
+        return false;
+    }
+    const std::optional<Clock::time_point> lastCall = m_lastCall;
+    m_lastCall = now;
+    if (!m_playing) {
+        // Halted time does not count: the next frame stays as far away as
+        // it was when the movie halted.
+        if (m_nextAdvance && lastCall && now > *lastCall) {
+            *m_nextAdvance += now - *lastCall;
+        }
+        return false;
+    }
+    const Clock::duration interval = frameInterval();
+    if (!m_nextAdvance) {
+        m_nextAdvance = now + interval;
+        return false;
+    }
+    if (now < *m_nextAdvance) {
+        return false;
+    }
+    if (now - *m_nextAdvance > kMaxCatchUp) {
+        advanceFrame();
+        m_nextAdvance = now + interval;
+        return true;
+    }
+    while (now >= *m_nextAdvance) {
+        advanceFrame();
+        *m_nextAdvance += interval;
+    }
+    return true;
+}
+
+double Player::frameRate() const
+{
+    return m_movie ? m_movie->header().frameRatePerSecond() : 0.0;
+}
+
+QSizeF Player::stageSize() const
+{
+    return m_movie ? toQRectF(m_movie->header().stage).size() : QSizeF();
+}
+
+QColor Player::backgroundColor() const
+{
+    return m_movie ? toQColor(m_movie->backgroundColor()) : QColor(Qt::white);
+}
+
+void Player::render(QPainter& painter, const QTransform& stageToDevice) const
+{
+    if (!isLoaded()) {
+        return;
+    }
+    const QTransform base = stageToDevice * painter.worldTransform();
+    painter.save();
+    painter.setWorldTransform(base);
+    painter.fillRect(QRectF(QPointF(0, 0), stageSize()), backgroundColor());
+    painter.restore();
+
+    const swf::Rect& stage = m_movie->header().stage;
+    constexpr double pixelsPerTwip = 1.0 / swf::kTwipsPerPixel;
+    const QTransform twipsToStage(pixelsPerTwip, 0, 0, pixelsPerTwip, -stage.xMin * pixelsPerTwip,
+                                  -stage.yMin * pixelsPerTwip);
+    PainterRenderer renderer(painter, m_paintCache);
+    renderDisplayList(m_movie->dictionary(), m_list, twipsToStage * base, ColorTransform{},
+                      renderer);
+}
+
+} // namespace quorvane::player

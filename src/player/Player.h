@@ -1,0 +1,108 @@
+#pragma once
+
+#include "player/DisplayList.h"
+#include "player/MovieDefinition.h"
+#include "player/PainterRenderer.h"
+
+#include <QColor>
+#include <QPainter>
+#include <QSizeF>
+#include <QTransform>
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace quorvane::player {
+
+// Plays one movie: its timeline at the movie's frame rate, looping, seeks
+// to any frame, and draws the frame shown. No window of its own; whoever
+// shows it calls advanceTo regularly and render when advanceTo says so.
+class Player {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    Player();
+    ~Player();
+
+    // Loads a movie file; on failure the player is empty and the returned
+    // text says why. A loaded movie shows its first frame and is playing.
+    [[nodiscard]] std::optional<std::string> load(const std::string& path);
+    // The same from bytes in memory.
+    [[nodiscard]] std::optional<std::string> loadBytes(std::span<const std::uint8_t> bytes);
+    void unload();
+    bool isLoaded() const { return m_movie != nullptr; }
+    // What reading the movie had to skip or repair, one message each.
+    std::vector<std::string> warnings() const;
+
+    int totalFrames() const;   // 0 when empty
+    int currentFrame() const;  // 0-based, 0 when empty
+    bool isPlaying() const { return m_playing; }
+    void play();
+    void stop();
+    // To the first frame as a fresh load shows it, running or halted as it was.
+    void rewind();
+    // Shows the frame exactly as playing from the first frame up to it
+    // shows it; clamps to the movie; leaves a halted movie halted and a
+    // playing one playing. The frame already shown stays as it is, at no cost.
+    void gotoFrame(int frame);
+    // One frame interval of playback, whether playing or not: the next frame,
+    // or the first after the last, with every sprite moving on.
+    void advanceFrame();
+
+    // Moves a playing movie on by wall time at its own frame rate, looping.
+    // Call it often (every few milliseconds, or at least once per frame
+    // interval), halted or not: time spent halted does not count, so
+    // stop(), gotoFrame(currentFrame()) and play() between two calls
+    // neither restart nor delay the rhythm. Returns true when the frame
+    // shown changed.
+    bool advanceTo(Clock::time_point now);
+
+    double frameRate() const;           // frames per second, 0 when empty
+    QSizeF stageSize() const;           // pixels, empty when empty
+    QColor backgroundColor() const;     // white when empty
+
+    // Draws the current frame on its background with the given
+    // stage-to-device transform.
+    void render(QPainter& painter, const QTransform& stageToDevice) const;
+
+    // The root timeline's objects as the current frame shows them.
+    const DisplayList& displayList() const { return m_list; }
+
+private:
+    struct Snapshot {
+        DisplayList list;
+        std::size_t objects = 0;
+    };
+
+    std::optional<std::string> start(swf::Result<swf::ReadMovie> read);
+    Clock::duration frameInterval() const;
+    // Steps the current frame forward, keeping snapshots of the frames that
+    // fall on the snapshot grid while the state is still the canonical one.
+    void stepForward();
+    void storeSnapshot();
+    void trimSnapshots();
+
+    std::shared_ptr<const MovieDefinition> m_movie;
+    std::unique_ptr<TimelineRunner> m_runner;
+    int m_frame = 0;
+    DisplayList m_list;
+    // True while m_list is what a fresh play from the first frame shows at
+    // m_frame; looping makes it false (sprites keep running through it).
+    bool m_canonical = false;
+    std::map<int, Snapshot> m_snapshots;
+    int m_snapshotInterval = 8;
+    std::size_t m_snapshotObjects = 0;
+
+    bool m_playing = false;
+    std::optional<Clock::time_point> m_nextAdvance;
+    std::optional<Clock::time_point> m_lastCall;
+
+    mutable PaintCache m_paintCache;
+};
+
+} // namespace quorvane::player

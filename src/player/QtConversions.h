@@ -1,0 +1,17 @@
+#pragma once
+
+#include "swf/Types.h"
+
+#include <QColor>
+#include <QRectF>
+#include <QTransform>
+
+// The one place where format values become Qt values.
+namespace quorvane::player {
+
+QTransform toQTransform(const swf::Matrix& matrix);
+QColor toQColor(swf::Rgba color);
+// In pixels.
+QRectF toQRectF(const swf::Rect& rect);
+
+} // namespace quorvane::player

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "player/ColorTransform.h"
+#include "player/Dictionary.h"
+#include "player/DisplayList.h"
+#include "player/Renderer.h"
+
+#include <QTransform>
+
+namespace quorvane::player {
+
+// Hands every visible shape of a display list, sprites' included, to the
+// renderer in painting order, with its accumulated transform and colours;
+// objects with a clip depth become masks over the depths they cover.
+void renderDisplayList(const Dictionary& dictionary, const DisplayList& list,
+                       const QTransform& transform, const ColorTransform& colors,
+                       Renderer& renderer);
+
+} // namespace quorvane::player

@@ -1,0 +1,95 @@
+#include "Info.h"
+#include "Render.h"
+
+#include "swf/Reader.h"
+
+#include <cstring>
+#include <iostream>
+#include <optional>
+#include <string>
+
+using namespace quorvane;
+
+namespace {
+
+const char* const kUsage = "usage: quorvane-swf info FILE\n"
+                           "       quorvane-swf render FILE --frames N --out PNG "
+                           "[--width W --height H]\n";
+
+std::optional<int> parseCount(const char* text)
+{
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || value < 1 || value > 1000000) {
+        return std::nullopt;
+    }
+    return int(value);
+}
+
+int info(const char* path)
+{
+    auto read = swf::readMovieFile(path);
+    if (!read) {
+        std::cerr << read.error().message << '\n';
+        return 1;
+    }
+    for (const swf::Error& warning : read.value().warnings) {
+        std::cerr << "warning: " << warning.message << '\n';
+    }
+    tools::printInfo(std::cout, read.value());
+    return 0;
+}
+
+int render(int argc, char** argv)
+{
+    tools::RenderRequest request;
+    request.moviePath = QString::fromLocal8Bit(argv[2]);
+    for (int i = 3; i + 1 < argc; i += 2) {
+        const std::string option = argv[i];
+        const char* value = argv[i + 1];
+        std::optional<int> number;
+        if (option != "--out") {
+            number = parseCount(value);
+            if (!number) {
+                std::cerr << "invalid value for " << option << ": " << value << '\n';
+                return 2;
+            }
+        }
+        if (option == "--out") {
+            request.outputPath = QString::fromLocal8Bit(value);
+        } else if (option == "--frames") {
+            request.frames = *number;
+        } else if (option == "--width") {
+            request.width = number;
+        } else if (option == "--height") {
+            request.height = number;
+        } else {
+            std::cerr << kUsage;
+            return 2;
+        }
+    }
+    if ((argc - 3) % 2 != 0 || request.outputPath.isEmpty() ||
+        request.width.has_value() != request.height.has_value()) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    if (auto error = tools::renderMovie(request)) {
+        std::cerr << *error << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc >= 3 && std::strcmp(argv[1], "info") == 0 && argc == 3) {
+        return info(argv[2]);
+    }
+    if (argc >= 3 && std::strcmp(argv[1], "render") == 0) {
+        return render(argc, argv);
+    }
+    std::cerr << kUsage;
+    return 2;
+}
