@@ -204,14 +204,12 @@ void Tmainfrm::createToolbar()
     TB2->hide();
 }
 
-template <typename Handler>
 void Tmainfrm::onTriggered(QAction* action, Handler handler)
 {
     connect(action, &QAction::triggered, this,
             guarded(m_platform, [this, handler](bool) { (this->*handler)(); }));
 }
 
-template <typename Handler>
 void Tmainfrm::onClicked(QToolButton* button, Handler handler)
 {
     connect(button, &QToolButton::clicked, this,

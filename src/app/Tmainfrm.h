@@ -167,9 +167,9 @@ private:
     void showAnimationModeControls();
     void layoutPanes(bool resizing);
 
-    template <typename Handler>
+    using Handler = void (Tmainfrm::*)();
+    // Connects a handler through the general error handler.
     void onTriggered(QAction* action, Handler handler);
-    template <typename Handler>
     void onClicked(QToolButton* button, Handler handler);
 
     // The animation lookup's steps, applied to this window and its player.
