@@ -9,56 +9,12 @@ namespace quorvane {
 
 namespace {
 
-// Short enough that a stop is heard within a few tens of milliseconds.
-constexpr int kBufferMilliseconds = 40;
+// The sound server's buffer: long enough to ride out a busy moment of the
+// GUI thread, and a stop flushes it anyway.
+constexpr int kBufferMilliseconds = 120;
+constexpr int kFeedMilliseconds = 10;
 
 } // namespace
-
-void PcmQueue::append(std::span<const std::int16_t> samples)
-{
-    std::lock_guard lock(m_mutex);
-    if (m_readPosition > 0 && m_readPosition == m_bytes.size()) {
-        m_bytes.clear();
-        m_readPosition = 0;
-    }
-    m_bytes.append(reinterpret_cast<const char*>(samples.data()),
-                   static_cast<qsizetype>(samples.size_bytes()));
-}
-
-void PcmQueue::clear()
-{
-    std::lock_guard lock(m_mutex);
-    m_bytes.clear();
-    m_readPosition = 0;
-}
-
-qint64 PcmQueue::queuedBytes() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_bytes.size() - m_readPosition;
-}
-
-qint64 PcmQueue::bytesAvailable() const
-{
-    // Silence is always available.
-    return std::numeric_limits<int>::max();
-}
-
-qint64 PcmQueue::readData(char* data, qint64 maxSize)
-{
-    std::lock_guard lock(m_mutex);
-    maxSize &= ~qint64(1);
-    const qint64 queued = m_bytes.size() - m_readPosition;
-    const qint64 taken = std::min(queued, maxSize);
-    std::memcpy(data, m_bytes.constData() + m_readPosition, static_cast<size_t>(taken));
-    m_readPosition += taken;
-    if (m_readPosition == m_bytes.size()) {
-        m_bytes.clear();
-        m_readPosition = 0;
-    }
-    std::memset(data + taken, 0, static_cast<size_t>(maxSize - taken));
-    return maxSize;
-}
 
 std::unique_ptr<QtAudioOutput> QtAudioOutput::open(const AudioFormat& format)
 {
@@ -82,8 +38,30 @@ std::unique_ptr<QtAudioOutput> QtAudioOutput::open(const AudioFormat& format)
 QtAudioOutput::QtAudioOutput(const AudioFormat& format, std::unique_ptr<QAudioSink> sink)
     : m_format(format), m_sink(std::move(sink))
 {
-    m_queue.open(QIODevice::ReadOnly);
-    m_sink->start(&m_queue);
+    m_device = m_sink->start();
+    m_feeder.setTimerType(Qt::PreciseTimer);
+    m_feeder.setInterval(kFeedMilliseconds);
+    QObject::connect(&m_feeder, &QTimer::timeout, [this] { feed(); });
+    m_feeder.start();
+}
+
+void QtAudioOutput::feed()
+{
+    if (m_paused || !m_device)
+        return;
+    const qint64 room = m_sink->bytesFree();
+    if (room <= 0)
+        return;
+    QByteArray chunk;
+    {
+        std::lock_guard lock(m_mutex);
+        const qint64 taken = std::min<qint64>(room, m_queued.size()) & ~qint64(1);
+        if (taken == 0)
+            return;
+        chunk = m_queued.left(taken);
+        m_queued.remove(0, taken);
+    }
+    m_device->write(chunk);
 }
 
 QtAudioOutput::~QtAudioOutput()
@@ -95,27 +73,41 @@ QtAudioOutput::~QtAudioOutput()
 
 void QtAudioOutput::write(std::span<const std::int16_t> samples)
 {
-    m_queue.append(samples);
+    std::lock_guard lock(m_mutex);
+    m_queued.append(reinterpret_cast<const char*>(samples.data()),
+                    static_cast<qsizetype>(samples.size_bytes()));
 }
 
 void QtAudioOutput::pause()
 {
+    m_paused = true;
     m_sink->suspend();
 }
 
 void QtAudioOutput::resume()
 {
+    m_paused = false;
     m_sink->resume();
 }
 
 void QtAudioOutput::stop()
 {
-    m_queue.clear();
+    {
+        std::lock_guard lock(m_mutex);
+        m_queued.clear();
+    }
+    // Restarting the stream drops what the sound server still holds, so the
+    // silence is heard at once rather than after its buffer has drained.
+    m_sink->stop();
+    m_device = m_sink->start();
+    if (m_paused)
+        m_sink->suspend();
 }
 
 std::int64_t QtAudioOutput::pendingFrames() const
 {
-    return m_queue.queuedBytes() / (2 * m_format.channels);
+    std::lock_guard lock(m_mutex);
+    return m_queued.size() / (2 * m_format.channels);
 }
 
 } // namespace quorvane
