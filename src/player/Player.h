@@ -33,7 +33,8 @@ public:
     // text says why. A loaded movie shows its first frame and is playing.
     [[nodiscard]] std::optional<std::string> load(const std::string& path);
     // The same from bytes in memory.
-    [[nodiscard]] std::optional<std::string> loadBytes(std::span<const std::uint8_t> bytes);
+    [[nodiscard]] std::optional<std::string> loadBytes(std::span<const std::uint8_t> bytes,
+                                                       const swf::ReadOptions& options = {});
     void unload();
     bool isLoaded() const { return m_movie != nullptr; }
     // What reading the movie had to skip or repair, one message each.

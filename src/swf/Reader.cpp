@@ -98,10 +98,11 @@ std::vector<Tag> TagStreamReader::readTags(std::span<const std::uint8_t> data,
         if (!parse.problem.empty()) {
             warn(code, tagOffset, parse.problem);
         }
+        Tag& tag = tags.emplace_back();
         if (parse.value) {
-            tags.push_back(Tag{std::move(*parse.value)});
+            tag.value = std::move(*parse.value);
         } else {
-            tags.push_back(Tag{Unknown{code, std::vector<std::uint8_t>(body.begin(), body.end())}});
+            tag.value.emplace<Unknown>(code, std::vector<std::uint8_t>(body.begin(), body.end()));
         }
         if (cut || code == static_cast<std::uint16_t>(TagCode::End)) {
             break;

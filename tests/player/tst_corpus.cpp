@@ -163,16 +163,17 @@ QList<ImageCheck> readImageChecks(const QString& folder, const ManifestRow& row)
         while (!file.atEnd()) {
             const QString line = QString::fromUtf8(file.readLine()).trimmed();
             if (line.startsWith(u'[')) {
-                const auto match = section.match(line);
-                current = match.hasMatch() ? match.captured(1) + match.captured(2) : QString();
+                const auto heading = section.match(line);
+                current = heading.hasMatch() ? heading.captured(1) + heading.captured(2) : QString();
                 if (!current.isEmpty()) {
                     checkNamed(current);
                 }
-            } else if (const auto match = dotted.match(line); match.hasMatch() && current.isEmpty()) {
-                apply(checkNamed(match.captured(1) + match.captured(2)), match.captured(3),
-                      match.captured(4).trimmed());
-            } else if (const auto match = assignment.match(line); match.hasMatch() && !current.isEmpty()) {
-                apply(checkNamed(current), match.captured(1), match.captured(2).trimmed());
+            } else if (const auto key = dotted.match(line); key.hasMatch() && current.isEmpty()) {
+                apply(checkNamed(key.captured(1) + key.captured(2)), key.captured(3),
+                      key.captured(4).trimmed());
+            } else if (const auto value = assignment.match(line);
+                       value.hasMatch() && !current.isEmpty()) {
+                apply(checkNamed(current), value.captured(1), value.captured(2).trimmed());
             }
         }
     }
