@@ -31,10 +31,8 @@ swf::DefineShape blob(std::uint16_t id, int radius, swf::Rgba inner, swf::Rgba o
     start.moveTo = swf::Point{r, 0};
     start.fillStyle1 = 1;
     start.lineStyle = 1;
-    shape.shape.records = {start,
-                           swf::CurvedEdgeRecord{0, r, -r, 0},
-                           swf::CurvedEdgeRecord{-r, 0, 0, -r},
-                           swf::CurvedEdgeRecord{0, -r, r, 0},
+    shape.shape.records = {start, swf::CurvedEdgeRecord{0, r, -r, 0},
+                           swf::CurvedEdgeRecord{-r, 0, 0, -r}, swf::CurvedEdgeRecord{0, -r, r, 0},
                            swf::CurvedEdgeRecord{r, 0, 0, r}};
     return shape;
 }
@@ -48,10 +46,14 @@ swf::Movie busyMovie(int frames)
     swf::DefineShape background = fixtures::rectangle(1, 0, 0, 569, 430, swf::Rgba{});
     swf::FillStyle sky;
     sky.type = swf::FillStyle::Type::LinearGradient;
-    sky.gradient.matrix = swf::Matrix{0, 0, int(430.0 * kTwips / 32768 * 65536),
-                                      -int(569.0 * kTwips / 32768 * 65536), 284 * kTwips,
+    sky.gradient.matrix = swf::Matrix{0,
+                                      0,
+                                      int(430.0 * kTwips / 32768 * 65536),
+                                      -int(569.0 * kTwips / 32768 * 65536),
+                                      284 * kTwips,
                                       215 * kTwips};
-    sky.gradient.records = {{0, swf::Rgba{200, 220, 255, 255}}, {255, swf::Rgba{255, 250, 235, 255}}};
+    sky.gradient.records = {{0, swf::Rgba{200, 220, 255, 255}},
+                            {255, swf::Rgba{255, 250, 235, 255}}};
     background.shape.styles.fillStyles = {sky};
     tags.push_back({background});
     for (std::uint16_t i = 0; i < 8; ++i) {
@@ -65,9 +67,12 @@ swf::Movie busyMovie(int frames)
     for (int frame = 0; frame < 12; ++frame) {
         swf::PlaceObject place = frame == 0 ? fixtures::place(1, 11) : fixtures::move(1, 0, 0);
         const double angle = frame * 3.14159265 / 6;
-        place.matrix = swf::Matrix{int(65536 * std::cos(angle)), int(65536 * std::cos(angle)),
-                                   int(65536 * std::sin(angle)), -int(65536 * std::sin(angle)),
-                                   30 * kTwips, 0};
+        place.matrix = swf::Matrix{int(65536 * std::cos(angle)),
+                                   int(65536 * std::cos(angle)),
+                                   int(65536 * std::sin(angle)),
+                                   -int(65536 * std::sin(angle)),
+                                   30 * kTwips,
+                                   0};
         spinner.tags.push_back({place});
         spinner.tags.push_back({swf::ShowFrame{}});
     }
@@ -81,12 +86,14 @@ swf::Movie busyMovie(int frames)
             const auto depth = std::uint16_t(10 + object);
             const int x = (object * 53 + frame * (1 + object % 5)) % 620 - 25;
             const int y = (object * 97) % 430;
-            tags.push_back({frame == 0 ? fixtures::place(depth, std::uint16_t(10 + object % 8), x, y)
-                                       : fixtures::move(depth, x, y)});
+            tags.push_back({frame == 0
+                                ? fixtures::place(depth, std::uint16_t(10 + object % 8), x, y)
+                                : fixtures::move(depth, x, y)});
         }
         if (frame == 0) {
             for (std::uint16_t sprite = 0; sprite < 4; ++sprite) {
-                tags.push_back({fixtures::place(std::uint16_t(100 + sprite), 30, 80 + 130 * sprite, 380)});
+                tags.push_back(
+                    {fixtures::place(std::uint16_t(100 + sprite), 30, 80 + 130 * sprite, 380)});
             }
         }
         tags.push_back({swf::ShowFrame{}});

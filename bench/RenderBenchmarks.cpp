@@ -5,16 +5,13 @@
 
 #include "BenchMovies.h"
 #include "SwfFixtures.h"
-
 #include "player/Player.h"
-
-#include <benchmark/benchmark.h>
 
 #include <QDir>
 #include <QImage>
 #include <QPainter>
-
 #include <algorithm>
+#include <benchmark/benchmark.h>
 #include <memory>
 #include <string>
 
@@ -44,17 +41,19 @@ void renderFrames(benchmark::State& state, std::shared_ptr<player::Player> playe
         painter.end();
         benchmark::DoNotOptimize(image.constBits());
     }
-    state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["fps"] =
+        benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["movie_fps"] = player->frameRate();
-    state.counters["x_own_rate"] = benchmark::Counter(
-        double(state.iterations()) / std::max(player->frameRate(), 1.0), benchmark::Counter::kIsRate);
+    state.counters["x_own_rate"] =
+        benchmark::Counter(double(state.iterations()) / std::max(player->frameRate(), 1.0),
+                           benchmark::Counter::kIsRate);
 }
 
 void registerMovie(const std::string& name, std::shared_ptr<player::Player> player)
 {
     for (const Size size : {Size{569, 430}, Size{1920, 1080}}) {
-        const std::string label = "Render/" + name + "/" + std::to_string(size.width) + "x" +
-                                  std::to_string(size.height);
+        const std::string label =
+            "Render/" + name + "/" + std::to_string(size.width) + "x" + std::to_string(size.height);
         benchmark::RegisterBenchmark(label.c_str(), renderFrames, player, size)
             ->Unit(benchmark::kMillisecond)
             ->MinTime(1.0);
@@ -83,9 +82,10 @@ void registerRenderBenchmarks()
     registerMovie("generated-simple", loaded(fixtures::bytes(fixtures::animatedMovie(60))));
 
     const QString corpus = QStringLiteral(QUORVANE_SWF_CORPUS);
-    for (const char* id : {"shapes/gnash-shape_test", "shapes/gnash-sample-subshapes",
-                           "shapes/gnash-sample-gradient-tests", "shapes/swfdec-fillstyle-order",
-                           "timeline/swfdec-clip-change-forward-8", "shapes/shumway-gradientTransform"}) {
+    for (const char* id :
+         {"shapes/gnash-shape_test", "shapes/gnash-sample-subshapes",
+          "shapes/gnash-sample-gradient-tests", "shapes/swfdec-fillstyle-order",
+          "timeline/swfdec-clip-change-forward-8", "shapes/shumway-gradientTransform"}) {
         if (auto player = loaded(corpus + u'/' + QLatin1String(id) + QStringLiteral("/test.swf"))) {
             registerMovie(std::string("corpus:") + id, player);
         }

@@ -4,11 +4,9 @@
 
 #include "BenchMovies.h"
 #include "SwfFixtures.h"
-
 #include "player/Player.h"
 
 #include <benchmark/benchmark.h>
-
 #include <cstdlib>
 #include <memory>
 #include <random>

@@ -5,7 +5,6 @@
 
 #include <QImage>
 #include <QPainter>
-
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>

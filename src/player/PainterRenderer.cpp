@@ -5,7 +5,6 @@
 #include <QLinearGradient>
 #include <QPainterPathStroker>
 #include <QRadialGradient>
-
 #include <algorithm>
 #include <cmath>
 
@@ -40,7 +39,8 @@ double toLinear(double channel)
 
 double fromLinear(double linear)
 {
-    const double c = linear <= 0.0031308 ? linear * 12.92 : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
+    const double c =
+        linear <= 0.0031308 ? linear * 12.92 : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
     return std::clamp(c * 255.0, 0.0, 255.0);
 }
 
@@ -69,11 +69,12 @@ QGradientStops gradientStops(const swf::Gradient& gradient, const ColorTransform
             const auto mix = [&](int a, int b) {
                 return int(std::lround(fromLinear(toLinear(a) * (1 - t) + toLinear(b) * t)));
             };
-            linear.append({from + (to - from) * t,
-                           QColor(mix(fromColor.red(), toColor.red()),
-                                  mix(fromColor.green(), toColor.green()),
-                                  mix(fromColor.blue(), toColor.blue()),
-                                  int(std::lround(fromColor.alpha() * (1 - t) + toColor.alpha() * t)))});
+            linear.append(
+                {from + (to - from) * t,
+                 QColor(mix(fromColor.red(), toColor.red()),
+                        mix(fromColor.green(), toColor.green()),
+                        mix(fromColor.blue(), toColor.blue()),
+                        int(std::lround(fromColor.alpha() * (1 - t) + toColor.alpha() * t)))});
         }
     }
     linear.append(stops.back());
@@ -136,7 +137,8 @@ Qt::PenCapStyle capFor(swf::CapStyle cap)
 
 QPen penFor(const swf::LineStyle& style, const ColorTransform& colors, const QTransform& transform)
 {
-    QPen pen(style.fill ? brushFor(*style.fill, colors) : QBrush(toQColor(colors.apply(style.color))),
+    QPen pen(style.fill ? brushFor(*style.fill, colors)
+                        : QBrush(toQColor(colors.apply(style.color))),
              style.width);
     pen.setCapStyle(capFor(style.startCap));
     switch (style.join) {
@@ -178,7 +180,8 @@ std::vector<PaintedItem>& PaintCache::items(const ShapeGeometry& shape)
             items.push_back(PaintedItem{std::move(path), std::nullopt});
         } else {
             const auto& stroke = std::get<Stroke>(item);
-            items.push_back(PaintedItem{toPath(stroke.contours, !stroke.style.noClose), std::nullopt});
+            items.push_back(
+                PaintedItem{toPath(stroke.contours, !stroke.style.noClose), std::nullopt});
         }
     }
     return m_items.emplace(&shape, std::move(items)).first->second;

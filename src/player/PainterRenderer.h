@@ -4,7 +4,6 @@
 
 #include <QPainter>
 #include <QPainterPath>
-
 #include <optional>
 #include <unordered_map>
 #include <vector>

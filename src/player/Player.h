@@ -8,7 +8,6 @@
 #include <QPainter>
 #include <QSizeF>
 #include <QTransform>
-
 #include <chrono>
 #include <cstdint>
 #include <map>
@@ -40,8 +39,8 @@ public:
     // What reading the movie had to skip or repair, one message each.
     std::vector<std::string> warnings() const;
 
-    int totalFrames() const;   // 0 when empty
-    int currentFrame() const;  // 0-based, 0 when empty
+    int totalFrames() const;  // 0 when empty
+    int currentFrame() const; // 0-based, 0 when empty
     bool isPlaying() const { return m_playing; }
     void play();
     void stop();
@@ -63,9 +62,9 @@ public:
     // shown changed.
     bool advanceTo(Clock::time_point now);
 
-    double frameRate() const;           // frames per second, 0 when empty
-    QSizeF stageSize() const;           // pixels, empty when empty
-    QColor backgroundColor() const;     // white when empty
+    double frameRate() const;       // frames per second, 0 when empty
+    QSizeF stageSize() const;       // pixels, empty when empty
+    QColor backgroundColor() const; // white when empty
 
     // Draws the current frame on its background with the given
     // stage-to-device transform.

@@ -404,13 +404,11 @@ Result<ReadMovie> readMovie(std::span<const std::uint8_t> file, const ReadOption
     ReadMovie result;
     result.movie.header.compression = compression;
     result.movie.header.version = file[3];
-    result.declaredLength = static_cast<std::uint32_t>(file[4]) |
-                            static_cast<std::uint32_t>(file[5]) << 8 |
-                            static_cast<std::uint32_t>(file[6]) << 16 |
-                            static_cast<std::uint32_t>(file[7]) << 24;
-    const std::size_t limit = options.maxMovieBytes > kHeaderBytes
-                                  ? options.maxMovieBytes - kHeaderBytes
-                                  : 0;
+    result.declaredLength =
+        static_cast<std::uint32_t>(file[4]) | static_cast<std::uint32_t>(file[5]) << 8 |
+        static_cast<std::uint32_t>(file[6]) << 16 | static_cast<std::uint32_t>(file[7]) << 24;
+    const std::size_t limit =
+        options.maxMovieBytes > kHeaderBytes ? options.maxMovieBytes - kHeaderBytes : 0;
     const std::size_t declaredBody =
         result.declaredLength > kHeaderBytes ? result.declaredLength - kHeaderBytes : 0;
 

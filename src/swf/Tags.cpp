@@ -26,8 +26,8 @@ std::uint16_t codeOf(const SetBackgroundColor&)
 }
 std::uint16_t codeOf(const DefineShape& shape)
 {
-    constexpr TagCode codes[] = {TagCode::DefineShape, TagCode::DefineShape2,
-                                 TagCode::DefineShape3, TagCode::DefineShape4};
+    constexpr TagCode codes[] = {TagCode::DefineShape, TagCode::DefineShape2, TagCode::DefineShape3,
+                                 TagCode::DefineShape4};
     return codeOf(codes[std::clamp(static_cast<int>(shape.version), 1, 4) - 1]);
 }
 std::uint16_t codeOf(const PlaceObject& place)

@@ -1,5 +1,4 @@
 #include "SwfFixtures.h"
-
 #include "player/DisplayList.h"
 #include "player/MovieDefinition.h"
 
@@ -16,8 +15,8 @@ namespace {
 std::shared_ptr<const MovieDefinition> definition(std::vector<swf::Tag> tags, int frames)
 {
     swf::ReadMovie read;
-    read.movie = fixtures::movie(fixtures::header(100, 100, 12, std::uint16_t(frames)),
-                                 std::move(tags));
+    read.movie =
+        fixtures::movie(fixtures::header(100, 100, 12, std::uint16_t(frames)), std::move(tags));
     return MovieDefinition::create(std::move(read));
 }
 
@@ -69,10 +68,14 @@ private slots:
         replace.ratio = 9;
         auto movie = definition({{fixtures::rectangle(1, 0, 0, 5, 5, fixtures::kRed)},
                                  {fixtures::rectangle(2, 0, 0, 5, 5, fixtures::kBlue)},
-                                 {full}, {swf::ShowFrame{}},
-                                 {modify}, {swf::ShowFrame{}},
-                                 {replace}, {swf::ShowFrame{}},
-                                 {remove(5)}, {swf::ShowFrame{}}},
+                                 {full},
+                                 {swf::ShowFrame{}},
+                                 {modify},
+                                 {swf::ShowFrame{}},
+                                 {replace},
+                                 {swf::ShowFrame{}},
+                                 {remove(5)},
+                                 {swf::ShowFrame{}}},
                                 4);
         TimelineRunner runner(movie->dictionary());
         const Timeline& root = movie->rootTimeline();
@@ -108,7 +111,10 @@ private slots:
         swf::PlaceObject clip = place(1, 1);
         clip.clipDepth = 3;
         auto movie = definition({{fixtures::rectangle(1, 0, 0, 5, 5, fixtures::kRed)},
-                                 {place(9, 1)}, {place(2, 1)}, {clip}, {place(2, 1, 50, 50)},
+                                 {place(9, 1)},
+                                 {place(2, 1)},
+                                 {clip},
+                                 {place(2, 1, 50, 50)},
                                  {swf::ShowFrame{}}},
                                 1);
         TimelineRunner runner(movie->dictionary());
@@ -126,9 +132,11 @@ private slots:
     {
         auto movie = definition({{fixtures::rectangle(1, 0, 0, 5, 5, fixtures::kRed)},
                                  {countingSprite(10, 4)},
-                                 {place(1, 10)}, {swf::ShowFrame{}},
+                                 {place(1, 10)},
                                  {swf::ShowFrame{}},
-                                 {place(2, 10)}, {swf::ShowFrame{}}},
+                                 {swf::ShowFrame{}},
+                                 {place(2, 10)},
+                                 {swf::ShowFrame{}}},
                                 3);
         TimelineRunner runner(movie->dictionary());
         const Timeline& root = movie->rootTimeline();
@@ -148,7 +156,9 @@ private slots:
     void oneFrameTimelineStaysWhileItsSpritesRun()
     {
         auto movie = definition({{fixtures::rectangle(1, 0, 0, 5, 5, fixtures::kRed)},
-                                 {countingSprite(10, 3)}, {place(1, 10)}, {swf::ShowFrame{}}},
+                                 {countingSprite(10, 3)},
+                                 {place(1, 10)},
+                                 {swf::ShowFrame{}}},
                                 1);
         TimelineRunner runner(movie->dictionary());
         int frame = 0;
@@ -168,8 +178,12 @@ private slots:
         // (back to its first-frame place after the loop).
         auto movie = definition({{fixtures::rectangle(1, 0, 0, 5, 5, fixtures::kRed)},
                                  {countingSprite(10, 5)},
-                                 {place(1, 10)}, {place(3, 1, 0, 0)}, {swf::ShowFrame{}},
-                                 {place(2, 10)}, {move(3, 9, 9)}, {swf::ShowFrame{}}},
+                                 {place(1, 10)},
+                                 {place(3, 1, 0, 0)},
+                                 {swf::ShowFrame{}},
+                                 {place(2, 10)},
+                                 {move(3, 9, 9)},
+                                 {swf::ShowFrame{}}},
                                 2);
         TimelineRunner runner(movie->dictionary());
         const Timeline& root = movie->rootTimeline();
@@ -204,8 +218,8 @@ private slots:
         swf::DefineSprite sprite;
         sprite.id = 10;
         sprite.frameCount = 2;
-        sprite.tags = {{place(1, 10)}, {place(2, 10)}, {swf::ShowFrame{}}, {remove(1)},
-                       {swf::ShowFrame{}}};
+        sprite.tags = {
+            {place(1, 10)}, {place(2, 10)}, {swf::ShowFrame{}}, {remove(1)}, {swf::ShowFrame{}}};
         auto movie = definition({{sprite}, {place(1, 10)}, {swf::ShowFrame{}}}, 1);
         TimelineRunner::Limits limits;
         limits.maxNesting = 64;

@@ -1,5 +1,4 @@
 #include "SwfFixtures.h"
-
 #include "player/Player.h"
 
 #include <QtTest>

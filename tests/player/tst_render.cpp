@@ -1,11 +1,9 @@
 #include "SwfFixtures.h"
-
 #include "player/Player.h"
-
-#include <QtTest>
 
 #include <QImage>
 #include <QPainter>
+#include <QtTest>
 
 using namespace quorvane;
 using namespace quorvane::player;
@@ -46,9 +44,11 @@ bool near(QRgb actual, QColor expected, int tolerance = 2)
            std::abs(color.alpha() - expected.alpha()) <= tolerance;
 }
 
-#define QCOMPARE_COLOR(actual, expected, tolerance)                                                  \
-    QVERIFY2(near(actual, expected, tolerance),                                                     \
-             qPrintable(QString("pixel %1 expected %2").arg(QColor::fromRgba(actual).name(QColor::HexArgb), QColor(expected).name(QColor::HexArgb))))
+#define QCOMPARE_COLOR(actual, expected, tolerance)                                                \
+    QVERIFY2(near(actual, expected, tolerance),                                                    \
+             qPrintable(QString("pixel %1 expected %2")                                            \
+                            .arg(QColor::fromRgba(actual).name(QColor::HexArgb),                   \
+                                 QColor(expected).name(QColor::HexArgb))))
 
 // A 100 x 100 pixel square at the origin filled with the style.
 swf::DefineShape square(std::uint16_t id, const swf::FillStyle& fill, int size = 100)
@@ -58,9 +58,9 @@ swf::DefineShape square(std::uint16_t id, const swf::FillStyle& fill, int size =
     return shape;
 }
 
-swf::FillStyle gradientFill(swf::FillStyle::Type type, swf::SpreadMode spread,
-                            const swf::Matrix& matrix,
-                            swf::InterpolationMode interpolation = swf::InterpolationMode::NormalRgb)
+swf::FillStyle
+gradientFill(swf::FillStyle::Type type, swf::SpreadMode spread, const swf::Matrix& matrix,
+             swf::InterpolationMode interpolation = swf::InterpolationMode::NormalRgb)
 {
     swf::FillStyle fill;
     fill.type = type;
@@ -95,8 +95,8 @@ class TestRender : public QObject {
 private slots:
     void solidFillsOnTheBackground()
     {
-        const QImage image = render(oneFrame({{fixtures::rectangle(1, 10, 10, 20, 20, fixtures::kRed)},
-                                              {fixtures::place(1, 1)}}));
+        const QImage image = render(oneFrame(
+            {{fixtures::rectangle(1, 10, 10, 20, 20, fixtures::kRed)}, {fixtures::place(1, 1)}}));
         QCOMPARE(image.size(), QSize(100, 100));
         QCOMPARE_COLOR(image.pixel(20, 20), QColor(Qt::red), 0);
         QCOMPARE_COLOR(image.pixel(10, 10), QColor(Qt::red), 0);
@@ -107,9 +107,10 @@ private slots:
 
     void stageToDeviceScales()
     {
-        const QImage image = render(oneFrame({{fixtures::rectangle(1, 10, 10, 20, 20, fixtures::kRed)},
-                                              {fixtures::place(1, 1, 5, 0)}}),
-                                    2.0);
+        const QImage image =
+            render(oneFrame({{fixtures::rectangle(1, 10, 10, 20, 20, fixtures::kRed)},
+                             {fixtures::place(1, 1, 5, 0)}}),
+                   2.0);
         QCOMPARE(image.size(), QSize(200, 200));
         QCOMPARE_COLOR(image.pixel(31, 21), QColor(Qt::red), 0);
         QCOMPARE_COLOR(image.pixel(29, 21), QColor(Qt::white), 0);
@@ -129,10 +130,8 @@ private slots:
         swf::PlaceObject outer = fixtures::place(2, 2, 50, 0);
         // Then blue plus 60 and alpha halved around the sprite.
         outer.colorTransform = swf::ColorTransform{256, 256, 256, 128, 0, 0, 60, 0};
-        const QImage image = render(oneFrame({{fixtures::rectangle(1, 0, 0, 20, 20, fixtures::kRed)},
-                                              {sprite},
-                                              {tinted},
-                                              {outer}}));
+        const QImage image = render(oneFrame(
+            {{fixtures::rectangle(1, 0, 0, 20, 20, fixtures::kRed)}, {sprite}, {tinted}, {outer}}));
         QCOMPARE_COLOR(image.pixel(10, 10), QColor(127, 100, 0), 1);
         // (127, 100, 60) at half alpha over white.
         QCOMPARE_COLOR(image.pixel(60, 10), QColor(191, 177, 157), 2);
@@ -155,10 +154,10 @@ private slots:
         QFETCH(int, at10);
         QFETCH(int, at75);
         QFETCH(int, at95);
-        const QImage image = render(oneFrame(
-            {{square(1, gradientFill(swf::FillStyle::Type::LinearGradient,
-                                     swf::SpreadMode(spread), gradientAcross(40, 20)))},
-             {fixtures::place(1, 1)}}));
+        const QImage image = render(
+            oneFrame({{square(1, gradientFill(swf::FillStyle::Type::LinearGradient,
+                                              swf::SpreadMode(spread), gradientAcross(40, 20)))},
+                      {fixtures::place(1, 1)}}));
         const auto close = [&](int x, int expected) {
             return std::abs(gray(image.pixel(x, 50)) - expected) <= 10;
         };
@@ -174,10 +173,10 @@ private slots:
     {
         // Radius 40 pixels around the square's centre.
         swf::Matrix matrix = gradientAcross(80, 10);
-        const QImage radial = render(oneFrame(
-            {{square(1, gradientFill(swf::FillStyle::Type::RadialGradient, swf::SpreadMode::Pad,
-                                     matrix))},
-             {fixtures::place(1, 1)}}));
+        const QImage radial =
+            render(oneFrame({{square(1, gradientFill(swf::FillStyle::Type::RadialGradient,
+                                                     swf::SpreadMode::Pad, matrix))},
+                             {fixtures::place(1, 1)}}));
         QVERIFY(gray(radial.pixel(50, 50)) <= 8);
         QVERIFY(std::abs(gray(radial.pixel(70, 50)) - 128) <= 10);
         QCOMPARE(gray(radial.pixel(2, 2)), 255);
@@ -198,8 +197,8 @@ private slots:
     {
         const auto middle = [](swf::InterpolationMode mode) {
             const QImage image = render(oneFrame(
-                {{square(1, gradientFill(swf::FillStyle::Type::LinearGradient,
-                                         swf::SpreadMode::Pad, gradientAcross(100, 0), mode))},
+                {{square(1, gradientFill(swf::FillStyle::Type::LinearGradient, swf::SpreadMode::Pad,
+                                         gradientAcross(100, 0), mode))},
                  {fixtures::place(1, 1)}}));
             return gray(image.pixel(50, 50));
         };
@@ -227,9 +226,11 @@ private slots:
             swf::StyleChangeRecord change;
             change.moveTo = swf::Point{x * kTwips, y * kTwips};
             change.lineStyle = style;
-            return std::vector<swf::ShapeRecord>{change, swf::StraightEdgeRecord{length * kTwips, 0}};
+            return std::vector<swf::ShapeRecord>{change,
+                                                 swf::StraightEdgeRecord{length * kTwips, 0}};
         };
-        for (const auto& records : {line(20, 20, 1, 60), line(20, 50, 2, 60), line(20, 80, 3, 60)}) {
+        for (const auto& records :
+             {line(20, 20, 1, 60), line(20, 50, 2, 60), line(20, 80, 3, 60)}) {
             shape.shape.records.insert(shape.shape.records.end(), records.begin(), records.end());
         }
         const QImage image = render(oneFrame({{shape}, {fixtures::place(1, 1)}}));
@@ -269,11 +270,12 @@ private slots:
     {
         swf::PlaceObject mask = fixtures::place(1, 1, 0, 0);
         mask.clipDepth = 2;
-        const QImage image = render(oneFrame({{fixtures::rectangle(1, 0, 0, 50, 100, fixtures::kGreen)},
-                                              {fixtures::rectangle(2, 0, 0, 100, 30, fixtures::kRed)},
-                                              {mask},
-                                              {fixtures::place(2, 2, 0, 0)},
-                                              {fixtures::place(3, 2, 0, 60)}}));
+        const QImage image =
+            render(oneFrame({{fixtures::rectangle(1, 0, 0, 50, 100, fixtures::kGreen)},
+                             {fixtures::rectangle(2, 0, 0, 100, 30, fixtures::kRed)},
+                             {mask},
+                             {fixtures::place(2, 2, 0, 0)},
+                             {fixtures::place(3, 2, 0, 60)}}));
         // The mask itself is not drawn.
         QCOMPARE_COLOR(image.pixel(25, 45), QColor(Qt::white), 0);
         // Depth 2 shows only inside the mask.

@@ -1,9 +1,7 @@
 #include "SwfFixtures.h"
-
 #include "player/Player.h"
 
 #include <QtTest>
-
 #include <algorithm>
 #include <map>
 #include <random>
@@ -135,14 +133,17 @@ private slots:
         sprite.id = 10;
         sprite.frameCount = 5;
         for (int frame = 0; frame < 5; ++frame) {
-            sprite.tags.push_back({frame == 0 ? fixtures::place(1, 1) : fixtures::move(1, frame, 0)});
+            sprite.tags.push_back(
+                {frame == 0 ? fixtures::place(1, 1) : fixtures::move(1, frame, 0)});
             sprite.tags.push_back({swf::ShowFrame{}});
         }
         const auto bytes = fixtures::bytes(fixtures::movie(
-            fixtures::header(50, 50, 12, 3),
-            {{fixtures::rectangle(1, 0, 0, 5, 5, fixtures::kRed)}, {sprite},
-             {fixtures::place(1, 10)}, {swf::ShowFrame{}}, {swf::ShowFrame{}},
-             {swf::ShowFrame{}}}));
+            fixtures::header(50, 50, 12, 3), {{fixtures::rectangle(1, 0, 0, 5, 5, fixtures::kRed)},
+                                              {sprite},
+                                              {fixtures::place(1, 10)},
+                                              {swf::ShowFrame{}},
+                                              {swf::ShowFrame{}},
+                                              {swf::ShowFrame{}}}));
         Player player;
         QVERIFY(!player.loadBytes(bytes));
         for (int tick = 0; tick < 4; ++tick) {

@@ -65,7 +65,8 @@ private slots:
         QFETCH(bool, useFill0);
         swf::DefineShape shape;
         shape.shape.styles.fillStyles = {solid(fixturesRed())};
-        shape.shape.records = {useFill0 ? moveTo(0, 0, 1, std::nullopt) : moveTo(0, 0, std::nullopt, 1),
+        shape.shape.records = {useFill0 ? moveTo(0, 0, 1, std::nullopt)
+                                        : moveTo(0, 0, std::nullopt, 1),
                                edge(100, 0), edge(0, 100), edge(-100, 0), edge(0, -100)};
         const ShapeGeometry geometry = ShapeGeometry::build(shape);
         QCOMPARE(geometry.items.size(), std::size_t{1});
@@ -87,9 +88,16 @@ private slots:
         swf::StyleChangeRecord leftOnly;
         leftOnly.fillStyle0 = 0;
         leftOnly.fillStyle1 = 1;
-        shape.shape.records = {moveTo(100, 0, 2, 1),   edge(0, 100),  // shared, going down
-                               leftOnly,               edge(-100, 0), edge(0, -100), edge(100, 0),
-                               moveTo(100, 100, 2, 0), edge(100, 0),  edge(0, -100), edge(-100, 0)};
+        shape.shape.records = {moveTo(100, 0, 2, 1),
+                               edge(0, 100), // shared, going down
+                               leftOnly,
+                               edge(-100, 0),
+                               edge(0, -100),
+                               edge(100, 0),
+                               moveTo(100, 100, 2, 0),
+                               edge(100, 0),
+                               edge(0, -100),
+                               edge(-100, 0)};
         const ShapeGeometry geometry = ShapeGeometry::build(shape);
         QCOMPARE(geometry.items.size(), std::size_t{2});
         for (std::size_t i = 0; i < 2; ++i) {
@@ -113,9 +121,9 @@ private slots:
         swf::DefineShape shape;
         shape.shape.styles.fillStyles = {solid(fixturesRed())};
         shape.shape.records = {moveTo(100, 100, std::nullopt, 1), edge(-100, 0),
-                               moveTo(0, 0, std::nullopt, 1), edge(100, 0),
-                               moveTo(0, 100, std::nullopt, 1), edge(0, -100),
-                               moveTo(100, 0, std::nullopt, 1), edge(0, 100)};
+                               moveTo(0, 0, std::nullopt, 1),     edge(100, 0),
+                               moveTo(0, 100, std::nullopt, 1),   edge(0, -100),
+                               moveTo(100, 0, std::nullopt, 1),   edge(0, 100)};
         const ShapeGeometry geometry = ShapeGeometry::build(shape);
         const FillArea& area = fillAt(geometry, 0);
         QCOMPARE(area.contours.size(), std::size_t{1});
@@ -127,11 +135,10 @@ private slots:
     {
         swf::DefineShape shape;
         shape.shape.styles.fillStyles = {solid(fixturesRed())};
-        shape.shape.records = {moveTo(0, 0, std::nullopt, 1), edge(300, 0), edge(0, 300),
-                               edge(-300, 0), edge(0, -300),
-                               // The hole, with the fill outside it: fill0.
-                               moveTo(100, 100, 1, 0), edge(100, 0), edge(0, 100), edge(-100, 0),
-                               edge(0, -100)};
+        shape.shape.records = {
+            moveTo(0, 0, std::nullopt, 1), edge(300, 0), edge(0, 300), edge(-300, 0), edge(0, -300),
+            // The hole, with the fill outside it: fill0.
+            moveTo(100, 100, 1, 0), edge(100, 0), edge(0, 100), edge(-100, 0), edge(0, -100)};
         const ShapeGeometry geometry = ShapeGeometry::build(shape);
         const FillArea& area = fillAt(geometry, 0);
         QCOMPARE(area.contours.size(), std::size_t{2});
@@ -143,8 +150,8 @@ private slots:
     {
         swf::DefineShape shape;
         shape.shape.styles.fillStyles = {solid(fixturesRed())};
-        shape.shape.records = {moveTo(0, 0, 1, std::nullopt), swf::CurvedEdgeRecord{50, -50, 50, 50},
-                               edge(-100, 0)};
+        shape.shape.records = {moveTo(0, 0, 1, std::nullopt),
+                               swf::CurvedEdgeRecord{50, -50, 50, 50}, edge(-100, 0)};
         const ShapeGeometry geometry = ShapeGeometry::build(shape);
         const FillArea& area = fillAt(geometry, 0);
         QCOMPARE(area.contours.size(), std::size_t{1});
@@ -166,9 +173,13 @@ private slots:
         shape.shape.styles.lineStyles = {thin, thick};
         swf::StyleChangeRecord second;
         second.lineStyle = 2;
-        shape.shape.records = {moveTo(0, 0, std::nullopt, std::nullopt, 1), edge(10, 0),
-                               edge(0, 10), second, edge(-10, 0),
-                               moveTo(0, 0, std::nullopt, std::nullopt, 1), edge(0, -5)};
+        shape.shape.records = {moveTo(0, 0, std::nullopt, std::nullopt, 1),
+                               edge(10, 0),
+                               edge(0, 10),
+                               second,
+                               edge(-10, 0),
+                               moveTo(0, 0, std::nullopt, std::nullopt, 1),
+                               edge(0, -5)};
         const ShapeGeometry geometry = ShapeGeometry::build(shape);
         QCOMPARE(geometry.items.size(), std::size_t{2});
         const Stroke& first = std::get<Stroke>(geometry.items[0]);
@@ -189,8 +200,14 @@ private slots:
         shape.shape.styles.lineStyles = {line};
         swf::StyleChangeRecord group = moveTo(0, 0, std::nullopt, 1);
         group.newStyles = swf::ShapeStyles{{solid(fixturesBlue())}, {}};
-        shape.shape.records = {moveTo(0, 0, std::nullopt, 1, 1), edge(10, 0), edge(0, 10),
-                               edge(-10, 0), edge(0, -10), group, edge(5, 0), edge(0, 5),
+        shape.shape.records = {moveTo(0, 0, std::nullopt, 1, 1),
+                               edge(10, 0),
+                               edge(0, 10),
+                               edge(-10, 0),
+                               edge(0, -10),
+                               group,
+                               edge(5, 0),
+                               edge(0, 5),
                                edge(-5, -5)};
         const ShapeGeometry geometry = ShapeGeometry::build(shape);
         // First group: its fill, then its line; then the second group's fill.

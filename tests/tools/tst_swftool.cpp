@@ -1,10 +1,9 @@
 #include "SwfFixtures.h"
 
-#include <QtTest>
-
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QtTest>
 
 using namespace quorvane;
 
@@ -56,8 +55,9 @@ private slots:
         const Run run = runTool({"info", path});
         QCOMPARE(run.exitCode, 0);
         const QStringList lines = run.output.split(u'\n');
-        QCOMPARE(lines.mid(0, 6), QStringList({"version: 8", "compression: CWS", "stage: 101.3 x 150",
-                                               "frame-rate: 29.97", "frames: 12", "tags:"}));
+        QCOMPARE(lines.mid(0, 6),
+                 QStringList({"version: 8", "compression: CWS", "stage: 101.3 x 150",
+                              "frame-rate: 29.97", "frames: 12", "tags:"}));
         QVERIFY(lines.contains("  ShowFrame (1): 15"));
         QVERIFY(lines.contains("  DefineShape3 (32): 4"));
         QVERIFY(lines.contains("  DefineSprite (39): 1"));
