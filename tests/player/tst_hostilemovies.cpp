@@ -4,9 +4,8 @@
 
 #include "MovieExercise.h"
 
-#include <QtTest>
-
 #include <QDir>
+#include <QtTest>
 
 class TestHostileMovies : public QObject {
     Q_OBJECT
