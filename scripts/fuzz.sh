@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for the given number
-# of seconds (default 60), starting from small movies the tests generate and,
-# when the shared corpus is there, its movies (read in place). Inputs that
-# crash end up in build-fuzz/crashes/; keep them in tests/data/fuzz-regressions/
-# once fixed. Exits 0 without doing anything when clang++ is missing.
+# of seconds (default 60), starting from the course's generated lesson movies,
+# the kept inputs of tests/data and, when the shared corpus is there, its
+# movies (read in place). Inputs that crash end up in build-fuzz/crashes/;
+# keep them in tests/data/fuzz-regressions/ (as NAME.swf) once fixed. Exits 0
+# without doing anything when clang++ is missing.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build-fuzz"
@@ -16,10 +17,24 @@ if ! command -v clang++ >/dev/null; then
 fi
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVANE_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" --target quorvane-fuzz-movie -- -j2
+cmake --build "$build" --target quorvane-fuzz-movie course -- -j2
 
-mkdir -p "$build/crashes" "$build/fuzz-corpus/movie"
-seeds=("$root/tests/data/fuzz-regressions")
+mkdir -p "$build/crashes" "$build/fuzz-corpus/movie" "$build/fuzz-seeds"
+mkdir -p "$root/tests/data/fuzz-regressions"
+seeds=("$root/tests/data/fuzz-regressions" "$root/tests/data/hostile-movies" "$build/course/fyf"
+       "$build/fuzz-seeds")
+# Mutations of zlib data rarely decompress: give the fuzzer the lesson
+# movies uncompressed as well.
+if command -v python3 >/dev/null; then
+  python3 - "$build/course/fyf" "$build/fuzz-seeds" <<'PYTHON'
+import pathlib, sys, zlib
+for movie in pathlib.Path(sys.argv[1]).glob("*.swf"):
+    data = movie.read_bytes()
+    if data[:3] == b"CWS":
+        body = zlib.decompress(data[8:])
+        (pathlib.Path(sys.argv[2]) / movie.name).write_bytes(b"FWS" + data[3:8] + body)
+PYTHON
+fi
 if [[ -d "$corpus" ]]; then
   seeds+=("$corpus")
 fi

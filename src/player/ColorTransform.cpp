@@ -36,10 +36,4 @@ swf::Rgba ColorTransform::apply(swf::Rgba color) const
                      channel(color.a, 3)};
 }
 
-bool ColorTransform::isIdentity() const
-{
-    return multiply == std::array<float, 4>{1.0f, 1.0f, 1.0f, 1.0f} &&
-           add == std::array<float, 4>{0.0f, 0.0f, 0.0f, 0.0f};
-}
-
 } // namespace quorvane::player

@@ -18,7 +18,6 @@ struct ColorTransform {
     // This transform first, then outer.
     ColorTransform then(const ColorTransform& outer) const;
     swf::Rgba apply(swf::Rgba color) const;
-    bool isIdentity() const;
 };
 
 } // namespace quorvane::player

@@ -208,8 +208,8 @@ void PainterRenderer::drawShape(const ShapeGeometry& shape, const QTransform& tr
     std::vector<PaintedItem>& items = m_cache.items(shape);
     if (m_maskBuilding > 0) {
         for (std::size_t i = 0; i < shape.items.size(); ++i) {
-            if (std::holds_alternative<FillArea>(shape.items[i])) {
-                m_mask = m_mask.united(transform.map(items[i].path));
+            if (std::holds_alternative<FillArea>(shape.items[i]) && !items[i].path.isEmpty()) {
+                m_maskParts.push_back(transform.map(items[i].path));
             }
         }
         return;
@@ -245,7 +245,7 @@ void PainterRenderer::drawShape(const ShapeGeometry& shape, const QTransform& tr
 void PainterRenderer::beginMask()
 {
     if (m_maskBuilding++ == 0) {
-        m_mask = QPainterPath();
+        m_maskParts.clear();
     }
 }
 
@@ -254,9 +254,22 @@ void PainterRenderer::endMask()
     if (m_maskBuilding == 0 || --m_maskBuilding > 0) {
         return;
     }
+    // Uniting paths costs more the more there are; past a few dozen parts
+    // (never seen in real masks) the rest are only added, which is exact
+    // unless they overlap.
+    constexpr std::size_t kMaxUnited = 32;
+    QPainterPath mask = m_maskParts.empty() ? QPainterPath() : m_maskParts.front();
+    for (std::size_t i = 1; i < m_maskParts.size(); ++i) {
+        if (i < kMaxUnited) {
+            mask = mask.united(m_maskParts[i]);
+        } else {
+            mask.addPath(m_maskParts[i]);
+        }
+    }
+    m_maskParts.clear();
     m_painter.save();
     m_painter.resetTransform();
-    m_painter.setClipPath(m_mask, Qt::IntersectClip);
+    m_painter.setClipPath(mask, Qt::IntersectClip);
     ++m_masksActive;
 }
 

@@ -49,7 +49,8 @@ private:
     PaintCache& m_cache;
     int m_maskBuilding = 0;
     int m_masksActive = 0;
-    QPainterPath m_mask;
+    // The fills of the mask being built, in device coordinates.
+    std::vector<QPainterPath> m_maskParts;
 };
 
 } // namespace quorvane::player

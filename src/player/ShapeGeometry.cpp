@@ -60,9 +60,14 @@ Contour reversedContour(const Contour& contour)
 // that each closed area is one closed contour.
 std::vector<Contour> joinChains(std::vector<Contour> chains)
 {
+    // Chains not yet used, by their start; each is removed as it is used,
+    // so that hostile shapes with thousands of chains from one point stay
+    // linear.
     std::unordered_multimap<std::uint64_t, std::size_t> byStart;
+    std::vector<std::unordered_multimap<std::uint64_t, std::size_t>::iterator> entries;
+    entries.reserve(chains.size());
     for (std::size_t i = 0; i < chains.size(); ++i) {
-        byStart.emplace(pointKey(chains[i].start), i);
+        entries.push_back(byStart.emplace(pointKey(chains[i].start), i));
     }
     std::vector<bool> used(chains.size(), false);
     std::vector<Contour> contours;
@@ -71,18 +76,18 @@ std::vector<Contour> joinChains(std::vector<Contour> chains)
             continue;
         }
         used[i] = true;
+        byStart.erase(entries[i]);
         Contour contour = std::move(chains[i]);
         while (!contour.isClosed()) {
-            auto [first, last] = byStart.equal_range(pointKey(contour.finish()));
-            auto next =
-                std::find_if(first, last, [&](const auto& entry) { return !used[entry.second]; });
-            if (next == last) {
+            const auto next = byStart.find(pointKey(contour.finish()));
+            if (next == byStart.end()) {
                 break;
             }
-            used[next->second] = true;
-            Contour& piece = chains[next->second];
-            contour.segments.insert(contour.segments.end(), piece.segments.begin(),
-                                    piece.segments.end());
+            const std::size_t piece = next->second;
+            used[piece] = true;
+            byStart.erase(next);
+            contour.segments.insert(contour.segments.end(), chains[piece].segments.begin(),
+                                    chains[piece].segments.end());
         }
         contours.push_back(std::move(contour));
     }

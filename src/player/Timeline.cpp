@@ -14,36 +14,24 @@ Timeline::Timeline(const std::vector<swf::Tag>& tags, int declaredFrames)
             break;
         }
         const auto addAction = [&](FrameAction action) {
-            if (m_actions.size() <= static_cast<std::size_t>(frame)) {
-                m_actions.resize(static_cast<std::size_t>(frame) + 1);
-            }
-            m_actions[static_cast<std::size_t>(frame)].push_back(action);
+            m_actions.push_back(action);
+            m_frames.push_back(frame);
         };
         if (const auto* place = std::get_if<swf::PlaceObject>(&tag.value)) {
             addAction(place);
         } else if (const auto* remove = std::get_if<swf::RemoveObject>(&tag.value)) {
             addAction(remove);
-        } else if (const auto* label = std::get_if<swf::FrameLabel>(&tag.value)) {
-            m_labels.emplace(label->name, frame);
         } else if (std::holds_alternative<swf::ShowFrame>(tag.value)) {
             ++frame;
         }
     }
 }
 
-const std::vector<FrameAction>& Timeline::actions(int frame) const
+std::span<const FrameAction> Timeline::actions(int frame) const
 {
-    static const std::vector<FrameAction> none;
-    if (frame < 0 || static_cast<std::size_t>(frame) >= m_actions.size()) {
-        return none;
-    }
-    return m_actions[static_cast<std::size_t>(frame)];
-}
-
-int Timeline::frameOfLabel(const std::string& label) const
-{
-    const auto found = m_labels.find(label);
-    return found == m_labels.end() ? -1 : found->second;
+    const auto [first, last] = std::equal_range(m_frames.begin(), m_frames.end(), frame);
+    return std::span(m_actions).subspan(static_cast<std::size_t>(first - m_frames.begin()),
+                                        static_cast<std::size_t>(last - first));
 }
 
 } // namespace quorvane::player

@@ -2,8 +2,7 @@
 
 #include "swf/Tags.h"
 
-#include <map>
-#include <string>
+#include <span>
 #include <variant>
 #include <vector>
 
@@ -14,7 +13,7 @@ namespace quorvane::player {
 using FrameAction = std::variant<const swf::PlaceObject*, const swf::RemoveObject*>;
 
 // The frames of the movie or of one sprite: the display list changes each
-// frame makes, by frame, and the labels.
+// frame makes, by frame.
 class Timeline {
 public:
     Timeline() = default;
@@ -22,14 +21,14 @@ public:
 
     int frameCount() const { return m_frameCount; }
     // Empty for frames without changes (and for frames out of range).
-    const std::vector<FrameAction>& actions(int frame) const;
-    // The frame a FrameLabel names, or -1.
-    int frameOfLabel(const std::string& label) const;
+    std::span<const FrameAction> actions(int frame) const;
 
 private:
     int m_frameCount = 1;
-    std::vector<std::vector<FrameAction>> m_actions;
-    std::map<std::string, int> m_labels;
+    // Only the changes are stored, each with its frame: a sprite may
+    // declare 65535 frames and change in few of them.
+    std::vector<FrameAction> m_actions;
+    std::vector<int> m_frames;
 };
 
 } // namespace quorvane::player

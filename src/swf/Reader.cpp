@@ -26,8 +26,10 @@ struct TagParse {
 
 class TagStreamReader {
 public:
-    TagStreamReader(std::uint8_t swfVersion, std::vector<Error>& warnings)
-        : m_swfVersion(swfVersion), m_warnings(warnings)
+    TagStreamReader(std::uint8_t swfVersion, const ReadOptions& options,
+                    std::vector<Error>& warnings)
+        : m_swfVersion(swfVersion), m_tagsLeft(options.maxTags),
+          m_shapeRecordsLeft(options.maxShapeRecords), m_warnings(warnings)
     {
     }
 
@@ -47,6 +49,8 @@ private:
     void warn(std::uint16_t code, std::size_t offset, const std::string& problem);
 
     std::uint8_t m_swfVersion;
+    std::size_t m_tagsLeft;
+    std::size_t m_shapeRecordsLeft;
     std::vector<Error>& m_warnings;
 };
 
@@ -71,6 +75,12 @@ std::vector<Tag> TagStreamReader::readTags(std::span<const std::uint8_t> data,
             }
             break;
         }
+        if (m_tagsLeft == 0) {
+            m_warnings.push_back(Error{"Tag stream at offset " + std::to_string(tagOffset) +
+                                       ": more tags in the movie than the limit"});
+            break;
+        }
+        --m_tagsLeft;
         if (reader.bytesLeft() < 2) {
             m_warnings.push_back(Error{"Tag header at offset " + std::to_string(tagOffset) +
                                        ": cut short by the end of the data"});
@@ -102,7 +112,8 @@ std::vector<Tag> TagStreamReader::readTags(std::span<const std::uint8_t> data,
         if (parse.value) {
             tag.value = std::move(*parse.value);
         } else {
-            tag.value.emplace<Unknown>(code, std::vector<std::uint8_t>(body.begin(), body.end()));
+            tag.value.emplace<Unknown>(
+                Unknown{code, std::vector<std::uint8_t>(body.begin(), body.end())});
         }
         if (cut || code == static_cast<std::uint16_t>(TagCode::End)) {
             break;
@@ -199,7 +210,7 @@ TagParse TagStreamReader::parseDefineShape(BitReader& reader, int version)
     if (reader.overflowed()) {
         return {std::nullopt, "shape header cut short"};
     }
-    ShapeReader shapes(reader, version);
+    ShapeReader shapes(reader, version, m_shapeRecordsLeft);
     if (!shapes.readShapeWithStyle(tag.shape)) {
         return {std::nullopt, shapes.failure()};
     }
@@ -456,7 +467,7 @@ Result<ReadMovie> readMovie(std::span<const std::uint8_t> file, const ReadOption
         return Error{"Invalid SWF: header cut short"};
     }
     const std::size_t tagsStart = reader.bytePosition();
-    TagStreamReader tags(header.version, result.warnings);
+    TagStreamReader tags(header.version, options, result.warnings);
     result.movie.tags = tags.readTags(reader.readRest(), kHeaderBytes + tagsStart, false);
     return result;
 }

@@ -11,10 +11,17 @@
 
 namespace quorvane::swf {
 
+// Limits that keep a hostile file from taking unbounded memory: two bytes
+// make a tag and a few bits a shape record, each far larger once read.
+// Lesson movies stay well inside them.
 struct ReadOptions {
     // The most bytes a movie may hold once decompressed, whatever its header
     // declares; a lesson movie is a few megabytes at most.
     std::size_t maxMovieBytes = 64u << 20;
+    // Tags, sprites' own included.
+    std::size_t maxTags = 500000;
+    // Shape records of all shapes together.
+    std::size_t maxShapeRecords = 2000000;
 };
 
 // A movie read as far as it goes. Damage after the header (a truncated or

@@ -202,6 +202,11 @@ void ShapeReader::readRecords(Shape& shape, int fillBits, int lineBits)
             fail("shape record runs past the end of the tag");
             return;
         }
+        if (m_recordsLeft == 0) {
+            fail("more shape records in the movie than the limit");
+            return;
+        }
+        --m_recordsLeft;
         shape.records.push_back(std::move(record));
     }
 }

@@ -3,6 +3,7 @@
 #include "swf/BitReader.h"
 #include "swf/Shape.h"
 
+#include <cstddef>
 #include <string>
 
 namespace quorvane::swf {
@@ -11,7 +12,11 @@ namespace quorvane::swf {
 // description in failure(); records read before it stay usable.
 class ShapeReader {
 public:
-    ShapeReader(BitReader& reader, int shapeVersion) : m_reader(reader), m_version(shapeVersion) {}
+    // recordsLeft is the movie's budget of shape records, spent as they are read.
+    ShapeReader(BitReader& reader, int shapeVersion, std::size_t& recordsLeft)
+        : m_reader(reader), m_version(shapeVersion), m_recordsLeft(recordsLeft)
+    {
+    }
 
     // SHAPEWITHSTYLE. Returns false when not even the styles could be read.
     bool readShapeWithStyle(Shape& shape);
@@ -29,6 +34,7 @@ private:
 
     BitReader& m_reader;
     int m_version;
+    std::size_t& m_recordsLeft;
     std::string m_failure;
 };
 

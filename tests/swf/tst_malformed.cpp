@@ -145,6 +145,35 @@ private slots:
         QVERIFY(unknown.data.size() < options.maxMovieBytes);
     }
 
+    void tagsAndShapeRecordsAreCapped()
+    {
+        std::vector<Tag> tags{Tag{fixtures::rectangle(1, 0, 0, 10, 10, fixtures::kRed)}};
+        DefineSprite sprite;
+        sprite.id = 2;
+        sprite.tags.assign(60, Tag{ShowFrame{}});
+        tags.push_back(Tag{sprite});
+        tags.insert(tags.end(), 60, Tag{ShowFrame{}});
+        const std::vector<std::uint8_t> file =
+            fixtures::bytes(fixtures::movie(fixtures::header(10, 10, 1, 60), std::move(tags)));
+        ReadOptions options;
+        options.maxTags = 100;
+        auto read = readMovie(file, options);
+        QVERIFY(read.ok());
+        QVERIFY(anyWarningContains(read.value(), "more tags in the movie than the limit"));
+        const auto& kept = read.value().movie.tags;
+        const auto& keptSprite = std::get<DefineSprite>(kept.at(1).value);
+        // The shape, the sprite and its 60 frames, then 38 root tags.
+        QCOMPARE(keptSprite.tags.size(), std::size_t{60});
+        QCOMPARE(kept.size(), std::size_t{2 + 100 - 62});
+
+        options = ReadOptions{};
+        options.maxShapeRecords = 3;
+        read = readMovie(file, options);
+        QVERIFY(anyWarningContains(read.value(), "more shape records in the movie than the limit"));
+        QCOMPARE(std::get<DefineShape>(read.value().movie.tags.at(0).value).shape.records.size(),
+                 std::size_t{3});
+    }
+
     void overlongTagIsNamedWithItsOffset()
     {
         std::vector<std::uint8_t> file = smallMovie();
