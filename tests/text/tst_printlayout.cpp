@@ -66,10 +66,7 @@ private slots:
         QCOMPARE(layOut({"", "", "x", "", "y"}), QStringList({"0,24 x", "0,50 y"}));
     }
 
-    void anEmptyPaneDrawsNothing()
-    {
-        QCOMPARE(layOut({}), QStringList());
-    }
+    void anEmptyPaneDrawsNothing() { QCOMPARE(layOut({}), QStringList()); }
 
     void tabsStopAtMultiplesOfEightAverageWidths_data()
     {
@@ -77,10 +74,10 @@ private slots:
         QTest::addColumn<QStringList>("drawn");
         QTest::newRow("from 0") << QByteArray("\tx") << QStringList({"80,0 x"});
         QTest::newRow("from 10") << QByteArray("a\tb") << QStringList({"0,0 a", "80,0 b"});
-        QTest::newRow("from t - 2") << QByteArray(78, 'i') + "\tb"
-                                    << QStringList({"0,0 " + QString(78, u'i'), "80,0 b"});
-        QTest::newRow("from t - 1") << QByteArray(79, 'i') + "\tb"
-                                    << QStringList({"0,0 " + QString(79, u'i'), "160,0 b"});
+        QTest::newRow("from t - 2")
+            << QByteArray(78, 'i') + "\tb" << QStringList({"0,0 " + QString(78, u'i'), "80,0 b"});
+        QTest::newRow("from t - 1")
+            << QByteArray(79, 'i') + "\tb" << QStringList({"0,0 " + QString(79, u'i'), "160,0 b"});
         QTest::newRow("from t") << QByteArray(80, 'i') + "\tb"
                                 << QStringList({"0,0 " + QString(80, u'i'), "160,0 b"});
         QTest::newRow("two tabs") << QByteArray("\t\tb") << QStringList({"160,0 b"});
@@ -136,7 +133,8 @@ private slots:
     {
         // a b 名 词 are 10, 10, 20, 20 wide; 35 units hold "ab" but not "ab名".
         const QStringList drawn = layOut({"ab" + kMing + kCi}, 35);
-        QCOMPARE(drawn, QStringList({"0,0 ab", QStringLiteral("0,14 名"), QStringLiteral("0,28 词")}));
+        QCOMPARE(drawn,
+                 QStringList({"0,0 ab", QStringLiteral("0,14 名"), QStringLiteral("0,28 词")}));
         // The cut may fall right after a double-byte character.
         QCOMPARE(layOut({"a" + kMing + kCi}, 30),
                  QStringList({QStringLiteral("0,0 a名"), QStringLiteral("0,14 词")}));
@@ -191,7 +189,9 @@ private slots:
     {
         // A lone 0xFF and a lead byte followed by a digit are one shown
         // character each; a tab after a lead byte belongs to it.
-        const QStringList drawn = layOut({QByteArray("\xFF" "a\xC3" "0b\x81\tc")});
+        const QStringList drawn = layOut({QByteArray("\xFF"
+                                                     "a\xC3"
+                                                     "0b\x81\tc")});
         QCOMPARE(drawn.size(), 1);
         QCOMPARE(drawn[0].left(4), QStringLiteral("0,0 "));
         QCOMPARE(drawn[0].size(), 4 + 6);
