@@ -55,6 +55,9 @@ std::optional<QString> QtPlatform::saveFileName(QWidget* owner, const QString& i
 bool QtPlatform::setupPrinter(QWidget* owner, QPrinter& printer)
 {
     QPrintDialog dialog(&printer, owner);
+    // Printing always takes the whole text, so no page range or selection
+    // is offered; a learner without a printer prints to a PDF file.
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -28,8 +28,15 @@ bool printLines(QPrinter& printer, const QList<QByteArray>& lines, const QFont& 
     painter.setFont(font);
     painter.setPen(colour);
     PrinterCanvas canvas(painter, printer);
+    // Printers that cannot make copies themselves (PDF files among them)
+    // are given each copy in turn, each from a new page.
+    const int copies = printer.supportsMultipleCopies() ? 1 : printer.copyCount();
     try {
-        layOutLines(lines, canvas);
+        for (int copy = 0; copy < copies; ++copy) {
+            if (copy > 0)
+                canvas.newPage();
+            layOutLines(lines, canvas);
+        }
     } catch (const PrintJobError&) {
         printer.abort();
         painter.end();

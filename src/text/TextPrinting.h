@@ -28,7 +28,8 @@ void printPaneText(const LessonMemo& pane, PrintDialog& dialog, Platform& platfo
                    const PrintFailureMessage& failure);
 
 // One job on the printer: the GBK lines laid out in the font (its point size
-// kept, at the printer's resolution) and colour. False when the printer
+// kept, at the printer's resolution) and colour, as many copies as the
+// printer was set to. False when the printer
 // failed; the job is then abandoned, and the printer can take the next one.
 bool printLines(QPrinter& printer, const QList<QByteArray>& lines, const QFont& font,
                 const QColor& colour);

@@ -295,7 +295,7 @@ private slots:
         f.N8->trigger();
         QCOMPARE(fontCommands, 1);
         // The dialog starts from the main pane's font, not this pane's.
-        QCOMPARE(p.platform.callsOfKind("font-dialog"), QStringList({"Arial -1"}));
+        QCOMPARE(p.platform.callsOfKind("font-dialog"), QStringList({"Arial 9"}));
         QCOMPARE(f.Memo1->font(), chosen);
         QCOMPARE(w.Memo1->font(), chosen);
 

@@ -275,6 +275,17 @@ private slots:
         QCOMPARE(printedPages(pdf), QList<QStringList>({{"one"}, {"two", "three"}}));
     }
 
+    void eachCopyStartsOnANewPage()
+    {
+        const QString pdf = m_dir.filePath("copies.pdf");
+        auto printer = pdfPrinter(pdf);
+        printer->setCopyCount(3);
+        QVERIFY(!printer->supportsMultipleCopies());
+        QVERIFY(printLines(*printer, {"one", "two"}, paneFont(), Qt::black));
+        QCOMPARE(printedPages(pdf),
+                 QList<QStringList>({{"one", "two"}, {"one", "two"}, {"one", "two"}}));
+    }
+
     void aPrinterThatCannotOpenItsOutputFails()
     {
         auto printer = pdfPrinter(m_dir.filePath("missing/folder/out.pdf"));
