@@ -70,8 +70,8 @@ void Tmainfrm::NfontsetClick()
     if (!inTextMode())
         return;
     // A font dialog speaks in points; the designed pane font is set in pixels.
-    const std::optional<QFont> font = m_platform.chooseFont(
-        frontWindow(), pointSizedFont(Memo1->font(), Memo1->logicalDpiY()));
+    const std::optional<QFont> font =
+        m_platform.chooseFont(frontWindow(), pointSizedFont(Memo1->font(), Memo1->logicalDpiY()));
     if (!font)
         return;
     Memo1->setFont(*font);

@@ -8,6 +8,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QProcess>
@@ -63,8 +64,14 @@ bool QtPlatform::setupPrinter(QWidget* owner, QPrinter& printer)
 
 std::optional<QFont> QtPlatform::chooseFont(QWidget* owner, const QFont& initial)
 {
+    // The dialog lists installed families only; a requested family that is
+    // substituted (Arial by Liberation Sans) is shown as the one drawing it.
+    const QFontInfo drawn(initial);
+    QFont shown(initial);
+    shown.setFamily(drawn.family());
+    shown.setStyleName(drawn.styleName());
     bool accepted = false;
-    const QFont font = QFontDialog::getFont(&accepted, initial, owner);
+    const QFont font = QFontDialog::getFont(&accepted, shown, owner);
     if (!accepted)
         return std::nullopt;
     return font;

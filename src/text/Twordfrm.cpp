@@ -7,7 +7,9 @@
 #include "platform/GeneralErrorHandler.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace quorvane {
@@ -64,6 +66,10 @@ Twordfrm::Twordfrm(Platform& platform, QWidget* parent)
     connect(Memo1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(Memo1->mapToGlobal(at)); });
 
+    // Its restored bounds are the whole screen too, so it fills the screen
+    // where no window manager maximises it.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        setGeometry(QRect(QPoint(0, 0), screen->size()));
     setWindowState(Qt::WindowMaximized);
 }
 

@@ -164,21 +164,6 @@ private slots:
         QCOMPARE(QDir(p.dir.path()).entryList(QDir::Files).size(), 3);
     }
 
-    void savingReplacesWithoutAsking()
-    {
-        Program p;
-        Tmainfrm& w = *p.window;
-        w.SBword->click();
-        QFile old(p.path("notes.txt"));
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write(QByteArray(10000, 'o'));
-        old.close();
-        p.platform.queueSaveName(p.path("notes"));
-        w.Nwsave->trigger();
-        QCOMPARE(contentOf(p.path("notes.txt")), kLesson);
-        QVERIFY(p.platform.callsOfKind("question").isEmpty());
-    }
-
     void cancellingTheSaveWritesNothing()
     {
         Program p;
@@ -353,13 +338,10 @@ private slots:
     {
         Program p;
         Tmainfrm& w = *p.window;
-        QFile lesson(p.path("wyf/2.txt"));
-        QVERIFY(lesson.open(QIODevice::WriteOnly));
         QByteArray paragraph;
         for (int i = 10; i < 24; ++i)
             paragraph += "plural" + QByteArray::number(i) + " ";
-        lesson.write(paragraph + "\r\n");
-        lesson.close();
+        p.writeLesson(2, paragraph + "\r\n");
         w.SBword->click();
         w.TV2->selectIndex(1);
         const int screenLines = w.Memo1->lines().size();

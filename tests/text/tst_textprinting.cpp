@@ -215,30 +215,6 @@ private slots:
         QCOMPARE(pageCount(pdf), expected.size());
     }
 
-    void manyLinesFillSeveralPages()
-    {
-        QList<QByteArray> lines;
-        for (int i = 1; i <= 300; ++i)
-            lines << gbk::fromUnicode(QStringLiteral("第%1行 line %1").arg(i));
-        const QString pdf = m_dir.filePath("pages.pdf");
-        auto printer = pdfPrinter(pdf);
-        const QFont font = pointSizedFont(paneFont(), 96);
-        QVERIFY(printLines(*printer, lines, font, Qt::black));
-        const QFontMetrics metrics(font, printer.get());
-        const int pitch = metrics.ascent() + metrics.descent() + 2;
-        const int pageHeight =
-            printer->pageLayout().paintRectPixels(printer->resolution()).height();
-        // Lines at y = 0, pitch, ... as long as the line before ended at or
-        // above the page height less two pitches.
-        const int perPage = (pageHeight - 2 * pitch) / pitch + 1;
-        QVERIFY(perPage > 20);
-        const QList<QStringList> pages = printedPages(pdf);
-        QCOMPARE(pages.size(), (300 + perPage - 1) / perPage + (300 % perPage == 0 ? 1 : 0));
-        QCOMPARE(pages[0].size(), perPage);
-        QCOMPARE(pages[1].first(), QStringLiteral("第%1行line%1").arg(perPage + 1));
-        QCOMPARE(pages.last().last(), QStringLiteral("第300行line300"));
-    }
-
     void theTextHasThePanesPointSizeOnPaper()
     {
         // A 12-pixel pane font is 9 points on paper; its line box measures
