@@ -287,7 +287,8 @@ void Tmainfrm::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     if (event->spontaneous())
         return;
-    if (const QScreen* screen = this->screen()) {
+    if (const QScreen* screen = this->screen(); screen && !m_centred) {
+        m_centred = true;
         QRect frame = frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());

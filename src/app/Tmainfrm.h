@@ -220,6 +220,7 @@ private:
     int m_currentLessonIndex = 1;
     int m_savedFrame = 0;
     bool m_playbackPaused = false;
+    bool m_centred = false; // placed in the middle of the screen when first shown
     QByteArray m_animationStatusText;
     QStringList m_memo2;
 };

@@ -8,10 +8,9 @@ namespace {
 
 DisplayList::iterator findDepth(DisplayList& list, std::uint16_t depth)
 {
-    return std::lower_bound(list.begin(), list.end(), depth,
-                            [](const DisplayObject& object, std::uint16_t value) {
-                                return object.depth < value;
-                            });
+    return std::lower_bound(
+        list.begin(), list.end(), depth,
+        [](const DisplayObject& object, std::uint16_t value) { return object.depth < value; });
 }
 
 void applyProperties(DisplayObject& object, const swf::PlaceObject& tag)
@@ -67,8 +66,7 @@ bool TimelineRunner::spend()
     return true;
 }
 
-void TimelineRunner::advanceAt(const Timeline& timeline, int& frame, DisplayList& list,
-                               int nesting)
+void TimelineRunner::advanceAt(const Timeline& timeline, int& frame, DisplayList& list, int nesting)
 {
     std::vector<std::uint16_t> created;
     if (timeline.frameCount() > 1) {
@@ -99,9 +97,8 @@ void TimelineRunner::advanceAt(const Timeline& timeline, int& frame, DisplayList
     }
 }
 
-void TimelineRunner::runActions(const Timeline& timeline, int frame, DisplayList& list,
-                                int nesting, std::vector<std::uint16_t>* created,
-                                DisplayList* previous)
+void TimelineRunner::runActions(const Timeline& timeline, int frame, DisplayList& list, int nesting,
+                                std::vector<std::uint16_t>* created, DisplayList* previous)
 {
     for (const FrameAction& action : timeline.actions(frame)) {
         if (const auto* const* placeTag = std::get_if<const swf::PlaceObject*>(&action)) {
@@ -156,8 +153,8 @@ void TimelineRunner::place(const swf::PlaceObject& tag, int frame, DisplayList& 
     bool kept = false;
     if (previous) {
         const auto old = findDepth(*previous, tag.depth);
-        if (old != previous->end() && old->depth == tag.depth &&
-            old->characterId == characterId && old->placedFrame == frame) {
+        if (old != previous->end() && old->depth == tag.depth && old->characterId == characterId &&
+            old->placedFrame == frame) {
             object.frame = old->frame;
             object.children = std::move(old->children);
             kept = true;

@@ -12,7 +12,8 @@ std::shared_ptr<const MovieDefinition> MovieDefinition::create(swf::ReadMovie re
         if (const auto* shape = std::get_if<swf::DefineShape>(&tag.value)) {
             definition->m_dictionary.addShape(shape->id, ShapeGeometry::build(*shape));
         } else if (const auto* sprite = std::get_if<swf::DefineSprite>(&tag.value)) {
-            definition->m_dictionary.addSprite(sprite->id, Timeline(sprite->tags, sprite->frameCount));
+            definition->m_dictionary.addSprite(sprite->id,
+                                               Timeline(sprite->tags, sprite->frameCount));
         } else if (const auto* background = std::get_if<swf::SetBackgroundColor>(&tag.value)) {
             if (!haveBackground) {
                 definition->m_background = background->color;
@@ -21,8 +22,7 @@ std::shared_ptr<const MovieDefinition> MovieDefinition::create(swf::ReadMovie re
             }
         }
     }
-    definition->m_root =
-        Timeline(definition->m_movie.tags, definition->m_movie.header.frameCount);
+    definition->m_root = Timeline(definition->m_movie.tags, definition->m_movie.header.frameCount);
     return definition;
 }
 

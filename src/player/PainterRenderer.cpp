@@ -3,8 +3,8 @@
 #include "player/QtConversions.h"
 
 #include <QLinearGradient>
+#include <QPainterPathStroker>
 #include <QRadialGradient>
-
 #include <algorithm>
 #include <cmath>
 
@@ -39,7 +39,8 @@ double toLinear(double channel)
 
 double fromLinear(double linear)
 {
-    const double c = linear <= 0.0031308 ? linear * 12.92 : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
+    const double c =
+        linear <= 0.0031308 ? linear * 12.92 : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
     return std::clamp(c * 255.0, 0.0, 255.0);
 }
 
@@ -68,11 +69,12 @@ QGradientStops gradientStops(const swf::Gradient& gradient, const ColorTransform
             const auto mix = [&](int a, int b) {
                 return int(std::lround(fromLinear(toLinear(a) * (1 - t) + toLinear(b) * t)));
             };
-            linear.append({from + (to - from) * t,
-                           QColor(mix(fromColor.red(), toColor.red()),
-                                  mix(fromColor.green(), toColor.green()),
-                                  mix(fromColor.blue(), toColor.blue()),
-                                  int(std::lround(fromColor.alpha() * (1 - t) + toColor.alpha() * t)))});
+            linear.append(
+                {from + (to - from) * t,
+                 QColor(mix(fromColor.red(), toColor.red()),
+                        mix(fromColor.green(), toColor.green()),
+                        mix(fromColor.blue(), toColor.blue()),
+                        int(std::lround(fromColor.alpha() * (1 - t) + toColor.alpha() * t)))});
         }
     }
     linear.append(stops.back());
@@ -135,7 +137,8 @@ Qt::PenCapStyle capFor(swf::CapStyle cap)
 
 QPen penFor(const swf::LineStyle& style, const ColorTransform& colors, const QTransform& transform)
 {
-    QPen pen(style.fill ? brushFor(*style.fill, colors) : QBrush(toQColor(colors.apply(style.color))),
+    QPen pen(style.fill ? brushFor(*style.fill, colors)
+                        : QBrush(toQColor(colors.apply(style.color))),
              style.width);
     pen.setCapStyle(capFor(style.startCap));
     switch (style.join) {
@@ -162,25 +165,26 @@ QPen penFor(const swf::LineStyle& style, const ColorTransform& colors, const QTr
 
 } // namespace
 
-const std::vector<QPainterPath>& PaintCache::paths(const ShapeGeometry& shape)
+std::vector<PaintedItem>& PaintCache::items(const ShapeGeometry& shape)
 {
-    auto found = m_paths.find(&shape);
-    if (found != m_paths.end()) {
+    auto found = m_items.find(&shape);
+    if (found != m_items.end()) {
         return found->second;
     }
-    std::vector<QPainterPath> paths;
-    paths.reserve(shape.items.size());
+    std::vector<PaintedItem> items;
+    items.reserve(shape.items.size());
     for (const DrawItem& item : shape.items) {
         if (const auto* fill = std::get_if<FillArea>(&item)) {
             QPainterPath path = toPath(fill->contours, true);
             path.setFillRule(shape.windingFill ? Qt::WindingFill : Qt::OddEvenFill);
-            paths.push_back(std::move(path));
+            items.push_back(PaintedItem{std::move(path), std::nullopt});
         } else {
             const auto& stroke = std::get<Stroke>(item);
-            paths.push_back(toPath(stroke.contours, !stroke.style.noClose));
+            items.push_back(
+                PaintedItem{toPath(stroke.contours, !stroke.style.noClose), std::nullopt});
         }
     }
-    return m_paths.emplace(&shape, std::move(paths)).first->second;
+    return m_items.emplace(&shape, std::move(items)).first->second;
 }
 
 PainterRenderer::PainterRenderer(QPainter& painter, PaintCache& cache)
@@ -201,35 +205,40 @@ PainterRenderer::~PainterRenderer()
 void PainterRenderer::drawShape(const ShapeGeometry& shape, const QTransform& transform,
                                 const ColorTransform& colors)
 {
-    const std::vector<QPainterPath>& paths = m_cache.paths(shape);
+    std::vector<PaintedItem>& items = m_cache.items(shape);
     if (m_maskBuilding > 0) {
         for (std::size_t i = 0; i < shape.items.size(); ++i) {
             if (std::holds_alternative<FillArea>(shape.items[i])) {
-                m_mask = m_mask.united(transform.map(paths[i]));
+                m_mask = m_mask.united(transform.map(items[i].path));
             }
         }
         return;
     }
     m_painter.setTransform(transform);
     for (std::size_t i = 0; i < shape.items.size(); ++i) {
+        PaintedItem& item = items[i];
         if (const auto* fill = std::get_if<FillArea>(&shape.items[i])) {
             const QBrush brush = brushFor(fill->style, colors);
             if (brush.style() != Qt::NoBrush) {
-                m_painter.fillPath(paths[i], brush);
+                m_painter.fillPath(item.path, brush);
             }
-        } else {
-            const auto& stroke = std::get<Stroke>(shape.items[i]);
-            const QPen pen = penFor(stroke.style, colors, transform);
-            if (pen.isCosmetic()) {
-                // Flash puts a one-pixel line on the pixels right of and
-                // below its coordinates, not astride them.
-                m_painter.setTransform(transform * QTransform::fromTranslate(0.5, 0.5));
-                m_painter.strokePath(paths[i], pen);
-                m_painter.setTransform(transform);
-            } else {
-                m_painter.strokePath(paths[i], pen);
-            }
+            continue;
         }
+        const auto& stroke = std::get<Stroke>(shape.items[i]);
+        const QPen pen = penFor(stroke.style, colors, transform);
+        if (pen.isCosmetic()) {
+            // Flash puts a one-pixel line on the pixels right of and below
+            // its coordinates, not astride them.
+            m_painter.setTransform(transform * QTransform::fromTranslate(0.5, 0.5));
+            m_painter.strokePath(item.path, pen);
+            m_painter.setTransform(transform);
+            continue;
+        }
+        if (!item.outline) {
+            QPainterPathStroker stroker(pen);
+            item.outline = stroker.createStroke(item.path);
+        }
+        m_painter.fillPath(*item.outline, pen.brush());
     }
 }
 

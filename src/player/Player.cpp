@@ -29,10 +29,11 @@ std::optional<std::string> Player::load(const std::string& path)
     return start(swf::readMovieFile(path));
 }
 
-std::optional<std::string> Player::loadBytes(std::span<const std::uint8_t> bytes)
+std::optional<std::string> Player::loadBytes(std::span<const std::uint8_t> bytes,
+                                             const swf::ReadOptions& options)
 {
     unload();
-    return start(swf::readMovie(bytes));
+    return start(swf::readMovie(bytes, options));
 }
 
 std::optional<std::string> Player::start(swf::Result<swf::ReadMovie> read)

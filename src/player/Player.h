@@ -8,7 +8,6 @@
 #include <QPainter>
 #include <QSizeF>
 #include <QTransform>
-
 #include <chrono>
 #include <cstdint>
 #include <map>
@@ -33,14 +32,15 @@ public:
     // text says why. A loaded movie shows its first frame and is playing.
     [[nodiscard]] std::optional<std::string> load(const std::string& path);
     // The same from bytes in memory.
-    [[nodiscard]] std::optional<std::string> loadBytes(std::span<const std::uint8_t> bytes);
+    [[nodiscard]] std::optional<std::string> loadBytes(std::span<const std::uint8_t> bytes,
+                                                       const swf::ReadOptions& options = {});
     void unload();
     bool isLoaded() const { return m_movie != nullptr; }
     // What reading the movie had to skip or repair, one message each.
     std::vector<std::string> warnings() const;
 
-    int totalFrames() const;   // 0 when empty
-    int currentFrame() const;  // 0-based, 0 when empty
+    int totalFrames() const;  // 0 when empty
+    int currentFrame() const; // 0-based, 0 when empty
     bool isPlaying() const { return m_playing; }
     void play();
     void stop();
@@ -62,9 +62,9 @@ public:
     // shown changed.
     bool advanceTo(Clock::time_point now);
 
-    double frameRate() const;           // frames per second, 0 when empty
-    QSizeF stageSize() const;           // pixels, empty when empty
-    QColor backgroundColor() const;     // white when empty
+    double frameRate() const;       // frames per second, 0 when empty
+    QSizeF stageSize() const;       // pixels, empty when empty
+    QColor backgroundColor() const; // white when empty
 
     // Draws the current frame on its background with the given
     // stage-to-device transform.

@@ -74,7 +74,8 @@ std::vector<Contour> joinChains(std::vector<Contour> chains)
         Contour contour = std::move(chains[i]);
         while (!contour.isClosed()) {
             auto [first, last] = byStart.equal_range(pointKey(contour.finish()));
-            auto next = std::find_if(first, last, [&](const auto& entry) { return !used[entry.second]; });
+            auto next =
+                std::find_if(first, last, [&](const auto& entry) { return !used[entry.second]; });
             if (next == last) {
                 break;
             }
@@ -132,7 +133,8 @@ public:
                     chains.push_back(reversedContour(contour));
                 }
             }
-            items.push_back(FillArea{m_styles.fillStyles[index - 1], joinChains(std::move(chains))});
+            items.push_back(
+                FillArea{m_styles.fillStyles[index - 1], joinChains(std::move(chains))});
         }
         for (const auto& [index, edges] : m_lines) {
             if (index > m_styles.lineStyles.size()) {

@@ -20,8 +20,8 @@ std::uint32_t BitReader::readBits(int count)
         const int bitInByte = static_cast<int>(m_bitPosition % 8);
         const int available = 8 - bitInByte;
         const int taken = std::min(available, count);
-        const std::uint32_t bits = (static_cast<std::uint32_t>(byte) >> (available - taken)) &
-                                   ((1u << taken) - 1u);
+        const std::uint32_t bits =
+            (static_cast<std::uint32_t>(byte) >> (available - taken)) & ((1u << taken) - 1u);
         value = (value << taken) | bits;
         m_bitPosition += static_cast<std::size_t>(taken);
         count -= taken;

@@ -1,10 +1,9 @@
 #include "swf/Decompress.h"
 
-#include <lzma.h>
-#include <zlib.h>
-
 #include <algorithm>
 #include <cstdlib>
+#include <lzma.h>
+#include <zlib.h>
 
 namespace quorvane::swf {
 
@@ -67,9 +66,8 @@ Decompressed decompressLzma(std::span<const std::uint8_t> properties,
     lzma_filter filters[2] = {};
     filters[0].id = LZMA_FILTER_LZMA1;
     filters[1].id = LZMA_VLI_UNKNOWN;
-    if (properties.size() != 5 ||
-        lzma_properties_decode(&filters[0], nullptr, properties.data(), properties.size()) !=
-            LZMA_OK) {
+    if (properties.size() != 5 || lzma_properties_decode(&filters[0], nullptr, properties.data(),
+                                                         properties.size()) != LZMA_OK) {
         result.problem = "LZMA properties invalid";
         return result;
     }
@@ -77,8 +75,8 @@ Decompressed decompressLzma(std::span<const std::uint8_t> properties,
     // whole output can never be used, so it must not size an allocation.
     auto* options = static_cast<lzma_options_lzma*>(filters[0].options);
     const std::size_t usefulDictionary = std::max<std::size_t>(limit, LZMA_DICT_SIZE_MIN);
-    options->dict_size = static_cast<std::uint32_t>(
-        std::min<std::size_t>(options->dict_size, std::min<std::size_t>(usefulDictionary, 1u << 30)));
+    options->dict_size = static_cast<std::uint32_t>(std::min<std::size_t>(
+        options->dict_size, std::min<std::size_t>(usefulDictionary, 1u << 30)));
     options->dict_size = std::max<std::uint32_t>(options->dict_size, LZMA_DICT_SIZE_MIN);
 
     lzma_stream stream = LZMA_STREAM_INIT;

@@ -98,10 +98,11 @@ std::vector<Tag> TagStreamReader::readTags(std::span<const std::uint8_t> data,
         if (!parse.problem.empty()) {
             warn(code, tagOffset, parse.problem);
         }
+        Tag& tag = tags.emplace_back();
         if (parse.value) {
-            tags.push_back(Tag{std::move(*parse.value)});
+            tag.value = std::move(*parse.value);
         } else {
-            tags.push_back(Tag{Unknown{code, std::vector<std::uint8_t>(body.begin(), body.end())}});
+            tag.value.emplace<Unknown>(code, std::vector<std::uint8_t>(body.begin(), body.end()));
         }
         if (cut || code == static_cast<std::uint16_t>(TagCode::End)) {
             break;
@@ -403,13 +404,11 @@ Result<ReadMovie> readMovie(std::span<const std::uint8_t> file, const ReadOption
     ReadMovie result;
     result.movie.header.compression = compression;
     result.movie.header.version = file[3];
-    result.declaredLength = static_cast<std::uint32_t>(file[4]) |
-                            static_cast<std::uint32_t>(file[5]) << 8 |
-                            static_cast<std::uint32_t>(file[6]) << 16 |
-                            static_cast<std::uint32_t>(file[7]) << 24;
-    const std::size_t limit = options.maxMovieBytes > kHeaderBytes
-                                  ? options.maxMovieBytes - kHeaderBytes
-                                  : 0;
+    result.declaredLength =
+        static_cast<std::uint32_t>(file[4]) | static_cast<std::uint32_t>(file[5]) << 8 |
+        static_cast<std::uint32_t>(file[6]) << 16 | static_cast<std::uint32_t>(file[7]) << 24;
+    const std::size_t limit =
+        options.maxMovieBytes > kHeaderBytes ? options.maxMovieBytes - kHeaderBytes : 0;
     const std::size_t declaredBody =
         result.declaredLength > kHeaderBytes ? result.declaredLength - kHeaderBytes : 0;
 

@@ -18,8 +18,7 @@ struct Error {
 
 // Either a value or the Error that prevented it; the engine never throws
 // across its API, so every fallible operation returns one of these.
-template <typename T>
-class [[nodiscard]] Result {
+template <typename T> class [[nodiscard]] Result {
 public:
     Result(T value) : m_content(std::move(value)) {}
     Result(Error error) : m_content(std::move(error)) {}

@@ -10,7 +10,12 @@
 namespace quorvane::swf {
 
 enum class SpreadMode : std::uint8_t { Pad = 0, Reflect = 1, Repeat = 2, Reserved = 3 };
-enum class InterpolationMode : std::uint8_t { NormalRgb = 0, LinearRgb = 1, Reserved2 = 2, Reserved3 = 3 };
+enum class InterpolationMode : std::uint8_t {
+    NormalRgb = 0,
+    LinearRgb = 1,
+    Reserved2 = 2,
+    Reserved3 = 3
+};
 
 struct GradientRecord {
     std::uint8_t ratio = 0;

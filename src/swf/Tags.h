@@ -135,8 +135,6 @@ struct Tag {
     bool operator==(const Tag&) const = default;
 };
 
-inline bool DefineSprite::operator==(const DefineSprite&) const = default;
-
 // The code a tag is written with.
 std::uint16_t tagCode(const Tag& tag);
 

@@ -3,12 +3,11 @@
 #include "swf/BitWriter.h"
 #include "swf/TagCode.h"
 
-#include <lzma.h>
-#include <zlib.h>
-
 #include <algorithm>
 #include <initializer_list>
+#include <lzma.h>
 #include <tuple>
+#include <zlib.h>
 
 namespace quorvane::swf {
 
@@ -139,13 +138,14 @@ void MovieWriter::writeColorTransform(BitWriter& out, const ColorTransform& tran
                         transform.blueAdd != 0 || (withAlpha && transform.alphaAdd != 0);
     int bits = 0;
     if (hasMultiply) {
-        bits = std::max(bits, signedBitsFor({transform.redMultiply, transform.greenMultiply,
-                                             transform.blueMultiply,
-                                             withAlpha ? transform.alphaMultiply : 0}));
+        bits = std::max(
+            bits, signedBitsFor({transform.redMultiply, transform.greenMultiply,
+                                 transform.blueMultiply, withAlpha ? transform.alphaMultiply : 0}));
     }
     if (hasAdd) {
-        bits = std::max(bits, signedBitsFor({transform.redAdd, transform.greenAdd,
-                                             transform.blueAdd, withAlpha ? transform.alphaAdd : 0}));
+        bits =
+            std::max(bits, signedBitsFor({transform.redAdd, transform.greenAdd, transform.blueAdd,
+                                          withAlpha ? transform.alphaAdd : 0}));
     }
     if (bits > 15) {
         fail("colour transform term out of range");
@@ -334,8 +334,8 @@ void MovieWriter::writeRecords(BitWriter& out, const Shape& shape, int version)
             if (!change) {
                 continue;
             }
-            maxFill = std::max({maxFill, change->fillStyle0.value_or(0),
-                                change->fillStyle1.value_or(0)});
+            maxFill =
+                std::max({maxFill, change->fillStyle0.value_or(0), change->fillStyle1.value_or(0)});
             maxLine = std::max(maxLine, change->lineStyle.value_or(0));
             if (change->newStyles) {
                 break;
@@ -432,8 +432,8 @@ void MovieWriter::writeRecords(BitWriter& out, const Shape& shape, int version)
 void MovieWriter::writeBody(BitWriter& out, const PlaceObject& tag)
 {
     if (tag.version == 1) {
-        if (!tag.characterId || !tag.matrix || tag.move || tag.ratio || tag.name ||
-            tag.clipDepth || tag.clipActions) {
+        if (!tag.characterId || !tag.matrix || tag.move || tag.ratio || tag.name || tag.clipDepth ||
+            tag.clipActions) {
             fail("PlaceObject takes a character, a matrix and a colour transform only");
         }
         out.writeU16(tag.characterId.value_or(0));
@@ -444,9 +444,8 @@ void MovieWriter::writeBody(BitWriter& out, const PlaceObject& tag)
         }
         return;
     }
-    const bool hasVersion3Fields = tag.hasImage || tag.className || tag.filters ||
-                                   tag.blendMode || tag.bitmapCache || tag.visible ||
-                                   tag.backgroundColor;
+    const bool hasVersion3Fields = tag.hasImage || tag.className || tag.filters || tag.blendMode ||
+                                   tag.bitmapCache || tag.visible || tag.backgroundColor;
     if (tag.version == 2 && hasVersion3Fields) {
         fail("PlaceObject3 fields in a PlaceObject2");
     }
@@ -460,8 +459,8 @@ void MovieWriter::writeBody(BitWriter& out, const PlaceObject& tag)
     if (tag.version >= 3) {
         out.writeU8(static_cast<std::uint8_t>(
             (tag.backgroundColor ? 0x40 : 0) | (tag.visible ? 0x20 : 0) |
-            (tag.hasImage ? 0x10 : 0) | (tag.className ? 0x08 : 0) |
-            (tag.bitmapCache ? 0x04 : 0) | (tag.blendMode ? 0x02 : 0) | (tag.filters ? 0x01 : 0)));
+            (tag.hasImage ? 0x10 : 0) | (tag.className ? 0x08 : 0) | (tag.bitmapCache ? 0x04 : 0) |
+            (tag.blendMode ? 0x02 : 0) | (tag.filters ? 0x01 : 0)));
     }
     out.writeU16(tag.depth);
     if (tag.className) {
@@ -623,7 +622,8 @@ std::vector<std::uint8_t> compressLzma(const std::vector<std::uint8_t>& body)
         stream.avail_out = buffer.size();
         status = lzma_code(&stream, LZMA_FINISH);
         result.insert(result.end(), buffer.begin(),
-                      buffer.begin() + static_cast<std::ptrdiff_t>(buffer.size() - stream.avail_out));
+                      buffer.begin() +
+                          static_cast<std::ptrdiff_t>(buffer.size() - stream.avail_out));
     }
     lzma_end(&stream);
     if (status != LZMA_STREAM_END) {

@@ -55,6 +55,19 @@ private:
     QTemporaryDir m_dir;
 };
 
+// The program started on a course whose first lesson has its movie.
+struct Started {
+    Started() : course({"c01-01.swf"})
+    {
+        platform.setWindowsDirectory(course.path());
+        window = std::make_unique<Tmainfrm>(platform);
+    }
+
+    Course course;
+    ScriptedPlatform platform;
+    std::unique_ptr<Tmainfrm> window;
+};
+
 void verifyAnimationMode(const Tmainfrm& w)
 {
     QVERIFY(!w.tv1->isHidden());
@@ -169,10 +182,8 @@ private slots:
 
     void modeSwitchesFollowTheTable()
     {
-        Course course({"c01-01.swf"});
-        ScriptedPlatform platform;
-        platform.setWindowsDirectory(course.path());
-        Tmainfrm w(platform);
+        Started started;
+        Tmainfrm& w = *started.window;
         int stops = 0;
         connect(w.Nstopsp, &QAction::triggered, this, [&] { ++stops; });
 
@@ -213,10 +224,8 @@ private slots:
 
     void returningContinuesFromTheSavedFrame()
     {
-        Course course({"c01-01.swf"});
-        ScriptedPlatform platform;
-        platform.setWindowsDirectory(course.path());
-        Tmainfrm w(platform);
+        Started started;
+        Tmainfrm& w = *started.window;
         w.SWF1->Stop();
         w.SWF1->GotoFrame(17);
         w.SBword->click();
@@ -245,10 +254,8 @@ private slots:
 
     void splitterKeepsThePanesInsideTheirBoxes()
     {
-        Course course({"c01-01.swf"});
-        ScriptedPlatform platform;
-        platform.setWindowsDirectory(course.path());
-        Tmainfrm w(platform);
+        Started started;
+        Tmainfrm& w = *started.window;
         QCOMPARE(w.tv1->geometry(), QRect(7, 14, 165, 409));
         QCOMPARE(w.TV2->geometry(), QRect(8, 13, 165, 409));
         QCOMPARE(w.Panel1->size(), QSize(554, 409));
@@ -278,10 +285,9 @@ private slots:
 
     void everyRoadToClosingAsks()
     {
-        Course course({"c01-01.swf"});
-        ScriptedPlatform platform;
-        platform.setWindowsDirectory(course.path());
-        Tmainfrm w(platform);
+        Started started;
+        ScriptedPlatform& platform = started.platform;
+        Tmainfrm& w = *started.window;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
 
@@ -304,10 +310,8 @@ private slots:
 
     void theClockUsesTheLongTimeFormat()
     {
-        Course course({"c01-01.swf"});
-        ScriptedPlatform platform;
-        platform.setWindowsDirectory(course.path());
-        Tmainfrm w(platform);
+        Started started;
+        Tmainfrm& w = *started.window;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         w.Timer2Timer();
@@ -321,10 +325,8 @@ private slots:
 
     void menusInTheirDesignedOrder()
     {
-        Course course({"c01-01.swf"});
-        ScriptedPlatform platform;
-        platform.setWindowsDirectory(course.path());
-        Tmainfrm w(platform);
+        Started started;
+        Tmainfrm& w = *started.window;
         const QList<QAction*> top = w.menuBar()->actions();
         QCOMPARE(menuCaptions(top), QStringList({"教学 >", "动画 >", "文本 >", "朗读 >", "帮助 >"}));
         QCOMPARE(menuCaptions(top[0]->menu()->actions()),
@@ -361,10 +363,8 @@ private slots:
 
     void popupItemsClickTheirMenuItems()
     {
-        Course course({"c01-01.swf"});
-        ScriptedPlatform platform;
-        platform.setWindowsDirectory(course.path());
-        Tmainfrm w(platform);
+        Started started;
+        Tmainfrm& w = *started.window;
         const std::pair<QAction*, QAction*> pairs[] = {
             {w.N11, w.Nfstop}, {w.N12, w.Nfplay},     {w.N13, w.nfrplay}, {w.N16, w.Nflast},
             {w.N17, w.Nnextflash}, {w.N28, w.Nfbig}, {w.N29, w.Nfsmall}, {w.N32, w.Nffull}};
@@ -377,10 +377,9 @@ private slots:
 
     void aboutBoxAndLinks()
     {
-        Course course({"c01-01.swf"});
-        ScriptedPlatform platform;
-        platform.setWindowsDirectory(course.path());
-        Tmainfrm w(platform);
+        Started started;
+        ScriptedPlatform& platform = started.platform;
+        Tmainfrm& w = *started.window;
         w.Nhelp->trigger();
         const QStringList notices = platform.callsOfKind("notice");
         QCOMPARE(notices.size(), 1);
@@ -414,10 +413,8 @@ private slots:
 
     void hintsShowAtOnceOnWhite()
     {
-        Course course({"c01-01.swf"});
-        ScriptedPlatform platform;
-        platform.setWindowsDirectory(course.path());
-        Tmainfrm w(platform);
+        Started started;
+        Tmainfrm& w = *started.window;
         QCOMPARE(QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 0);
         QCOMPARE(w.TB1->toolTipDuration(), 100000);
         QCOMPARE(QToolTip::palette().color(QPalette::ToolTipBase), QColor(Qt::white));

@@ -1,15 +1,13 @@
 // Runs every movie of the shared SWF corpus through quorvane-swf, each in a
 // child process with a time limit, and checks the images the corpus expects.
 
-#include <QtTest>
-
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-
+#include <QtTest>
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -139,11 +137,12 @@ QList<ImageCheck> readImageChecks(const QString& folder, const ManifestRow& row)
         return checks.back();
     };
     if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        static const QRegularExpression section(
-            QString::fromLatin1(R"re(^\[\[?image_comparisons\.(?:"([^"]+)"|([A-Za-z0-9_.]+?))(?:\.checks)?\]\]?$)re"));
-        static const QRegularExpression dotted(
-            QString::fromLatin1(R"re(^image_comparisons\.(?:"([^"]+)"|([A-Za-z0-9_]+))\.(\w+)\s*=\s*(.+)$)re"));
-        static const QRegularExpression assignment(QString::fromLatin1(R"re(^(\w+)\s*=\s*(.+)$)re"));
+        static const QRegularExpression section(QString::fromLatin1(
+            R"re(^\[\[?image_comparisons\.(?:"([^"]+)"|([A-Za-z0-9_.]+?))(?:\.checks)?\]\]?$)re"));
+        static const QRegularExpression dotted(QString::fromLatin1(
+            R"re(^image_comparisons\.(?:"([^"]+)"|([A-Za-z0-9_]+))\.(\w+)\s*=\s*(.+)$)re"));
+        static const QRegularExpression assignment(
+            QString::fromLatin1(R"re(^(\w+)\s*=\s*(.+)$)re"));
         QString current;
         const auto apply = [&](ImageCheck& check, const QString& key, const QString& value) {
             if (key == u"tolerance") {
@@ -163,16 +162,18 @@ QList<ImageCheck> readImageChecks(const QString& folder, const ManifestRow& row)
         while (!file.atEnd()) {
             const QString line = QString::fromUtf8(file.readLine()).trimmed();
             if (line.startsWith(u'[')) {
-                const auto match = section.match(line);
-                current = match.hasMatch() ? match.captured(1) + match.captured(2) : QString();
+                const auto heading = section.match(line);
+                current =
+                    heading.hasMatch() ? heading.captured(1) + heading.captured(2) : QString();
                 if (!current.isEmpty()) {
                     checkNamed(current);
                 }
-            } else if (const auto match = dotted.match(line); match.hasMatch() && current.isEmpty()) {
-                apply(checkNamed(match.captured(1) + match.captured(2)), match.captured(3),
-                      match.captured(4).trimmed());
-            } else if (const auto match = assignment.match(line); match.hasMatch() && !current.isEmpty()) {
-                apply(checkNamed(current), match.captured(1), match.captured(2).trimmed());
+            } else if (const auto key = dotted.match(line); key.hasMatch() && current.isEmpty()) {
+                apply(checkNamed(key.captured(1) + key.captured(2)), key.captured(3),
+                      key.captured(4).trimmed());
+            } else if (const auto value = assignment.match(line);
+                       value.hasMatch() && !current.isEmpty()) {
+                apply(checkNamed(current), value.captured(1), value.captured(2).trimmed());
             }
         }
     }
@@ -220,10 +221,9 @@ Comparison compareImages(const QImage& actualImage, const QImage& expectedImage,
         const auto* a = reinterpret_cast<const QRgb*>(actual.constScanLine(y));
         const auto* e = reinterpret_cast<const QRgb*>(expected.constScanLine(y));
         for (int x = 0; x < actual.width(); ++x) {
-            const int differences[] = {std::abs(qRed(a[x]) - qRed(e[x])),
-                                       std::abs(qGreen(a[x]) - qGreen(e[x])),
-                                       std::abs(qBlue(a[x]) - qBlue(e[x])),
-                                       std::abs(qAlpha(a[x]) - qAlpha(e[x]))};
+            const int differences[] = {
+                std::abs(qRed(a[x]) - qRed(e[x])), std::abs(qGreen(a[x]) - qGreen(e[x])),
+                std::abs(qBlue(a[x]) - qBlue(e[x])), std::abs(qAlpha(a[x]) - qAlpha(e[x]))};
             int largest = 0;
             for (const int difference : differences) {
                 outliers += difference > tolerance ? 1 : 0;
@@ -280,8 +280,9 @@ QString describe(const ProcessResult& result)
     if (result.crashed) {
         return QStringLiteral("crashed");
     }
-    return QStringLiteral("exit %1: %2").arg(result.exitCode).arg(
-        QString::fromLocal8Bit(result.errors.left(300)));
+    return QStringLiteral("exit %1: %2")
+        .arg(result.exitCode)
+        .arg(QString::fromLocal8Bit(result.errors.left(300)));
 }
 
 } // namespace
@@ -384,7 +385,8 @@ void TestCorpus::everyMovieRunsAndPassingImagesStayPassing()
     QStringList crashes;
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const Outcome& outcome = outcomes[std::size_t(i)];
-        for (Totals* totals : {&byCategory[rows[i].category], &byCategory[QStringLiteral("~all")]}) {
+        for (Totals* totals :
+             {&byCategory[rows[i].category], &byCategory[QStringLiteral("~all")]}) {
             ++totals->movies;
             totals->loads += outcome.loads;
             totals->info += outcome.infoMatches;

@@ -2,7 +2,6 @@
 #include "swf/BitWriter.h"
 
 #include <QtTest>
-
 #include <vector>
 
 using namespace quorvane::swf;

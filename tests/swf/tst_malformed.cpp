@@ -1,11 +1,9 @@
 #include "SwfFixtures.h"
-
 #include "swf/Reader.h"
 #include "swf/TagCode.h"
 #include "swf/Writer.h"
 
 #include <QtTest>
-
 #include <random>
 
 using namespace quorvane;
@@ -15,9 +13,10 @@ namespace {
 
 std::vector<std::uint8_t> smallMovie(Compression compression = Compression::None)
 {
-    return fixtures::bytes(fixtures::movie(fixtures::header(100, 100, 12, 1, compression),
-                                           {Tag{fixtures::rectangle(1, 0, 0, 10, 10, fixtures::kRed)},
-                                            Tag{fixtures::place(1, 1)}, Tag{ShowFrame{}}}));
+    return fixtures::bytes(
+        fixtures::movie(fixtures::header(100, 100, 12, 1, compression),
+                        {Tag{fixtures::rectangle(1, 0, 0, 10, 10, fixtures::kRed)},
+                         Tag{fixtures::place(1, 1)}, Tag{ShowFrame{}}}));
 }
 
 void setLength(std::vector<std::uint8_t>& file, std::uint32_t length)
@@ -95,7 +94,8 @@ private slots:
         QVERIFY(complete.value().warnings.empty());
         int bestEffort = 0;
         for (std::size_t size = 0; size < whole.size(); ++size) {
-            const std::vector<std::uint8_t> cut(whole.begin(), whole.begin() + std::ptrdiff_t(size));
+            const std::vector<std::uint8_t> cut(whole.begin(),
+                                                whole.begin() + std::ptrdiff_t(size));
             auto read = readMovie(cut);
             if (read.ok()) {
                 // Whatever survives is a prefix of the movie and says it is

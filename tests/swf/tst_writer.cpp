@@ -23,8 +23,8 @@ Gradient gradient(SpreadMode spread, InterpolationMode interpolation, Fixed8 foc
     result.matrix = Matrix{3276, 3276, 1200, -1200, 5000, -7000};
     result.spread = spread;
     result.interpolation = interpolation;
-    result.records = {{0, Rgba{255, 0, 0, 128}}, {128, Rgba{0, 255, 0, 255}},
-                      {255, Rgba{0, 0, 255, 0}}};
+    result.records = {
+        {0, Rgba{255, 0, 0, 128}}, {128, Rgba{0, 255, 0, 255}}, {255, Rgba{0, 0, 255, 0}}};
     result.focalPoint = focal;
     return result;
 }
@@ -48,9 +48,9 @@ std::vector<FillStyle> everyFillStyle()
     focal.type = FillStyle::Type::FocalRadialGradient;
     focal.gradient = gradient(SpreadMode::Pad, InterpolationMode::NormalRgb, -192);
     fills.push_back(focal);
-    for (auto type : {FillStyle::Type::RepeatingBitmap, FillStyle::Type::ClippedBitmap,
-                      FillStyle::Type::NonSmoothedRepeatingBitmap,
-                      FillStyle::Type::NonSmoothedClippedBitmap}) {
+    for (auto type :
+         {FillStyle::Type::RepeatingBitmap, FillStyle::Type::ClippedBitmap,
+          FillStyle::Type::NonSmoothedRepeatingBitmap, FillStyle::Type::NonSmoothedClippedBitmap}) {
         FillStyle bitmap;
         bitmap.type = type;
         bitmap.bitmapId = 77;
@@ -155,20 +155,21 @@ PlaceObject placeWithEverything(std::uint8_t version)
     place.clipActions = actions;
     if (version == 3) {
         place.className = "Lesson";
-        place.filters = std::vector<Filter>{
-            Filter{0, std::vector<std::uint8_t>(23, 1)},
-            Filter{1, std::vector<std::uint8_t>(9, 2)},
-            Filter{4, [] {
-                       std::vector<std::uint8_t> data{2};
-                       data.resize(1 + 5 * 2 + 19, 3);
-                       return data;
-                   }()},
-            Filter{5, [] {
-                       std::vector<std::uint8_t> data{2, 3};
-                       data.resize(2 + 4 * 6 + 13, 4);
-                       return data;
-                   }()},
-            Filter{6, std::vector<std::uint8_t>(80, 5)}};
+        place.filters = std::vector<Filter>{Filter{0, std::vector<std::uint8_t>(23, 1)},
+                                            Filter{1, std::vector<std::uint8_t>(9, 2)},
+                                            Filter{4,
+                                                   [] {
+                                                       std::vector<std::uint8_t> data{2};
+                                                       data.resize(1 + 5 * 2 + 19, 3);
+                                                       return data;
+                                                   }()},
+                                            Filter{5,
+                                                   [] {
+                                                       std::vector<std::uint8_t> data{2, 3};
+                                                       data.resize(2 + 4 * 6 + 13, 4);
+                                                       return data;
+                                                   }()},
+                                            Filter{6, std::vector<std::uint8_t>(80, 5)}};
         place.blendMode = 3;
         place.bitmapCache = 1;
         place.visible = 0;
@@ -272,8 +273,9 @@ private slots:
         Movie movie{testHeader(),
                     {Tag{SetBackgroundColor{Rgba{9, 8, 7, 255}}}, Tag{first}, Tag{modify},
                      Tag{removeOne}, Tag{removeTwo}, Tag{sprite}, Tag{FrameLabel{"one", false}},
-                     Tag{Unknown{12, {0x07, 0x00}}}, Tag{Unknown{500, std::vector<std::uint8_t>(100, 1)}},
-                     Tag{ShowFrame{}}, Tag{End{}}}};
+                     Tag{Unknown{12, {0x07, 0x00}}},
+                     Tag{Unknown{500, std::vector<std::uint8_t>(100, 1)}}, Tag{ShowFrame{}},
+                     Tag{End{}}}};
         QVERIFY(roundTrip(movie) == movie);
     }
 

@@ -4,7 +4,6 @@
 
 #include <QImage>
 #include <QPainter>
-
 #include <algorithm>
 #include <cmath>
 
@@ -30,8 +29,8 @@ std::optional<std::string> renderMovie(const RenderRequest& request)
     }
     QTransform stageToImage;
     if (request.width || request.height) {
-        const double scale = std::min(width / std::max(stage.width(), 1.0),
-                                      height / std::max(stage.height(), 1.0));
+        const double scale =
+            std::min(width / std::max(stage.width(), 1.0), height / std::max(stage.height(), 1.0));
         stageToImage.translate((width - stage.width() * scale) / 2,
                                (height - stage.height() * scale) / 2);
         stageToImage.scale(scale, scale);

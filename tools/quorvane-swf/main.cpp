@@ -1,6 +1,5 @@
 #include "Info.h"
 #include "Render.h"
-
 #include "swf/Reader.h"
 
 #include <cstring>

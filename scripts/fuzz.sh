@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang and runs each for the given number
+# of seconds (default 60), starting from small movies the tests generate and,
+# when the shared corpus is there, its movies (read in place). Inputs that
+# crash end up in build-fuzz/crashes/; keep them in tests/data/fuzz-regressions/
+# once fixed. Exits 0 without doing anything when clang++ is missing.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="$root/build-fuzz"
+seconds="${1:-60}"
+corpus="${QUORVANE_SWF_CORPUS:-$root/../shared/swf-corpus}"
+
+if ! command -v clang++ >/dev/null; then
+  echo "clang++ not found: fuzzing skipped"
+  exit 0
+fi
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVANE_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" --target quorvane-fuzz-movie -- -j2
+
+mkdir -p "$build/crashes" "$build/fuzz-corpus/movie"
+seeds=("$root/tests/data/fuzz-regressions")
+if [[ -d "$corpus" ]]; then
+  seeds+=("$corpus")
+fi
+export QT_QPA_PLATFORM=offscreen
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp"
+for target in quorvane-fuzz-movie; do
+  "$build/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    -max_len=65536 -artifact_prefix="$build/crashes/" -print_final_stats=1 \
+    "$build/fuzz-corpus/movie" "${seeds[@]}"
+done

@@ -1,0 +1,70 @@
+#include "swf/Tags.h"
+
+#include "swf/TagCode.h"
+
+#include <algorithm>
+
+namespace quorvane::swf {
+
+namespace {
+
+constexpr std::uint16_t codeOf(TagCode code)
+{
+    return static_cast<std::uint16_t>(code);
+}
+std::uint16_t codeOf(const End&)
+{
+    return codeOf(TagCode::End);
+}
+std::uint16_t codeOf(const ShowFrame&)
+{
+    return codeOf(TagCode::ShowFrame);
+}
+std::uint16_t codeOf(const SetBackgroundColor&)
+{
+    return codeOf(TagCode::SetBackgroundColor);
+}
+std::uint16_t codeOf(const DefineShape& shape)
+{
+    constexpr TagCode codes[] = {TagCode::DefineShape, TagCode::DefineShape2, TagCode::DefineShape3,
+                                 TagCode::DefineShape4};
+    return codeOf(codes[std::clamp(static_cast<int>(shape.version), 1, 4) - 1]);
+}
+std::uint16_t codeOf(const PlaceObject& place)
+{
+    constexpr TagCode codes[] = {TagCode::PlaceObject, TagCode::PlaceObject2,
+                                 TagCode::PlaceObject3};
+    return codeOf(codes[std::clamp(static_cast<int>(place.version), 1, 3) - 1]);
+}
+std::uint16_t codeOf(const RemoveObject& remove)
+{
+    return codeOf(remove.version == 1 ? TagCode::RemoveObject : TagCode::RemoveObject2);
+}
+std::uint16_t codeOf(const FrameLabel&)
+{
+    return codeOf(TagCode::FrameLabel);
+}
+std::uint16_t codeOf(const DefineSprite&)
+{
+    return codeOf(TagCode::DefineSprite);
+}
+std::uint16_t codeOf(const Unknown& unknown)
+{
+    return unknown.code;
+}
+
+} // namespace
+
+// Out of line: a defaulted comparison of this recursive type sends clang 14
+// into endless recursion.
+bool DefineSprite::operator==(const DefineSprite& other) const
+{
+    return id == other.id && frameCount == other.frameCount && tags == other.tags;
+}
+
+std::uint16_t tagCode(const Tag& tag)
+{
+    return std::visit([](const auto& value) { return codeOf(value); }, tag.value);
+}
+
+} // namespace quorvane::swf

@@ -1,0 +1,134 @@
+#include "SwfFixtures.h"
+
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace quorvane;
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QString output;
+    QString errors;
+};
+
+Run runTool(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(QUORVANE_SWF_TOOL), arguments);
+    Run run;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
+        return run;
+    }
+    run.exitCode = process.exitCode();
+    run.output = QString::fromUtf8(process.readAllStandardOutput());
+    run.errors = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+bool writeFile(const QString& path, const std::vector<std::uint8_t>& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) &&
+           file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) ==
+               qint64(bytes.size());
+}
+
+} // namespace
+
+class TestSwfTool : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QVERIFY(m_folder.isValid()); }
+
+    void infoPrintsTheHeaderThenTheTags()
+    {
+        const QString path = m_folder.filePath("movie.swf");
+        swf::Movie movie = fixtures::animatedMovie(12, 29.97);
+        movie.header.compression = swf::Compression::Zlib;
+        movie.header.stage.xMax = 2026; // 101.3 pixels
+        QVERIFY(writeFile(path, fixtures::bytes(movie)));
+        const Run run = runTool({"info", path});
+        QCOMPARE(run.exitCode, 0);
+        const QStringList lines = run.output.split(u'\n');
+        QCOMPARE(lines.mid(0, 6),
+                 QStringList({"version: 8", "compression: CWS", "stage: 101.3 x 150",
+                              "frame-rate: 29.97", "frames: 12", "tags:"}));
+        QVERIFY(lines.contains("  ShowFrame (1): 15"));
+        QVERIFY(lines.contains("  DefineShape3 (32): 4"));
+        QVERIFY(lines.contains("  DefineSprite (39): 1"));
+        QVERIFY(run.errors.isEmpty());
+    }
+
+    void unreadableFilesFailWithOneLine_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("not a movie") << QByteArray("plain text, not a movie") << "Invalid SWF";
+        QTest::newRow("missing") << QByteArray() << "Cannot open";
+    }
+    void unreadableFilesFailWithOneLine()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, reason);
+        const QString path = m_folder.filePath(content.isEmpty() ? "absent.swf" : "text.swf");
+        if (!content.isEmpty()) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        for (const QStringList& arguments :
+             {QStringList{"info", path},
+              QStringList{"render", path, "--frames", "1", "--out", m_folder.filePath("x.png")}}) {
+            const Run run = runTool(arguments);
+            QCOMPARE(run.exitCode, 1);
+            QVERIFY(run.output.isEmpty());
+            QCOMPARE(run.errors.count(u'\n'), 1);
+            QVERIFY2(run.errors.startsWith(reason), qPrintable(run.errors));
+        }
+    }
+
+    void renderRunsTheFramesAndWritesTheStage()
+    {
+        const QString movie = m_folder.filePath("animated.swf");
+        QVERIFY(writeFile(movie, fixtures::bytes(fixtures::animatedMovie(30))));
+        const QString png = m_folder.filePath("frame.png");
+        const Run run = runTool({"render", movie, "--frames", "8", "--out", png});
+        QCOMPARE(run.exitCode, 0);
+        const QImage image(png);
+        QCOMPARE(image.size(), QSize(200, 150));
+        // Frame 8 is the eighth frame: the red square has moved 7 pixels.
+        QCOMPARE(image.pixel(7, 65), qRgb(255, 0, 0));
+        QVERIFY(image.pixel(6, 65) != qRgb(255, 0, 0));
+
+        const QString sized = m_folder.filePath("sized.png");
+        QCOMPARE(runTool({"render", movie, "--frames", "1", "--out", sized, "--width", "400",
+                          "--height", "400"})
+                     .exitCode,
+                 0);
+        const QImage large(sized);
+        QCOMPARE(large.size(), QSize(400, 400));
+        // Fitted at twice the size, centred: 50-pixel margins above and below.
+        QCOMPARE(large.pixel(200, 25), qRgb(250, 240, 220));
+        QCOMPARE(large.pixel(5, 50 + 130), qRgb(255, 0, 0));
+    }
+
+    void badArgumentsAreUsageErrors()
+    {
+        QCOMPARE(runTool({}).exitCode, 2);
+        QCOMPARE(runTool({"render", "movie.swf", "--frames", "0", "--out", "x.png"}).exitCode, 2);
+        QCOMPARE(runTool({"render", "movie.swf", "--frames", "3"}).exitCode, 2);
+        QCOMPARE(runTool({"render", "movie.swf", "--out", "x.png", "--width", "10"}).exitCode, 2);
+        QCOMPARE(runTool({"dump", "movie.swf"}).exitCode, 2);
+    }
+
+private:
+    QTemporaryDir m_folder;
+};
+
+QTEST_GUILESS_MAIN(TestSwfTool)
+#include "tst_swftool.moc"
