@@ -46,7 +46,7 @@ int main(int argc, char** argv)
     app.setPlatform(&platform);
     quorvane::Tmainfrm mainForm(platform);
     quorvane::Tflashfrm flashForm;
-    quorvane::Twordfrm wordForm;
+    quorvane::Twordfrm wordForm(platform);
     mainForm.setFullScreenWindows(&flashForm, &wordForm);
     FirstFrameWatch watch(mainForm.SWF1);
     mainForm.SWF1->installEventFilter(&watch);

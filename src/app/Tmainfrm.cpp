@@ -140,8 +140,6 @@ void Tmainfrm::createControls()
     Memo1 = new LessonMemo(Panel2);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setFrameShape(QFrame::NoFrame);
-    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
     Sbar1 = new StatusBar(client);
     Sbar1->setGeometry(0, kClientHeight - 19, kClientWidth, 19);
@@ -238,6 +236,7 @@ void Tmainfrm::connectHandlers()
 
     connectPlaybackHandlers();
     connectReadingHandlers();
+    connectTextHandlers();
     connect(tv1, &LessonTreeView::selectedIndexChanged, this,
             guarded(m_platform, [this](int) { TV1Change(); }));
     connect(TV2, &LessonTreeView::selectedIndexChanged, this,

@@ -4,6 +4,9 @@
 #include "catalogue/LessonDirectories.h"
 #include "catalogue/LessonList.h"
 #include "speech/SpeechVoice.h"
+#include "text/PrintDialog.h"
+#include "text/SaveDialog.h"
+#include "text/Twordfrm.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -27,7 +30,6 @@ class PaneSplitter;
 class Platform;
 class RightClickFilter;
 class Tflashfrm;
-class Twordfrm;
 class SpeechVoice;
 class StatusBar;
 class SWF1;
@@ -36,7 +38,7 @@ class SWF1;
 // toolbar, menus and status bar, and the switch between animation mode
 // (Panel1 visible) and text mode (Panel2 visible). There is no mode variable:
 // the panels' visibility is the mode.
-class Tmainfrm : public QMainWindow, private AnimationLessonHost {
+class Tmainfrm : public QMainWindow, private AnimationLessonHost, private TwordfrmHost {
     Q_OBJECT
 
 public:
@@ -88,6 +90,8 @@ public:
     StatusBar* Sbar1;
     QTimer Timer1;
     QTimer Timer2;
+    SaveDialog SaveDialog1;
+    PrintDialog PrintDialog1;
 
     QMenu* PopupMenu1;
     QMenu* PopupMenu2;
@@ -145,6 +149,21 @@ public:
     void N61Click();
     void TB2Change();
     void N7Click();
+    void NwcopyClick();
+    void NwselectallClick();
+    void NwsaveClick();
+    void NwprintClick();
+    void NfontsetClick();
+    void NcolorsetClick();
+    void NwfullClick();
+    void N8Click();
+    void MenuItem1Click();
+    void MenuItem2Click();
+    void MenuItem3Click();
+    void MenuItem4Click();
+    void MenuItem6Click();
+    void MenuItem7Click();
+    void MenuItem9Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -158,6 +177,11 @@ private:
     void connectHandlers();
     void connectPlaybackHandlers();
     void connectReadingHandlers();
+    void connectTextHandlers();
+    void openFullScreenText();
+    // The window in front: dialogs asked for from the full-screen text
+    // window must not belong to the hidden main window.
+    QWidget* frontWindow();
     // Runs a voice command; a failure of the voice leaves it without effect.
     template <typename Command>
     void ignoringVoiceFailures(Command command);
@@ -178,6 +202,12 @@ private:
     void reportMissingLesson() override;
     void playMovie(const QString& path) override;
     void showAnimationMode() override;
+
+    // What the full-screen text window borrows.
+    SaveDialog& saveDialog() override { return SaveDialog1; }
+    void performFontCommand() override;
+    void performColorCommand() override;
+    void showMainWindow() override;
 
     Platform& m_platform;
     std::unique_ptr<SpeechVoice> SpVoice1;

@@ -4,6 +4,7 @@
 #include "animation/RightClickFilter.h"
 #include "animation/SWF1.h"
 #include "animation/Tflashfrm.h"
+#include "text/Twordfrm.h"
 #include "platform/Gbk.h"
 #include "platform/GeneralErrorHandler.h"
 
@@ -33,13 +34,10 @@ void Tmainfrm::setFullScreenWindows(Tflashfrm* flashfrm, Twordfrm* wordfrm)
 {
     m_flashfrm = flashfrm;
     m_wordfrm = wordfrm;
+    wordfrm->setHost(this);
     connect(flashfrm, &Tflashfrm::handBack, this,
             guarded(m_platform, [this](int frame) { continueFromFullScreen(frame); }));
-    connect(flashfrm, &Tflashfrm::mainWindowWanted, this, [this] {
-        show();
-        raise();
-        activateWindow();
-    });
+    connect(flashfrm, &Tflashfrm::mainWindowWanted, this, [this] { showMainWindow(); });
 }
 
 void Tmainfrm::SBstopClick()
@@ -136,6 +134,8 @@ void Tmainfrm::SBfullClick()
             m_flashfrm->setWindowTitle(gbk::toUnicode(Sbar1->panelText(1)));
         }
     }
+    if (inTextMode() && m_wordfrm)
+        openFullScreenText();
 }
 
 void Tmainfrm::continueFromFullScreen(int frame)

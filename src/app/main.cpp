@@ -23,7 +23,7 @@ int main(int argc, char** argv)
 
     quorvane::Tmainfrm mainForm(platform);
     quorvane::Tflashfrm flashForm;
-    quorvane::Twordfrm wordForm;
+    quorvane::Twordfrm wordForm(platform);
     mainForm.setFullScreenWindows(&flashForm, &wordForm);
     mainForm.show();
     const int exitCode = QApplication::exec();

@@ -8,6 +8,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QProcess>
@@ -55,13 +56,22 @@ std::optional<QString> QtPlatform::saveFileName(QWidget* owner, const QString& i
 bool QtPlatform::setupPrinter(QWidget* owner, QPrinter& printer)
 {
     QPrintDialog dialog(&printer, owner);
+    // Printing always takes the whole text, so no page range or selection
+    // is offered; a learner without a printer prints to a PDF file.
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     return dialog.exec() == QDialog::Accepted;
 }
 
 std::optional<QFont> QtPlatform::chooseFont(QWidget* owner, const QFont& initial)
 {
+    // The dialog lists installed families only; a requested family that is
+    // substituted (Arial by Liberation Sans) is shown as the one drawing it.
+    const QFontInfo drawn(initial);
+    QFont shown(initial);
+    shown.setFamily(drawn.family());
+    shown.setStyleName(drawn.styleName());
     bool accepted = false;
-    const QFont font = QFontDialog::getFont(&accepted, initial, owner);
+    const QFont font = QFontDialog::getFont(&accepted, shown, owner);
     if (!accepted)
         return std::nullopt;
     return font;

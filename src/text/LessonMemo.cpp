@@ -1,17 +1,12 @@
 #include "LessonMemo.h"
 
-#include <QStringDecoder>
+#include "ShownCharacters.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QTextBlock>
+#include <QTextLayout>
 
 namespace quorvane {
-
-namespace {
-
-bool isLeadByte(unsigned char byte)
-{
-    return byte >= 0x81 && byte <= 0xFE;
-}
-
-} // namespace
 
 LessonMemo::LessonMemo(QWidget* parent) : QPlainTextEdit(parent)
 {
@@ -19,6 +14,7 @@ LessonMemo::LessonMemo(QWidget* parent) : QPlainTextEdit(parent)
     setTabChangesFocus(false);
     // Read-only panes still let the learner place the caret and select.
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    setScrollBars(ScrollBars::Vertical);
     m_offsets.push_back(0);
 }
 
@@ -45,31 +41,19 @@ void LessonMemo::setText(const QByteArray& gbkText)
 {
     m_bytes = withCrLf(gbkText);
     m_offsets.clear();
-    // Decoded one character at a time, so that every shown character knows
-    // the bytes it came from; a lead byte always takes the byte after it.
-    QStringDecoder decoder("GBK", QStringDecoder::Flag::Stateless);
-    QString shown;
-    shown.reserve(m_bytes.size());
-    qsizetype i = 0;
-    while (i < m_bytes.size()) {
-        m_offsets.push_back(i);
-        const auto byte = static_cast<unsigned char>(m_bytes[i]);
-        if (byte == '\r') {
-            shown += QLatin1Char('\n');
-            i += 2;
-        } else if (byte < 0x80) {
-            shown += QLatin1Char(static_cast<char>(byte));
-            ++i;
-        } else {
-            const qsizetype length = isLeadByte(byte) && i + 1 < m_bytes.size() ? 2 : 1;
-            const QString character = decoder.decode(QByteArrayView(m_bytes).sliced(i, length));
-            shown += character.size() == 1 ? character.front() : QChar(QChar::ReplacementCharacter);
-            i += length;
-        }
-    }
+    const QString shown = shownCharacters(m_bytes, &m_offsets);
     m_offsets.push_back(m_bytes.size());
     setPlainText(shown);
     moveCursor(QTextCursor::Start);
+}
+
+QByteArray LessonMemo::bytesBetween(int start, int end) const
+{
+    const auto at = [this](int position) {
+        const auto index = std::min(static_cast<size_t>(position), m_offsets.size() - 1);
+        return m_offsets[index];
+    };
+    return m_bytes.mid(at(start), at(end) - at(start));
 }
 
 QByteArray LessonMemo::selectedText() const
@@ -77,12 +61,53 @@ QByteArray LessonMemo::selectedText() const
     const QTextCursor cursor = textCursor();
     if (!cursor.hasSelection())
         return {};
-    const auto at = [this](int position) {
-        const auto index = std::min(static_cast<size_t>(position), m_offsets.size() - 1);
-        return m_offsets[index];
-    };
-    const qsizetype start = at(cursor.selectionStart());
-    return m_bytes.mid(start, at(cursor.selectionEnd()) - start);
+    return bytesBetween(cursor.selectionStart(), cursor.selectionEnd());
+}
+
+QList<QByteArray> LessonMemo::lines() const
+{
+    QList<QByteArray> result;
+    QAbstractTextDocumentLayout* layout = document()->documentLayout();
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        const int start = block.position();
+        if (m_scrollBars == ScrollBars::Both) {
+            result << bytesBetween(start, start + block.length() - 1);
+            continue;
+        }
+        // The pane lays out only the blocks it has needed so far; asking for
+        // a block's bounds lays it out at the pane's width.
+        layout->blockBoundingRect(block);
+        const QTextLayout* screenLines = block.layout();
+        for (int i = 0; i < screenLines->lineCount(); ++i) {
+            const QTextLine line = screenLines->lineAt(i);
+            const int from = start + line.textStart();
+            result << bytesBetween(from, from + line.textLength());
+        }
+    }
+    if (!result.isEmpty() && result.last().isEmpty())
+        result.removeLast();
+    return result;
+}
+
+void LessonMemo::setScrollBars(ScrollBars scrollBars)
+{
+    m_scrollBars = scrollBars;
+    const bool wrapping = scrollBars == ScrollBars::Vertical;
+    setLineWrapMode(wrapping ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(wrapping ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAlwaysOn);
+}
+
+QColor LessonMemo::color() const
+{
+    return palette().color(QPalette::Base);
+}
+
+void LessonMemo::setColor(const QColor& colour)
+{
+    QPalette shades = palette();
+    shades.setColor(QPalette::Base, colour);
+    setPalette(shades);
 }
 
 } // namespace quorvane

@@ -1,19 +1,24 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QPlainTextEdit>
-
 #include <vector>
 
 namespace quorvane {
 
 // A read-only text pane whose text is the lesson's GBK bytes. What it shows
-// is their decoded form; what it hands on (the whole text, the selection)
-// are the bytes themselves, invalid ones included, with CR LF between lines.
+// is their decoded form; what it hands on (the whole text, the selection,
+// the lines) are the bytes themselves, invalid ones included, with CR LF
+// between lines.
 class LessonMemo : public QPlainTextEdit {
     Q_OBJECT
 
 public:
+    // Vertical: lines wrap at the pane's width. Both: no wrapping, long
+    // lines scroll sideways.
+    enum class ScrollBars { Vertical, Both };
+
     explicit LessonMemo(QWidget* parent = nullptr);
 
     // Replaces the text; every line end (CR LF, lone CR, lone LF) becomes
@@ -22,14 +27,26 @@ public:
     const QByteArray& text() const { return m_bytes; }
     // Empty when nothing is selected.
     QByteArray selectedText() const;
+    // The lines as the pane shows them: while it wraps, every screen line is
+    // a line of its own. A last empty line is not counted, so an empty pane
+    // has none.
+    QList<QByteArray> lines() const;
+
+    ScrollBars scrollBars() const { return m_scrollBars; }
+    void setScrollBars(ScrollBars scrollBars);
+    QColor color() const;
+    void setColor(const QColor& colour);
 
     static QByteArray withCrLf(const QByteArray& text);
 
 private:
+    QByteArray bytesBetween(int start, int end) const;
+
     QByteArray m_bytes;
     // Byte offset in m_bytes of each character position of the document,
     // with one entry past the end.
     std::vector<qsizetype> m_offsets;
+    ScrollBars m_scrollBars = ScrollBars::Vertical;
 };
 
 } // namespace quorvane

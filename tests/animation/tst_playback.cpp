@@ -58,7 +58,7 @@ struct Program {
         platform.setWindowsDirectory(course.path());
         window = std::make_unique<Tmainfrm>(platform);
         flash = std::make_unique<Tflashfrm>();
-        word = std::make_unique<Twordfrm>();
+        word = std::make_unique<Twordfrm>(platform);
         window->setFullScreenWindows(flash.get(), word.get());
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
