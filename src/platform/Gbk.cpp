@@ -12,6 +12,13 @@ QString toUnicode(const QByteArray& bytes)
     return decoder.decode(bytes);
 }
 
+qsizetype characterLength(QByteArrayView bytes, qsizetype index)
+{
+    const auto byte = static_cast<unsigned char>(bytes[index]);
+    const bool leadByte = byte >= 0x81 && byte <= 0xFE;
+    return leadByte && index + 1 < bytes.size() ? 2 : 1;
+}
+
 QByteArray fromUnicode(const QString& text)
 {
     QStringEncoder encoder("GBK", QStringEncoder::Flag::Stateless);

@@ -15,12 +15,6 @@ constexpr std::array<const char*, 25> kSpeechSymbols{
     "]",        "\xA1\xA3", "\xA3\xA1", "\xA3\xBA", ":",        "\xA1\xB0", "\xA1\xB1",
     "\"",       "/",        "\xA1\xAD", "-"};
 
-bool isLeadByte(char byte)
-{
-    const auto value = static_cast<unsigned char>(byte);
-    return value >= 0x81 && value <= 0xFE;
-}
-
 QByteArray replaceAtCharacterStarts(const QByteArray& text, QByteArrayView symbol)
 {
     QByteArray result;
@@ -32,7 +26,7 @@ QByteArray replaceAtCharacterStarts(const QByteArray& text, QByteArrayView symbo
             i += symbol.size();
             continue;
         }
-        const qsizetype length = isLeadByte(text[i]) && i + 1 < text.size() ? 2 : 1;
+        const qsizetype length = gbk::characterLength(text, i);
         result += QByteArrayView(text).sliced(i, length);
         i += length;
     }
