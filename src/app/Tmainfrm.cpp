@@ -27,6 +27,7 @@
 #include <QSlider>
 #include <QTime>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 namespace quorvane {
 
@@ -54,6 +55,14 @@ void styleTree(LessonTreeView* tree)
     palette.setColor(QPalette::Base, QColor(255, 255, 235));
     tree->setPalette(palette);
     tree->setStyleSheet(QStringLiteral("QTreeView::item:hover { color: #0000e0; }"));
+}
+
+// The child fills the panel inside its border, whatever size the panel takes.
+void fill(QFrame* panel, QWidget* child)
+{
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(child);
 }
 
 QFrame* whitePanel(QWidget* parent)
@@ -133,6 +142,7 @@ void Tmainfrm::createControls()
     Panel1->move(7, 14);
     SWF1 = new quorvane::SWF1(Panel1);
     SWF1->setObjectName(QStringLiteral("SWF1"));
+    fill(Panel1, SWF1);
     Panel2 = whitePanel(GB2);
     Panel2->setObjectName(QStringLiteral("Panel2"));
     Panel2->move(7, 16);
@@ -140,6 +150,7 @@ void Tmainfrm::createControls()
     Memo1 = new LessonMemo(Panel2);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setFrameShape(QFrame::NoFrame);
+    fill(Panel2, Memo1);
 
     Sbar1 = new StatusBar(client);
     Sbar1->setGeometry(0, kClientHeight - 19, kClientWidth, 19);
@@ -391,14 +402,11 @@ void Tmainfrm::layoutPanes(bool resizing)
     };
     tv1->setGeometry(QRect(QPoint(7, 14), inside(GB1)));
     TV2->resize(inside(GB1));
-    SWF1->setGeometry(Panel1->contentsRect());
     SWF1->Refresh();
     if (resizing)
         SWF1->setScale(QStringLiteral("ShowAll"));
     Panel1->resize(inside(GB2));
     Panel2->resize(inside(GB2));
-    SWF1->setGeometry(Panel1->contentsRect());
-    Memo1->setGeometry(Panel2->contentsRect());
     SWF1->Zoom(100);
 }
 
