@@ -271,8 +271,10 @@ void Tmainfrm::FormCreate()
     m_directories = buildLessonDirectories(m_platform.windowsDirectory());
     m_savedFrame = 0;
     m_hints = installHintStyle();
+    const QIcon chapter = chapterIcon();
+    const QIcon lesson = lessonIcon();
     for (int node = 0; node < TV2->count(); ++node)
-        TV2->item(node)->setIcon(0, TV2->tree().isChapter(node) ? chapterIcon() : lessonIcon());
+        TV2->item(node)->setIcon(0, TV2->tree().isChapter(node) ? chapter : lesson);
     // A list that cannot be read is reported; the program still comes up,
     // in animation mode with no lessons to find.
     runGuarded(m_platform, [this] {
