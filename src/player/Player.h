@@ -70,8 +70,9 @@ public:
     // Call it often (every few milliseconds, or at least once per frame
     // interval), halted or not: time spent halted does not count, so
     // stop(), gotoFrame(currentFrame()) and play() between two calls
-    // neither restart nor delay the rhythm. Returns true when the frame
-    // shown changed.
+    // neither restart nor delay the rhythm. Returns true when it moved the
+    // movie on, so that the picture may have changed (a one-frame movie's
+    // sprites run while its frame number stays 0).
     bool advanceTo(Clock::time_point now);
 
     double frameRate() const;       // frames per second, 0 when empty
