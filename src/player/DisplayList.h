@@ -46,7 +46,7 @@ public:
     struct Limits {
         int maxNesting = 32;
         // Objects one call may visit or create.
-        std::size_t maxObjectsPerCall = 100000;
+        std::size_t maxObjectsPerCall = 50000;
     };
 
     explicit TimelineRunner(const Dictionary& dictionary) : m_dictionary(dictionary) {}
@@ -65,6 +65,9 @@ public:
     // round to the first frame keeps each sprite that the first frame
     // places where the same placement made it, still running.
     void advance(const Timeline& timeline, int& frame, DisplayList& list);
+
+    // Objects the last call visited or created.
+    std::size_t lastCallWork() const { return m_spent; }
 
 private:
     void advanceAt(const Timeline& timeline, int& frame, DisplayList& list, int nesting);

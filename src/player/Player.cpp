@@ -21,6 +21,7 @@ constexpr auto kMaxCatchUp = std::chrono::milliseconds(500);
 } // namespace
 
 Player::Player() = default;
+Player::Player(Limits limits) : m_limits(limits) {}
 Player::~Player() = default;
 
 std::optional<std::string> Player::load(const std::string& path)
@@ -42,7 +43,7 @@ std::optional<std::string> Player::start(swf::Result<swf::ReadMovie> read)
         return read.error().message;
     }
     m_movie = MovieDefinition::create(std::move(read).value());
-    m_runner = std::make_unique<TimelineRunner>(m_movie->dictionary());
+    m_runner = std::make_unique<TimelineRunner>(m_movie->dictionary(), m_limits.timeline);
     m_frame = 0;
     m_list = m_runner->firstFrame(m_movie->rootTimeline());
     m_canonical = true;
@@ -124,8 +125,10 @@ void Player::gotoFrame(int frame)
         m_list = base->second.list;
         m_canonical = true;
     }
-    while (m_frame < frame) {
+    std::size_t work = 0;
+    while (m_frame < frame && work < m_limits.maxSeekWork) {
         stepForward();
+        work += m_runner->lastCallWork();
     }
 }
 

@@ -25,7 +25,17 @@ class Player {
 public:
     using Clock = std::chrono::steady_clock;
 
+    // Bounds on the work hostile movies can cause; the defaults leave
+    // ordinary lessons untouched.
+    struct Limits {
+        TimelineRunner::Limits timeline;
+        // The most objects one seek may step through: a few hundred
+        // thousand frames of an ordinary lesson, a fraction of a second.
+        std::size_t maxSeekWork = 5000000;
+    };
+
     Player();
+    explicit Player(Limits limits);
     ~Player();
 
     // Loads a movie file; on failure the player is empty and the returned
@@ -49,6 +59,8 @@ public:
     // Shows the frame exactly as playing from the first frame up to it
     // shows it; clamps to the movie; leaves a halted movie halted and a
     // playing one playing. The frame already shown stays as it is, at no cost.
+    // In a movie so crowded that getting there would take seconds (only
+    // hostile files are), the seek stops short and shows the frame it reached.
     void gotoFrame(int frame);
     // One frame interval of playback, whether playing or not: the next frame,
     // or the first after the last, with every sprite moving on.
@@ -58,8 +70,9 @@ public:
     // Call it often (every few milliseconds, or at least once per frame
     // interval), halted or not: time spent halted does not count, so
     // stop(), gotoFrame(currentFrame()) and play() between two calls
-    // neither restart nor delay the rhythm. Returns true when the frame
-    // shown changed.
+    // neither restart nor delay the rhythm. Returns true when it moved the
+    // movie on, so that the picture may have changed (a one-frame movie's
+    // sprites run while its frame number stays 0).
     bool advanceTo(Clock::time_point now);
 
     double frameRate() const;       // frames per second, 0 when empty
@@ -87,6 +100,7 @@ private:
     void storeSnapshot();
     void trimSnapshots();
 
+    Limits m_limits;
     std::shared_ptr<const MovieDefinition> m_movie;
     std::unique_ptr<TimelineRunner> m_runner;
     int m_frame = 0;

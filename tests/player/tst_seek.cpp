@@ -124,6 +124,24 @@ private slots:
         }
     }
 
+    void seeksThroughCrowdedFramesStopAtTheirLimit()
+    {
+        // 1000 objects a frame and room for about 50 frames' work a seek.
+        Player::Limits limits;
+        limits.maxSeekWork = 50000;
+        Player player(limits);
+        const auto bytes = fixtures::bytes(crowdedMovie(300, 1000));
+        QVERIFY(!player.loadBytes(bytes));
+        player.gotoFrame(299);
+        const int reached = player.currentFrame();
+        QVERIFY(reached > 10);
+        QVERIFY(reached < 299);
+        // What it shows is still that frame, exactly; the next seek goes on.
+        QVERIFY(player.displayList() == playedFrames(bytes, std::vector<int>{reached}).at(reached));
+        player.gotoFrame(299);
+        QVERIFY(player.currentFrame() > reached);
+    }
+
     void seekingToTheFrameShownChangesNothing()
     {
         // A three-frame movie with a five-frame sprite placed in its first

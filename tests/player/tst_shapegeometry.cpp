@@ -234,7 +234,8 @@ private slots:
         shape.shape.styles.fillStyles = {solid(fixturesRed())};
         shape.shape.records = {moveTo(0x7FFFFF00, 0, std::nullopt, 1)};
         for (int i = 0; i < 4; ++i) {
-            shape.shape.records.push_back(edge(65535, 0));
+            shape.shape.records.emplace_back(std::in_place_type<swf::StraightEdgeRecord>,
+                                             edge(65535, 0));
         }
         const ShapeGeometry geometry = ShapeGeometry::build(shape);
         const FillArea& area = fillAt(geometry, 0);

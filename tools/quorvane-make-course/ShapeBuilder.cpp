@@ -123,7 +123,8 @@ void ShapeBuilder::lineTo(swf::Point to)
     if (to == m_position) {
         return;
     }
-    m_shape.shape.records.push_back(
+    m_shape.shape.records.emplace_back(
+        std::in_place_type<swf::StraightEdgeRecord>,
         swf::StraightEdgeRecord{to.x - m_position.x, to.y - m_position.y});
     m_position = to;
     growBounds(to);
@@ -135,8 +136,10 @@ void ShapeBuilder::quadTo(swf::Point control, swf::Point to)
         lineTo(to);
         return;
     }
-    m_shape.shape.records.push_back(swf::CurvedEdgeRecord{
-        control.x - m_position.x, control.y - m_position.y, to.x - control.x, to.y - control.y});
+    m_shape.shape.records.emplace_back(std::in_place_type<swf::CurvedEdgeRecord>,
+                                       swf::CurvedEdgeRecord{control.x - m_position.x,
+                                                             control.y - m_position.y,
+                                                             to.x - control.x, to.y - control.y});
     m_position = to;
     growBounds(control);
     growBounds(to);
