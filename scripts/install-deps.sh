@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-multimedia-dev qt6-translations-l10n
   libespeak-ng-dev espeak-ng-data espeak-ng
-  libavcodec-dev zlib1g-dev liblzma-dev
+  libavcodec-dev libavutil-dev libswresample-dev zlib1g-dev liblzma-dev
   fonts-wqy-microhei fonts-arphic-uming fonts-liberation2
   xvfb xauth xdotool imagemagick poppler-utils
   sox pulseaudio pulseaudio-utils

@@ -23,6 +23,7 @@ std::shared_ptr<const MovieDefinition> MovieDefinition::create(swf::ReadMovie re
         }
     }
     definition->m_root = Timeline(definition->m_movie.tags, definition->m_movie.header.frameCount);
+    definition->m_soundtrack = Soundtrack(definition->m_movie.tags);
     return definition;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "player/Dictionary.h"
+#include "player/Soundtrack.h"
 #include "player/Timeline.h"
 #include "swf/Reader.h"
 
@@ -18,6 +19,7 @@ public:
     const swf::Header& header() const { return m_movie.header; }
     const Dictionary& dictionary() const { return m_dictionary; }
     const Timeline& rootTimeline() const { return m_root; }
+    const Soundtrack& soundtrack() const { return m_soundtrack; }
     // The movie's first SetBackgroundColor, white without one.
     swf::Rgba backgroundColor() const { return m_background; }
     const std::vector<swf::Error>& warnings() const { return m_warnings; }
@@ -28,6 +30,7 @@ private:
     swf::Movie m_movie;
     Dictionary m_dictionary;
     Timeline m_root;
+    Soundtrack m_soundtrack;
     swf::Rgba m_background{255, 255, 255, 255};
     std::vector<swf::Error> m_warnings;
 };

@@ -49,11 +49,14 @@ std::optional<std::string> Player::start(swf::Result<swf::ReadMovie> read)
     m_canonical = true;
     storeSnapshot();
     m_playing = true;
+    m_sound.follow(&m_movie->soundtrack());
+    m_sound.frameEntered(0);
     return std::nullopt;
 }
 
 void Player::unload()
 {
+    m_sound.follow(nullptr);
     m_movie.reset();
     m_runner.reset();
     m_frame = 0;
@@ -107,6 +110,7 @@ void Player::rewind()
     m_frame = 0;
     m_list = m_snapshots.at(0).list;
     m_canonical = true;
+    m_sound.seekedTo(0);
 }
 
 void Player::gotoFrame(int frame)
@@ -130,6 +134,7 @@ void Player::gotoFrame(int frame)
         stepForward();
         work += m_runner->lastCallWork();
     }
+    m_sound.seekedTo(m_frame);
 }
 
 void Player::stepForward()
@@ -150,9 +155,13 @@ void Player::advanceFrame()
     if (m_frame + 1 >= totalFrames()) {
         m_runner->advance(m_movie->rootTimeline(), m_frame, m_list);
         m_canonical = false;
-        return;
+    } else {
+        stepForward();
     }
-    stepForward();
+    // A one-frame timeline stays on its frame rather than entering it again.
+    if (totalFrames() > 1) {
+        m_sound.frameEntered(m_frame);
+    }
 }
 
 void Player::storeSnapshot()
@@ -217,6 +226,16 @@ bool Player::advanceTo(Clock::time_point now)
         *m_nextAdvance += interval;
     }
     return true;
+}
+
+void Player::mixAudio(std::span<std::int16_t> stereo)
+{
+    // Halting drops the stream only when sound is next wanted, so that a
+    // halt undone before then costs nothing.
+    if (!m_playing) {
+        m_sound.haltStream();
+    }
+    m_sound.mix(stereo);
 }
 
 double Player::frameRate() const

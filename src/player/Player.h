@@ -3,6 +3,7 @@
 #include "player/DisplayList.h"
 #include "player/MovieDefinition.h"
 #include "player/PainterRenderer.h"
+#include "player/SoundPlayback.h"
 
 #include <QColor>
 #include <QPainter>
@@ -83,6 +84,15 @@ public:
     // stage-to-device transform.
     void render(QPainter& painter, const QTransform& stageToDevice) const;
 
+    // The movie's sound from where the last call left off, interleaved
+    // stereo at the mixer rate (kMixRate): event sounds play on while the
+    // movie is halted; its stream sound only while it plays. Call it as the
+    // audio output asks for more; a stop, a seek to the frame shown and a
+    // play between two calls leave the stream unbroken.
+    void mixAudio(std::span<std::int16_t> stereo);
+    // True while no sound is playing or queued.
+    bool isSilent() const { return m_sound.isSilent(); }
+
     // The root timeline's objects as the current frame shows them.
     const DisplayList& displayList() const { return m_list; }
 
@@ -117,6 +127,7 @@ private:
     std::optional<Clock::time_point> m_lastCall;
 
     mutable PaintCache m_paintCache;
+    SoundPlayback m_sound;
 };
 
 } // namespace quorvane::player

@@ -4,6 +4,7 @@
 #include "swf/Decompress.h"
 #include "swf/Fields.h"
 #include "swf/ShapeReader.h"
+#include "swf/SoundTagCoding.h"
 #include "swf/TagCode.h"
 
 #include <algorithm>
@@ -23,6 +24,15 @@ struct TagParse {
     std::optional<TagValue> value;
     std::string problem;
 };
+
+template <typename T>
+TagParse soundTag(std::optional<T> tag)
+{
+    if (!tag) {
+        return {std::nullopt, "sound fields cut short"};
+    }
+    return {std::move(*tag), {}};
+}
 
 class TagStreamReader {
 public:
@@ -182,6 +192,20 @@ TagParse TagStreamReader::parseTag(std::uint16_t code, std::span<const std::uint
         }
         return {tag, {}};
     }
+    case TagCode::DefineSound:
+        return soundTag(readDefineSound(reader));
+    case TagCode::StartSound:
+        return soundTag(readStartSound(reader));
+    case TagCode::StartSound2:
+        return soundTag(readStartSound2(reader));
+    case TagCode::SoundStreamHead:
+        return soundTag(readSoundStreamHead(reader, 1));
+    case TagCode::SoundStreamHead2:
+        return soundTag(readSoundStreamHead(reader, 2));
+    case TagCode::SoundStreamBlock:
+        return {readSoundStreamBlock(reader), {}};
+    case TagCode::DefineButtonSound:
+        return soundTag(readDefineButtonSound(reader));
     case TagCode::DefineSprite:
         // Sprites cannot define sprites; reading one inside another as bytes
         // also keeps nesting, and the stack, bounded.

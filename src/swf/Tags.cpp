@@ -48,6 +48,30 @@ std::uint16_t codeOf(const DefineSprite&)
 {
     return codeOf(TagCode::DefineSprite);
 }
+std::uint16_t codeOf(const DefineSound&)
+{
+    return codeOf(TagCode::DefineSound);
+}
+std::uint16_t codeOf(const StartSound&)
+{
+    return codeOf(TagCode::StartSound);
+}
+std::uint16_t codeOf(const StartSound2&)
+{
+    return codeOf(TagCode::StartSound2);
+}
+std::uint16_t codeOf(const SoundStreamHead& head)
+{
+    return codeOf(head.version == 1 ? TagCode::SoundStreamHead : TagCode::SoundStreamHead2);
+}
+std::uint16_t codeOf(const SoundStreamBlock&)
+{
+    return codeOf(TagCode::SoundStreamBlock);
+}
+std::uint16_t codeOf(const DefineButtonSound&)
+{
+    return codeOf(TagCode::DefineButtonSound);
+}
 std::uint16_t codeOf(const Unknown& unknown)
 {
     return unknown.code;

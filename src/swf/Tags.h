@@ -1,6 +1,7 @@
 #pragma once
 
 #include "swf/Shape.h"
+#include "swf/SoundTags.h"
 #include "swf/Types.h"
 
 #include <cstdint>
@@ -117,7 +118,9 @@ struct Unknown {
 struct DefineSprite;
 
 using TagValue = std::variant<End, ShowFrame, SetBackgroundColor, DefineShape, PlaceObject,
-                              RemoveObject, FrameLabel, DefineSprite, Unknown>;
+                              RemoveObject, FrameLabel, DefineSprite, DefineSound, StartSound,
+                              StartSound2, SoundStreamHead, SoundStreamBlock,
+                              DefineButtonSound, Unknown>;
 
 struct Tag;
 

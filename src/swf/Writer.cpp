@@ -1,6 +1,7 @@
 #include "swf/Writer.h"
 
 #include "swf/BitWriter.h"
+#include "swf/SoundTagCoding.h"
 #include "swf/TagCode.h"
 
 #include <algorithm>
@@ -50,6 +51,33 @@ private:
     void writeBody(BitWriter& out, const FrameLabel& tag);
     void writeBody(BitWriter& out, const DefineSprite& tag);
     void writeBody(BitWriter& out, const Unknown& tag);
+    void writeBody(BitWriter& out, const DefineSound& tag) { fitOrFail(writeDefineSound(out, tag)); }
+    void writeBody(BitWriter& out, const StartSound& tag) { fitOrFail(writeStartSound(out, tag)); }
+    void writeBody(BitWriter& out, const StartSound2& tag)
+    {
+        if (tag.className.find('\0') != std::string::npos) {
+            fail("NUL inside a string");
+        }
+        fitOrFail(writeStartSound2(out, tag));
+    }
+    void writeBody(BitWriter& out, const SoundStreamHead& tag)
+    {
+        fitOrFail(writeSoundStreamHead(out, tag));
+    }
+    void writeBody(BitWriter& out, const SoundStreamBlock& tag)
+    {
+        fitOrFail(writeSoundStreamBlock(out, tag));
+    }
+    void writeBody(BitWriter& out, const DefineButtonSound& tag)
+    {
+        fitOrFail(writeDefineButtonSound(out, tag));
+    }
+    void fitOrFail(bool fits)
+    {
+        if (!fits) {
+            fail("a sound envelope of more than 255 points");
+        }
+    }
 
     void writeStyles(BitWriter& out, const ShapeStyles& styles, int version);
     void writeFillStyle(BitWriter& out, const FillStyle& style, int version);

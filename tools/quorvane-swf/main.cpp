@@ -1,3 +1,4 @@
+#include "Audio.h"
 #include "Info.h"
 #include "Render.h"
 #include "swf/Reader.h"
@@ -13,7 +14,8 @@ namespace {
 
 const char* const kUsage = "usage: quorvane-swf info FILE\n"
                            "       quorvane-swf render FILE --frames N --out PNG "
-                           "[--width W --height H]\n";
+                           "[--width W --height H]\n"
+                           "       quorvane-swf audio FILE --frames N --out RAW\n";
 
 std::optional<int> parseCount(const char* text)
 {
@@ -79,6 +81,36 @@ int render(int argc, char** argv)
     return 0;
 }
 
+int audio(int argc, char** argv)
+{
+    std::optional<int> frames;
+    const char* out = nullptr;
+    for (int i = 3; i + 1 < argc; i += 2) {
+        const std::string option = argv[i];
+        if (option == "--frames") {
+            frames = parseCount(argv[i + 1]);
+            if (!frames) {
+                std::cerr << "invalid value for --frames: " << argv[i + 1] << '\n';
+                return 2;
+            }
+        } else if (option == "--out") {
+            out = argv[i + 1];
+        } else {
+            std::cerr << kUsage;
+            return 2;
+        }
+    }
+    if ((argc - 3) % 2 != 0 || !frames || !out) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    if (auto error = tools::recordAudio(argv[2], *frames, out)) {
+        std::cerr << *error << '\n';
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -88,6 +120,9 @@ int main(int argc, char** argv)
     }
     if (argc >= 3 && std::strcmp(argv[1], "render") == 0) {
         return render(argc, argv);
+    }
+    if (argc >= 3 && std::strcmp(argv[1], "audio") == 0) {
+        return audio(argc, argv);
     }
     std::cerr << kUsage;
     return 2;
