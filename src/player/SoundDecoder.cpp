@@ -47,6 +47,8 @@ int codedRate(const swf::SoundFormat& format)
     case SoundCoding::Speex:
         return 16000;
     case SoundCoding::Nellymoser8k:
+    case SoundCoding::G711ALaw:
+    case SoundCoding::G711MuLaw:
         return 8000;
     default:
         return format.sampleRate();
@@ -265,10 +267,20 @@ DecodedSound decodeDefinedSound(const swf::DefineSound& sound)
     SoundDecoder decoder(sound.format);
     DecodedSound decoded;
     std::span<const std::uint8_t> data(sound.data);
-    if (sound.format.coding == SoundCoding::Mp3) {
-        data = data.subspan(std::min<std::size_t>(2, data.size()));
+    std::size_t skip = 0;
+    if (sound.format.coding == SoundCoding::Mp3 && data.size() >= 2) {
+        // The seek samples: the encoder's delay, which is not part of the sound.
+        skip = std::size_t(std::max(0, int(std::int16_t(data[0] | data[1] << 8))));
+        data = data.subspan(2);
     }
     decoder.decode(data, decoded);
+    if (skip > 0 && decoded.holdFactor > 0) {
+        const std::size_t frames =
+            std::min(decoded.frames(),
+                     skip * kMixRate / std::size_t(decoded.holdFactor) / codedRate(sound.format));
+        decoded.samples.erase(decoded.samples.begin(),
+                              decoded.samples.begin() + std::ptrdiff_t(frames * 2));
+    }
     // Codings that pad their last block decode a little more than the
     // sound declares; a sound kept at its own rate is cut to its count.
     const bool keptAtOwnRate = holdFactorFor(codedRate(sound.format)) == decoded.holdFactor;

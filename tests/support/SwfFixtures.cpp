@@ -134,4 +134,57 @@ swf::Movie animatedMovie(int frames, double frameRate)
     return movie(header(200, 150, frameRate, static_cast<std::uint16_t>(frames)), std::move(tags));
 }
 
+std::vector<std::uint8_t> littleEndianPcm(const std::vector<std::int16_t>& samples)
+{
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(samples.size() * 2);
+    for (const std::int16_t sample : samples) {
+        const auto value = static_cast<std::uint16_t>(sample);
+        bytes.push_back(static_cast<std::uint8_t>(value & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>(value >> 8));
+    }
+    return bytes;
+}
+
+swf::DefineSound pcmSound(std::uint16_t id, const std::vector<std::int16_t>& samples,
+                          std::uint8_t rateCode, bool stereo)
+{
+    swf::DefineSound sound;
+    sound.id = id;
+    sound.format = swf::SoundFormat{swf::SoundCoding::LittleEndianPcm, rateCode, true, stereo};
+    sound.sampleCount = static_cast<std::uint32_t>(samples.size() / (stereo ? 2 : 1));
+    sound.data = littleEndianPcm(samples);
+    return sound;
+}
+
+swf::SoundStreamHead pcmStreamHead(std::uint16_t samplesPerBlock)
+{
+    swf::SoundStreamHead head;
+    head.playback = swf::SoundFormat{swf::SoundCoding::LittleEndianPcm, 3, true, false};
+    head.stream = head.playback;
+    head.samplesPerBlock = samplesPerBlock;
+    return head;
+}
+
+swf::SoundStreamBlock pcmStreamBlock(const std::vector<std::int16_t>& samples)
+{
+    return swf::SoundStreamBlock{littleEndianPcm(samples)};
+}
+
+std::int16_t streamLevel(int frame)
+{
+    return static_cast<std::int16_t>(1000 + 100 * frame);
+}
+
+swf::Movie streamMovie(int frames, double frameRate)
+{
+    const auto perFrame = static_cast<std::uint16_t>(std::lround(44100 / frameRate));
+    std::vector<swf::Tag> tags{{pcmStreamHead(perFrame)}};
+    for (int frame = 0; frame < frames; ++frame) {
+        tags.push_back({pcmStreamBlock(std::vector<std::int16_t>(perFrame, streamLevel(frame)))});
+        tags.push_back({swf::ShowFrame{}});
+    }
+    return movie(header(100, 100, frameRate, static_cast<std::uint16_t>(frames)), std::move(tags));
+}
+
 } // namespace quorvane::fixtures

@@ -39,4 +39,17 @@ std::vector<std::uint8_t> bytes(const swf::Movie& movie);
 // moving down) placed at frame 5 and again after it is removed at frame 20.
 swf::Movie animatedMovie(int frames, double frameRate = 12.0);
 
+// Samples as little-endian 16-bit bytes, the way uncompressed sound stores them.
+std::vector<std::uint8_t> littleEndianPcm(const std::vector<std::int16_t>& samples);
+// An uncompressed 16-bit sound; stereo samples interleaved.
+swf::DefineSound pcmSound(std::uint16_t id, const std::vector<std::int16_t>& samples,
+                          std::uint8_t rateCode = 3, bool stereo = false);
+// The head of an uncompressed 16-bit mono stream at 44,100 per second.
+swf::SoundStreamHead pcmStreamHead(std::uint16_t samplesPerBlock);
+swf::SoundStreamBlock pcmStreamBlock(const std::vector<std::int16_t>& samples);
+// A movie of `frames` frames at `frameRate` whose mono stream holds, in
+// frame f, 44,100 / frameRate samples of the constant value streamLevel(f).
+swf::Movie streamMovie(int frames, double frameRate);
+std::int16_t streamLevel(int frame);
+
 } // namespace quorvane::fixtures
