@@ -1,5 +1,7 @@
 #include "SWF1.h"
 
+#include "platform/Platform.h"
+
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QPainter>
@@ -14,6 +16,10 @@ namespace {
 // Checked often enough that frame changes land within a few milliseconds of
 // their time; the engine keeps the rhythm itself, so jitter here never adds up.
 constexpr int kClockMilliseconds = 5;
+// How far the sound is mixed ahead of what the output plays: enough to ride
+// out a busy moment of the interface, little enough that the sound follows
+// the pictures closely.
+constexpr std::int64_t kSoundAheadFrames = player::kMixRate / 10;
 
 } // namespace
 
@@ -25,10 +31,20 @@ SWF1::SWF1(QWidget* parent) : QWidget(parent)
     connect(&m_clock, &QTimer::timeout, this, &SWF1::advance);
 }
 
+SWF1::~SWF1() = default;
+
+void SWF1::setPlatform(Platform* platform)
+{
+    m_output.reset();
+    m_outputFailed = false;
+    m_platform = platform;
+}
+
 void SWF1::setMovie(const QString& path)
 {
     m_movie = path;
     m_clock.stop();
+    silenceOutput();
     if (path.isEmpty()) {
         m_player.unload();
     } else if (auto failure = m_player.load(path.toStdString())) {
@@ -150,14 +166,44 @@ void SWF1::advance()
 {
     if (m_player.advanceTo(std::chrono::steady_clock::now()))
         update();
-    if (!m_player.isPlaying())
+    feedSound();
+    // A halted movie's event sounds still play to their end.
+    if (!m_player.isPlaying() && m_player.isSilent())
         m_clock.stop();
 }
 
 void SWF1::restartClock()
 {
-    if (m_player.isPlaying() && !m_clock.isActive())
+    if ((m_player.isPlaying() || !m_player.isSilent()) && !m_clock.isActive())
         m_clock.start();
+}
+
+void SWF1::feedSound()
+{
+    if (!m_platform || m_outputFailed || (m_player.isSilent() && !m_output))
+        return;
+    if (!m_output) {
+        m_output = m_platform->createAudioOutput({player::kMixRate, 2});
+        if (!m_output) {
+            // No sound device: the movie plays on without sound.
+            m_outputFailed = true;
+            return;
+        }
+    }
+    if (m_player.isSilent())
+        return;
+    const std::int64_t wanted = kSoundAheadFrames - m_output->pendingFrames();
+    if (wanted <= 0)
+        return;
+    m_soundBuffer.resize(std::size_t(wanted) * 2);
+    m_player.mixAudio(m_soundBuffer);
+    m_output->write(m_soundBuffer);
+}
+
+void SWF1::silenceOutput()
+{
+    if (m_output)
+        m_output->stop();
 }
 
 } // namespace quorvane

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/AudioOutput.h"
 #include "player/Player.h"
 
 #include <QPointF>
@@ -7,6 +8,8 @@
 #include <QWidget>
 
 namespace quorvane {
+
+class Platform;
 
 // The movie player as the windows see it: the operations of a Flash player
 // control, by their names, over our own engine. Writing Movie loads a file;
@@ -17,6 +20,11 @@ class SWF1 : public QWidget {
 
 public:
     explicit SWF1(QWidget* parent = nullptr);
+    ~SWF1() override;
+
+    // Where the movie's sound is heard; without a platform the movie is
+    // silent. The output opens when the movie first makes a sound.
+    void setPlatform(Platform* platform);
 
     QString Movie() const { return m_movie; }
     void setMovie(const QString& path);
@@ -52,6 +60,9 @@ protected:
 private:
     void advance();
     void restartClock();
+    // Keeps the audio output a little ahead of what it plays.
+    void feedSound();
+    void silenceOutput();
 
     player::Player m_player;
     QString m_movie;
@@ -59,6 +70,11 @@ private:
     double m_zoom = 1.0;
     QPointF m_viewCentre; // stage point shown at the widget's centre
     QTimer m_clock;
+
+    Platform* m_platform = nullptr;
+    std::unique_ptr<AudioOutput> m_output;
+    bool m_outputFailed = false;
+    std::vector<std::int16_t> m_soundBuffer;
 };
 
 } // namespace quorvane

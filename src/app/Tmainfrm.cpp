@@ -142,6 +142,7 @@ void Tmainfrm::createControls()
     Panel1->move(7, 14);
     SWF1 = new quorvane::SWF1(Panel1);
     SWF1->setObjectName(QStringLiteral("SWF1"));
+    SWF1->setPlatform(&m_platform);
     fill(Panel1, SWF1);
     Panel2 = whitePanel(GB2);
     Panel2->setObjectName(QStringLiteral("Panel2"));

@@ -17,6 +17,8 @@ struct AudioRecord {
     std::vector<std::int16_t> samples; // everything written since the last stop
     std::vector<std::int16_t> everything;
     QStringList controls;                // "pause", "resume", "stop"
+    // Frames the imagined device has played of `samples`; tests move it on.
+    std::size_t played = 0;
 
     std::size_t sampleCount() const
     {
@@ -27,7 +29,10 @@ struct AudioRecord {
 
 class RecordingAudioOutput : public AudioOutput {
 public:
-    explicit RecordingAudioOutput(std::shared_ptr<AudioRecord> record) : m_record(std::move(record)) {}
+    explicit RecordingAudioOutput(std::shared_ptr<AudioRecord> record, int channels = 1)
+        : m_record(std::move(record)), m_channels(std::size_t(channels))
+    {
+    }
 
     void write(std::span<const std::int16_t> samples) override
     {
@@ -41,12 +46,14 @@ public:
     {
         std::lock_guard lock(m_record->mutex);
         m_record->samples.clear();
+        m_record->played = 0;
         m_record->controls << QStringLiteral("stop");
     }
     std::int64_t pendingFrames() const override
     {
         std::lock_guard lock(m_record->mutex);
-        return static_cast<std::int64_t>(m_record->samples.size());
+        const std::size_t frames = m_record->samples.size() / m_channels;
+        return static_cast<std::int64_t>(frames - std::min(frames, m_record->played));
     }
 
 private:
@@ -57,6 +64,7 @@ private:
     }
 
     std::shared_ptr<AudioRecord> m_record;
+    std::size_t m_channels;
 };
 
 } // namespace quorvane::testing

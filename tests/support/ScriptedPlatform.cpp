@@ -98,7 +98,7 @@ std::unique_ptr<AudioOutput> ScriptedPlatform::createAudioOutput(const AudioForm
     m_calls << QStringLiteral("audio: %1 Hz x %2").arg(format.sampleRate).arg(format.channels);
     if (!m_audioAvailable)
         return nullptr;
-    return std::make_unique<RecordingAudioOutput>(m_audio);
+    return std::make_unique<RecordingAudioOutput>(m_audio, format.channels);
 }
 
 } // namespace quorvane::testing
