@@ -49,9 +49,9 @@ Comparison compare(const std::vector<std::int16_t>& recorded,
         kept.push_back(recorded[frame * 2 + 1]);
     }
     if (kept.size() < expected.size()) {
-        return {false, QStringLiteral("%1 samples kept of %2 expected")
-                           .arg(kept.size())
-                           .arg(expected.size())};
+        return {
+            false,
+            QStringLiteral("%1 samples kept of %2 expected").arg(kept.size()).arg(expected.size())};
     }
     std::size_t differing = 0;
     int largest = 0;
@@ -93,7 +93,8 @@ private slots:
                         QStringLiteral("--out"), recording});
             QVERIFY(tool.waitForFinished(30000));
             QVERIFY2(tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0,
-                     qPrintable(id + u": " + QString::fromLocal8Bit(tool.readAllStandardError())));
+                     qPrintable(id + QStringLiteral(": ") +
+                                QString::fromLocal8Bit(tool.readAllStandardError())));
             results[id] = compare(readSamples(recording), readSamples(expected.filePath()));
         }
         QVERIFY(!results.empty());
