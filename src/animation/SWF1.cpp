@@ -36,6 +36,7 @@ SWF1::~SWF1() = default;
 void SWF1::setPlatform(Platform* platform)
 {
     m_output.reset();
+    m_player.setPacedBySound(false);
     m_outputFailed = false;
     m_platform = platform;
 }
@@ -189,6 +190,7 @@ void SWF1::feedSound()
             m_outputFailed = true;
             return;
         }
+        m_player.setPacedBySound(true);
     }
     if (m_player.isSilent())
         return;

@@ -221,11 +221,24 @@ bool Player::advanceTo(Clock::time_point now)
         m_nextAdvance = now + interval;
         return true;
     }
+    bool moved = false;
     while (now >= *m_nextAdvance) {
+        if (waitingForSound()) {
+            // The frame is due but its sound is not: try again next call.
+            *m_nextAdvance = now;
+            return moved;
+        }
         advanceFrame();
+        moved = true;
         *m_nextAdvance += interval;
     }
-    return true;
+    return moved;
+}
+
+bool Player::waitingForSound() const
+{
+    const double samplesPerFrame = kMixRate / std::max(frameRate(), 0.01);
+    return m_pacedBySound && double(m_sound.mixer().streamQueued()) > samplesPerFrame;
 }
 
 void Player::mixAudio(std::span<std::int16_t> stereo)

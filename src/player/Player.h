@@ -92,6 +92,12 @@ public:
     void mixAudio(std::span<std::int16_t> stereo);
     // True while no sound is playing or queued.
     bool isSilent() const { return m_sound.isSilent(); }
+    // With pacing on, a playing stream sound sets the pace: advanceTo holds
+    // the next frame until the sound of the frame shown has been mixed, so
+    // the pictures wait for a slow output, and a late caller still catches
+    // up every frame whose sound was due. Only for a caller that mixes the
+    // sound as it is heard; otherwise the movie would wait for ever.
+    void setPacedBySound(bool paced) { m_pacedBySound = paced; }
 
     // The root timeline's objects as the current frame shows them.
     const DisplayList& displayList() const { return m_list; }
@@ -104,6 +110,8 @@ private:
 
     std::optional<std::string> start(swf::Result<swf::ReadMovie> read);
     Clock::duration frameInterval() const;
+    // True while more than a frame's stream sound waits to be mixed.
+    bool waitingForSound() const;
     // Steps the current frame forward, keeping snapshots of the frames that
     // fall on the snapshot grid while the state is still the canonical one.
     void stepForward();
@@ -125,6 +133,7 @@ private:
     bool m_playing = false;
     std::optional<Clock::time_point> m_nextAdvance;
     std::optional<Clock::time_point> m_lastCall;
+    bool m_pacedBySound = false;
 
     mutable PaintCache m_paintCache;
     SoundPlayback m_sound;

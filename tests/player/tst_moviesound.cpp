@@ -161,6 +161,46 @@ private slots:
                      qPrintable(QString("sample %1: %2").arg(i).arg(heard[i])));
         }
     }
+
+    void withPacingTheFramesWaitForTheirSound()
+    {
+        using namespace std::chrono_literals;
+        const auto start = Player::Clock::time_point{} + 1h;
+        // Ticks every 10 ms from `from` up to `to`.
+        const auto tick = [&](Player& player, auto from, auto to) {
+            for (auto t = from; t <= to; t += 10ms) {
+                player.advanceTo(start + t);
+            }
+        };
+        Player free;
+        QVERIFY(!free.loadBytes(streamMovie(30)));
+        tick(free, 0ms, 1000ms);
+        QCOMPARE(free.currentFrame(), 10);
+
+        Player paced;
+        paced.setPacedBySound(true);
+        QVERIFY(!paced.loadBytes(streamMovie(30)));
+        tick(paced, 0ms, 1000ms);
+        // Nobody has mixed a sample: one frame ahead of the sound, no more.
+        QCOMPARE(paced.currentFrame(), 1);
+        mixLeft(paced, kFrameSamples);
+        tick(paced, 1010ms, 1010ms);
+        QCOMPARE(paced.currentFrame(), 2);
+        // With the sound mixed ahead, the frames go back to the clock's
+        // pace from the frame that waited.
+        mixLeft(paced, 3 * kFrameSamples);
+        tick(paced, 1020ms, 1100ms);
+        QCOMPARE(paced.currentFrame(), 2);
+        tick(paced, 1110ms, 1250ms);
+        QCOMPARE(paced.currentFrame(), 4);
+
+        // A movie without stream sound keeps the clock's pace.
+        Player silent;
+        silent.setPacedBySound(true);
+        QVERIFY(!silent.loadBytes(eventMovie(30, 1)));
+        tick(silent, 0ms, 1000ms);
+        QCOMPARE(silent.currentFrame(), 10);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestMovieSound)
