@@ -189,9 +189,9 @@ private slots:
         // With the sound mixed ahead, the frames go back to the clock's
         // pace from the frame that waited.
         mixLeft(paced, 3 * kFrameSamples);
-        tick(paced, 1020ms, 1100ms);
+        tick(paced, 1020ms, 1090ms);
         QCOMPARE(paced.currentFrame(), 2);
-        tick(paced, 1110ms, 1250ms);
+        tick(paced, 1100ms, 1250ms);
         QCOMPARE(paced.currentFrame(), 4);
 
         // A movie without stream sound keeps the clock's pace.
