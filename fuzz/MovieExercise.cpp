@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
+#include <vector>
 
 namespace quorvane::fuzz {
 
@@ -25,8 +26,10 @@ bool exerciseMovie(std::span<const std::uint8_t> bytes)
     if (player.loadBytes(bytes, options)) {
         return false;
     }
+    std::vector<std::int16_t> sound(2 * 1024);
     for (int frame = 0; frame < 3; ++frame) {
         player.advanceFrame();
+        player.mixAudio(sound);
     }
     player.gotoFrame(player.totalFrames() - 1);
     player.gotoFrame(1);

@@ -17,7 +17,7 @@ if ! command -v clang++ >/dev/null; then
 fi
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVANE_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" --target quorvane-fuzz-movie course -- -j2
+cmake --build "$build" --target quorvane-fuzz-movie quorvane-fuzz-sound course -- -j2
 
 mkdir -p "$build/crashes" "$build/fuzz-corpus/movie" "$build/fuzz-seeds"
 mkdir -p "$root/tests/data/fuzz-regressions"
@@ -40,8 +40,10 @@ if [[ -d "$corpus" ]]; then
 fi
 export QT_QPA_PLATFORM=offscreen
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp"
-for target in quorvane-fuzz-movie; do
-  "$build/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-    -max_len=65536 -artifact_prefix="$build/crashes/" -print_final_stats=1 \
-    "$build/fuzz-corpus/movie" "${seeds[@]}"
-done
+"$build/fuzz/quorvane-fuzz-movie" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  -max_len=65536 -artifact_prefix="$build/crashes/" -print_final_stats=1 \
+  "$build/fuzz-corpus/movie" "${seeds[@]}"
+mkdir -p "$build/fuzz-corpus/sound"
+"$build/fuzz/quorvane-fuzz-sound" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  -max_len=16384 -artifact_prefix="$build/crashes/sound-" -print_final_stats=1 \
+  "$build/fuzz-corpus/sound"

@@ -5,7 +5,6 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QPainter>
-
 #include <chrono>
 #include <cstdio>
 

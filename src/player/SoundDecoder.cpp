@@ -131,8 +131,8 @@ void SoundDecoder::reset()
         created->parser = av_parser_init(AV_CODEC_ID_MP3);
     }
     if (avcodec_open2(created->context, codec, nullptr) < 0) {
-        m_problem = "cannot open the decoder for sound coding " +
-                    std::to_string(int(m_format.coding));
+        m_problem =
+            "cannot open the decoder for sound coding " + std::to_string(int(m_format.coding));
         return;
     }
     m_codec = std::move(created);
@@ -204,8 +204,7 @@ void SoundDecoder::receiveFrames(DecodedSound& out, std::size_t maxFrames)
     }
 }
 
-void SoundDecoder::appendConverted(const AVFrame& frame, DecodedSound& out,
-                                   std::size_t maxFrames)
+void SoundDecoder::appendConverted(const AVFrame& frame, DecodedSound& out, std::size_t maxFrames)
 {
     Codec& codec = *m_codec;
     if (frame.nb_samples <= 0 || frame.sample_rate <= 0) {

@@ -25,9 +25,8 @@ Levels envelopeAt(const std::vector<swf::SoundEnvelopePoint>& envelope, std::siz
     if (envelope.empty()) {
         return {};
     }
-    const auto after = std::find_if(envelope.begin(), envelope.end(), [&](const auto& point) {
-        return point.position44 > position;
-    });
+    const auto after = std::find_if(envelope.begin(), envelope.end(),
+                                    [&](const auto& point) { return point.position44 > position; });
     if (after == envelope.begin()) {
         return {after->leftLevel, after->rightLevel};
     }

@@ -25,8 +25,7 @@ struct TagParse {
     std::string problem;
 };
 
-template <typename T>
-TagParse soundTag(std::optional<T> tag)
+template <typename T> TagParse soundTag(std::optional<T> tag)
 {
     if (!tag) {
         return {std::nullopt, "sound fields cut short"};

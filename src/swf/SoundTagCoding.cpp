@@ -92,8 +92,7 @@ bool writeSoundInfo(BitWriter& out, const SoundInfo& info)
     return true;
 }
 
-template <typename T>
-std::optional<T> unlessCut(const BitReader& reader, T value)
+template <typename T> std::optional<T> unlessCut(const BitReader& reader, T value)
 {
     if (reader.overflowed()) {
         return std::nullopt;
@@ -164,8 +163,8 @@ std::optional<DefineButtonSound> readDefineButtonSound(BitReader& reader)
 {
     DefineButtonSound tag;
     tag.buttonId = reader.readU16();
-    for (auto* transition : {&tag.overUpToIdle, &tag.idleToOverUp, &tag.overUpToOverDown,
-                             &tag.overDownToOverUp}) {
+    for (auto* transition :
+         {&tag.overUpToIdle, &tag.idleToOverUp, &tag.overUpToOverDown, &tag.overDownToOverUp}) {
         transition->soundId = reader.readU16();
         if (transition->soundId != 0) {
             transition->info = readSoundInfo(reader);
@@ -218,8 +217,8 @@ bool writeSoundStreamBlock(BitWriter& out, const SoundStreamBlock& tag)
 bool writeDefineButtonSound(BitWriter& out, const DefineButtonSound& tag)
 {
     out.writeU16(tag.buttonId);
-    for (const auto* transition : {&tag.overUpToIdle, &tag.idleToOverUp, &tag.overUpToOverDown,
-                                   &tag.overDownToOverUp}) {
+    for (const auto* transition :
+         {&tag.overUpToIdle, &tag.idleToOverUp, &tag.overUpToOverDown, &tag.overDownToOverUp}) {
         out.writeU16(transition->soundId);
         if (transition->soundId != 0 && !writeSoundInfo(out, transition->info)) {
             return false;

@@ -117,10 +117,10 @@ struct Unknown {
 
 struct DefineSprite;
 
-using TagValue = std::variant<End, ShowFrame, SetBackgroundColor, DefineShape, PlaceObject,
-                              RemoveObject, FrameLabel, DefineSprite, DefineSound, StartSound,
-                              StartSound2, SoundStreamHead, SoundStreamBlock,
-                              DefineButtonSound, Unknown>;
+using TagValue =
+    std::variant<End, ShowFrame, SetBackgroundColor, DefineShape, PlaceObject, RemoveObject,
+                 FrameLabel, DefineSprite, DefineSound, StartSound, StartSound2, SoundStreamHead,
+                 SoundStreamBlock, DefineButtonSound, Unknown>;
 
 struct Tag;
 

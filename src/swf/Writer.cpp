@@ -51,7 +51,10 @@ private:
     void writeBody(BitWriter& out, const FrameLabel& tag);
     void writeBody(BitWriter& out, const DefineSprite& tag);
     void writeBody(BitWriter& out, const Unknown& tag);
-    void writeBody(BitWriter& out, const DefineSound& tag) { fitOrFail(writeDefineSound(out, tag)); }
+    void writeBody(BitWriter& out, const DefineSound& tag)
+    {
+        fitOrFail(writeDefineSound(out, tag));
+    }
     void writeBody(BitWriter& out, const StartSound& tag) { fitOrFail(writeStartSound(out, tag)); }
     void writeBody(BitWriter& out, const StartSound2& tag)
     {

@@ -125,7 +125,8 @@ private slots:
         player.Zoom(80);
         player.Zoom(80);
         QVERIFY(qFuzzyCompare(player.zoomFactor(), 1.5625));
-        QVERIFY((player.stageToWidget().inverted().map(centre) - stageCentre).manhattanLength() < 1e-6);
+        QVERIFY((player.stageToWidget().inverted().map(centre) - stageCentre).manhattanLength() <
+                1e-6);
         player.Zoom(100);
         QVERIFY(qFuzzyCompare(player.zoomFactor(), 1.5625));
         player.Zoom(125);

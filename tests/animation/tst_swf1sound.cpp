@@ -10,7 +10,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
-
 #include <cmath>
 #include <numbers>
 

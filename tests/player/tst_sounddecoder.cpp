@@ -1,3 +1,4 @@
+#include "SoundCoding.h"
 #include "SwfFixtures.h"
 #include "player/SoundDecoder.h"
 
@@ -13,86 +14,10 @@ extern "C" {
 
 using namespace quorvane;
 using namespace quorvane::player;
+using fixtures::Coded;
+using fixtures::encode;
 
 namespace {
-
-std::vector<std::int16_t> sine(int rate, double frequency, int frames, double amplitude = 12000)
-{
-    std::vector<std::int16_t> samples(static_cast<std::size_t>(frames));
-    for (int i = 0; i < frames; ++i) {
-        samples[std::size_t(i)] = std::int16_t(
-            std::lround(amplitude * std::sin(2 * std::numbers::pi * frequency * i / rate)));
-    }
-    return samples;
-}
-
-struct Coded {
-    std::vector<std::uint8_t> bytes;
-    // Samples of the encoder's delay ahead of the first sample coded.
-    int delay = 0;
-};
-
-// Codes mono samples with libavcodec's own encoder, packets back to back.
-Coded encode(AVCodecID id, int rate, const std::vector<std::int16_t>& samples)
-{
-    const AVCodec* codec = avcodec_find_encoder(id);
-    if (!codec) {
-        qFatal("no encoder for codec %d", int(id));
-    }
-    AVCodecContext* context = avcodec_alloc_context3(codec);
-    av_channel_layout_default(&context->ch_layout, 1);
-    context->sample_rate = rate;
-    context->sample_fmt = codec->sample_fmts[0];
-    for (const AVSampleFormat* format = codec->sample_fmts; *format != AV_SAMPLE_FMT_NONE;
-         ++format) {
-        if (*format == AV_SAMPLE_FMT_S16 || *format == AV_SAMPLE_FMT_S16P ||
-            *format == AV_SAMPLE_FMT_FLT || *format == AV_SAMPLE_FMT_FLTP) {
-            context->sample_fmt = *format;
-            break;
-        }
-    }
-    context->bit_rate = 64000;
-    if (avcodec_open2(context, codec, nullptr) < 0) {
-        qFatal("cannot open encoder %d", int(id));
-    }
-    const int frameSize = context->frame_size > 0 ? context->frame_size : 1024;
-    AVFrame* frame = av_frame_alloc();
-    AVPacket* packet = av_packet_alloc();
-    Coded coded;
-    coded.delay = context->initial_padding;
-    const auto drain = [&] {
-        while (avcodec_receive_packet(context, packet) == 0) {
-            coded.bytes.insert(coded.bytes.end(), packet->data, packet->data + packet->size);
-            av_packet_unref(packet);
-        }
-    };
-    for (std::size_t start = 0; start < samples.size(); start += std::size_t(frameSize)) {
-        frame->nb_samples = frameSize;
-        frame->format = context->sample_fmt;
-        av_channel_layout_copy(&frame->ch_layout, &context->ch_layout);
-        frame->sample_rate = rate;
-        av_frame_get_buffer(frame, 0);
-        for (int i = 0; i < frameSize; ++i) {
-            const std::size_t at = start + std::size_t(i);
-            const std::int16_t value = at < samples.size() ? samples[at] : 0;
-            if (context->sample_fmt == AV_SAMPLE_FMT_S16 ||
-                context->sample_fmt == AV_SAMPLE_FMT_S16P) {
-                reinterpret_cast<std::int16_t*>(frame->data[0])[i] = value;
-            } else {
-                reinterpret_cast<float*>(frame->data[0])[i] = float(value) / 32768.0f;
-            }
-        }
-        avcodec_send_frame(context, frame);
-        drain();
-        av_frame_unref(frame);
-    }
-    avcodec_send_frame(context, nullptr);
-    drain();
-    av_packet_free(&packet);
-    av_frame_free(&frame);
-    avcodec_free_context(&context);
-    return coded;
-}
 
 // Where each MP3 frame starts, as libavcodec's parser finds them.
 std::vector<std::size_t> mp3FrameStarts(const std::vector<std::uint8_t>& coded)
@@ -166,7 +91,8 @@ private slots:
     {
         const std::vector<std::int16_t> samples{0, 1000, -32768, 32767, -5};
         for (std::uint8_t rateCode = 0; rateCode < 4; ++rateCode) {
-            const DecodedSound decoded = decodeDefinedSound(fixtures::pcmSound(1, samples, rateCode));
+            const DecodedSound decoded =
+                decodeDefinedSound(fixtures::pcmSound(1, samples, rateCode));
             QCOMPARE(decoded.holdFactor, 8 >> rateCode);
             QCOMPARE(decoded.frames(), samples.size());
             for (std::size_t i = 0; i < samples.size(); ++i) {
@@ -182,8 +108,8 @@ private slots:
 
     void eightBitSamplesAreUnsigned()
     {
-        swf::DefineSound sound = definedSound(swf::SoundCoding::NativeEndianPcm, 3,
-                                              {0x80, 0xFF, 0x00}, 3);
+        swf::DefineSound sound =
+            definedSound(swf::SoundCoding::NativeEndianPcm, 3, {0x80, 0xFF, 0x00}, 3);
         sound.format.sixteenBit = false;
         const DecodedSound decoded = decodeDefinedSound(sound);
         QCOMPARE(decoded.frames(), std::size_t(3));
@@ -205,20 +131,20 @@ private slots:
         QTest::addColumn<int>("codec");
         QTest::addColumn<int>("rateCode");
         QTest::addColumn<int>("rate");
-        QTest::newRow("adpcm 22 kHz") << int(swf::SoundCoding::Adpcm) << int(AV_CODEC_ID_ADPCM_SWF)
-                                      << 2 << 22050;
-        QTest::newRow("mp3 44 kHz") << int(swf::SoundCoding::Mp3) << int(AV_CODEC_ID_MP3) << 3
-                                    << 44100;
-        QTest::newRow("mp3 22 kHz") << int(swf::SoundCoding::Mp3) << int(AV_CODEC_ID_MP3) << 2
-                                    << 22050;
+        QTest::newRow("adpcm 22 kHz")
+            << int(swf::SoundCoding::Adpcm) << int(AV_CODEC_ID_ADPCM_SWF) << 2 << 22050;
+        QTest::newRow("mp3 44 kHz")
+            << int(swf::SoundCoding::Mp3) << int(AV_CODEC_ID_MP3) << 3 << 44100;
+        QTest::newRow("mp3 22 kHz")
+            << int(swf::SoundCoding::Mp3) << int(AV_CODEC_ID_MP3) << 2 << 22050;
         QTest::newRow("nellymoser 22 kHz")
             << int(swf::SoundCoding::Nellymoser) << int(AV_CODEC_ID_NELLYMOSER) << 2 << 22050;
         QTest::newRow("nellymoser 16 kHz")
             << int(swf::SoundCoding::Nellymoser16k) << int(AV_CODEC_ID_NELLYMOSER) << 0 << 16000;
-        QTest::newRow("g.711 a-law") << int(swf::SoundCoding::G711ALaw) << int(AV_CODEC_ID_PCM_ALAW)
-                                     << 1 << 8000;
-        QTest::newRow("g.711 mu-law") << int(swf::SoundCoding::G711MuLaw)
-                                      << int(AV_CODEC_ID_PCM_MULAW) << 1 << 8000;
+        QTest::newRow("g.711 a-law")
+            << int(swf::SoundCoding::G711ALaw) << int(AV_CODEC_ID_PCM_ALAW) << 1 << 8000;
+        QTest::newRow("g.711 mu-law")
+            << int(swf::SoundCoding::G711MuLaw) << int(AV_CODEC_ID_PCM_MULAW) << 1 << 8000;
     }
 
     void compressedCodingsDecodeToTheToneTheyHold()
@@ -230,12 +156,12 @@ private slots:
         // Half a second of 441 Hz; ADPCM holds one 4,096-sample packet, as
         // a sound of its own must.
         const int frames = coding == int(swf::SoundCoding::Adpcm) ? 4096 : rate / 2;
-        const std::vector<std::int16_t> tone = sine(rate, 441, frames);
+        const std::vector<std::int16_t> tone = fixtures::sine(rate, 441, frames);
         const Coded coded = encode(AVCodecID(codec), rate, tone);
         std::vector<std::uint8_t> data = coded.bytes;
         if (coding == int(swf::SoundCoding::Mp3)) {
-            data.insert(data.begin(), {std::uint8_t(coded.delay & 0xFF),
-                                       std::uint8_t(coded.delay >> 8)});
+            data.insert(data.begin(),
+                        {std::uint8_t(coded.delay & 0xFF), std::uint8_t(coded.delay >> 8)});
         }
         const DecodedSound decoded = decodeDefinedSound(definedSound(
             swf::SoundCoding(coding), std::uint8_t(rateCode), data, std::uint32_t(frames)));
@@ -258,7 +184,7 @@ private slots:
 
     void damagedDataYieldsWhatDecodedBeforeIt()
     {
-        const std::vector<std::int16_t> tone = sine(44100, 441, 44100);
+        const std::vector<std::int16_t> tone = fixtures::sine(44100, 441, 44100);
         std::vector<std::uint8_t> data = encode(AV_CODEC_ID_MP3, 44100, tone).bytes;
         const std::size_t half = data.size() / 2;
         std::fill(data.begin() + std::ptrdiff_t(half), data.end(), std::uint8_t(0xFF));
@@ -285,7 +211,7 @@ private slots:
 
     void aStreamDecodesBlockByBlockAndStartsAfreshAfterAReset()
     {
-        const std::vector<std::int16_t> tone = sine(22050, 441, 22050);
+        const std::vector<std::int16_t> tone = fixtures::sine(22050, 441, 22050);
         const std::vector<std::uint8_t> coded = encode(AV_CODEC_ID_MP3, 22050, tone).bytes;
         const swf::SoundFormat format{swf::SoundCoding::Mp3, 2, true, false};
         SoundDecoder whole(format);

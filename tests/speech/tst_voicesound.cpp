@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QtTest>
-
 #include <cmath>
 
 using namespace quorvane;
@@ -90,7 +89,8 @@ private slots:
         // silence with speech on both sides of it.
         const auto [start, end] = recorder.longestSilence();
         QVERIFY2(end - start > 1.5, qPrintable(QStringLiteral("%1 %2").arg(start).arg(end)));
-        QVERIFY(recorder.level(start - 0.5, start) > 200 || recorder.level(start - 1.0, start) > 200);
+        QVERIFY(recorder.level(start - 0.5, start) > 200 ||
+                recorder.level(start - 1.0, start) > 200);
         QVERIFY(recorder.level(end, end + 1.0) > 200);
     }
 };

@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-
 #include <algorithm>
 #include <cmath>
 
@@ -25,12 +24,12 @@ PrivateSoundServer::PrivateSoundServer()
                   !QStandardPaths::findExecutable("parec").isEmpty();
     if (!m_haveTools)
         return;
-    const int started = QProcess::execute(
-        "pulseaudio", {"--start", "--exit-idle-time=-1", "--daemonize=yes",
-                       "--log-target=file:" + m_runtime.filePath("pulse.log")});
+    const int started =
+        QProcess::execute("pulseaudio", {"--start", "--exit-idle-time=-1", "--daemonize=yes",
+                                         "--log-target=file:" + m_runtime.filePath("pulse.log")});
     m_running = started == 0 &&
-                QProcess::execute("pactl", {"load-module", "module-null-sink",
-                                            "sink_name=quorvane_test"}) == 0 &&
+                QProcess::execute(
+                    "pactl", {"load-module", "module-null-sink", "sink_name=quorvane_test"}) == 0 &&
                 QProcess::execute("pactl", {"set-default-sink", "quorvane_test"}) == 0;
 }
 
@@ -43,9 +42,8 @@ PrivateSoundServer::~PrivateSoundServer()
 SinkRecorder::SinkRecorder(const QString& path) : m_path(path)
 {
     m_parec.setStandardOutputFile(path);
-    m_parec.start(QStringLiteral("parec"),
-                  {"-d", "quorvane_test.monitor", "--format=s16le", "--rate=22050",
-                   "--channels=1", "--latency-msec=10"});
+    m_parec.start(QStringLiteral("parec"), {"-d", "quorvane_test.monitor", "--format=s16le",
+                                            "--rate=22050", "--channels=1", "--latency-msec=10"});
     m_parec.waitForStarted();
 }
 

@@ -3,7 +3,6 @@
 #include "platform/AudioOutput.h"
 
 #include <QStringList>
-
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -16,7 +15,7 @@ struct AudioRecord {
     mutable std::mutex mutex;
     std::vector<std::int16_t> samples; // everything written since the last stop
     std::vector<std::int16_t> everything;
-    QStringList controls;                // "pause", "resume", "stop"
+    QStringList controls; // "pause", "resume", "stop"
     // Frames the imagined device has played of `samples`; tests move it on.
     std::size_t played = 0;
 

@@ -48,9 +48,9 @@ SoundInfo everyInfoField()
 // A tag body as the file stores it, behind a long tag header.
 std::vector<std::uint8_t> fileWithTag(TagCode code, std::vector<std::uint8_t> body)
 {
-    std::vector<std::uint8_t> file = {'F', 'W', 'S', 8, 0, 0, 0, 0,
+    std::vector<std::uint8_t> file = {'F',  'W', 'S', 8, 0, 0, 0, 0,
                                       0x00, // empty stage rect (5 bits of zero)
-                                      0,    12, 1, 0};
+                                      0,    12,  1,   0};
     const auto header = static_cast<std::uint16_t>((static_cast<std::uint16_t>(code) << 6) | 0x3F);
     file.push_back(header & 0xFF);
     file.push_back(header >> 8);
@@ -117,8 +117,8 @@ private slots:
     void soundFieldsSitWhereTheFormatPutsThem()
     {
         // DefineSound id 3, ADPCM at 22 kHz, 16-bit, stereo, 1000 samples.
-        const auto file = fileWithTag(TagCode::DefineSound,
-                                      {3, 0, 0x1B, 0xE8, 0x03, 0, 0, 0xAA, 0xBB});
+        const auto file =
+            fileWithTag(TagCode::DefineSound, {3, 0, 0x1B, 0xE8, 0x03, 0, 0, 0xAA, 0xBB});
         auto read = readMovie(file);
         QVERIFY(read);
         const auto* sound = std::get_if<DefineSound>(&read.value().movie.tags.at(0).value);
@@ -132,8 +132,7 @@ private slots:
         QCOMPARE(sound->data, (std::vector<std::uint8_t>{0xAA, 0xBB}));
 
         // StartSound of id 3 with an in point of 0x01020304 and two loops.
-        const auto start = fileWithTag(TagCode::StartSound,
-                                       {3, 0, 0x05, 4, 3, 2, 1, 2, 0});
+        const auto start = fileWithTag(TagCode::StartSound, {3, 0, 0x05, 4, 3, 2, 1, 2, 0});
         read = readMovie(start);
         QVERIFY(read);
         const auto* startSound = std::get_if<StartSound>(&read.value().movie.tags.at(0).value);
@@ -147,8 +146,8 @@ private slots:
     void aSoundInfoCutShortIsReportedAndKeptAsBytes()
     {
         // The flags promise an envelope of two points; only one follows.
-        const auto file = fileWithTag(TagCode::StartSound,
-                                      {3, 0, 0x08, 2, 0, 0, 0, 0, 0, 0x80, 0, 0x80});
+        const auto file =
+            fileWithTag(TagCode::StartSound, {3, 0, 0x08, 2, 0, 0, 0, 0, 0, 0x80, 0, 0x80});
         auto read = readMovie(file);
         QVERIFY(read);
         QVERIFY(std::holds_alternative<Unknown>(read.value().movie.tags.at(0).value));
