@@ -83,6 +83,8 @@ void registerRenderBenchmarks()
 {
     registerMovie("generated-busy", loaded(fixtures::bytes(bench::busyMovie(240))));
     registerMovie("generated-simple", loaded(fixtures::bytes(fixtures::animatedMovie(60))));
+    registerMovie("generated-chinese-text", loaded(fixtures::bytes(bench::chineseTextMovie(120))));
+    registerMovie("generated-masked-photo", loaded(fixtures::bytes(bench::maskedPhotoMovie(120))));
 
     const QString corpus = QStringLiteral(QUORVANE_SWF_CORPUS);
     for (const char* id :

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "swf/BitmapTags.h"
+#include "swf/FontTags.h"
+#include "swf/MorphTags.h"
 #include "swf/Shape.h"
+#include "swf/TextTags.h"
 #include "swf/Types.h"
 
 #include <cstdint>
@@ -117,7 +121,9 @@ struct Unknown {
 struct DefineSprite;
 
 using TagValue = std::variant<End, ShowFrame, SetBackgroundColor, DefineShape, PlaceObject,
-                              RemoveObject, FrameLabel, DefineSprite, Unknown>;
+                              RemoveObject, FrameLabel, DefineSprite, Unknown, DefineBitsJpeg,
+                              JpegTables, DefineBitsLossless, DefineMorphShape, DefineFont,
+                              DefineFontInfo, DefineFontName, DefineText, DefineEditText>;
 
 struct Tag;
 
