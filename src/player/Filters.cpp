@@ -13,42 +13,46 @@ namespace {
 // Blurs, shadows and glows work on one channel at a time.
 using Plane = std::vector<float>;
 
-// Flash's blur is a box blur of the given width, repeated once per pass.
+// Flash's blur averages a box as wide as the blur, centred on the pixel:
+// one pixel is no blur, two take half of each neighbour. Each pass blurs
+// again.
+void blurLine(float* data, int count, int stride, double width, std::vector<float>& scratch)
+{
+    const double half = width / 2;
+    const int full = std::max(0, int(std::floor(half - 0.5)));
+    const auto edge = float(half - (full + 0.5));
+    const auto scale = float(1.0 / width);
+    const auto at = [&](int i) { return i >= 0 && i < count ? data[i * stride] : 0.0f; };
+    scratch.resize(std::size_t(count));
+    float sum = 0;
+    for (int i = -full; i <= full; ++i) {
+        sum += at(i);
+    }
+    for (int i = 0; i < count; ++i) {
+        scratch[std::size_t(i)] = (sum + edge * (at(i - full - 1) + at(i + full + 1))) * scale;
+        sum += at(i + full + 1) - at(i - full);
+    }
+    for (int i = 0; i < count; ++i) {
+        data[i * stride] = scratch[std::size_t(i)];
+    }
+}
+
 void boxBlur(Plane& plane, int width, int height, double blurX, double blurY, int passes)
 {
-    const auto blurLine = [](float* data, int count, int stride, int radius,
-                             std::vector<float>& scratch) {
-        scratch.resize(std::size_t(count));
-        const float norm = 1.0f / float(2 * radius + 1);
-        float sum = 0;
-        for (int i = -radius; i <= radius; ++i) {
-            sum += (i >= 0 && i < count) ? data[i * stride] : 0.0f;
-        }
-        for (int i = 0; i < count; ++i) {
-            scratch[std::size_t(i)] = sum * norm;
-            const int leaving = i - radius;
-            const int entering = i + radius + 1;
-            sum -= (leaving >= 0 && leaving < count) ? data[leaving * stride] : 0.0f;
-            sum += (entering >= 0 && entering < count) ? data[entering * stride] : 0.0f;
-        }
-        for (int i = 0; i < count; ++i) {
-            data[i * stride] = scratch[std::size_t(i)];
-        }
-    };
-    // A blur of n pixels averages a box n pixels wide: one pixel is no blur.
-    const int radiusX = std::clamp(int(std::lround((blurX - 1) / 2)), 0, 128);
-    const int radiusY = std::clamp(int(std::lround((blurY - 1) / 2)), 0, 128);
+    // Flash caps blurs at 255 pixels.
+    const double boxX = std::clamp(blurX, 1.0, 255.0);
+    const double boxY = std::clamp(blurY, 1.0, 255.0);
     std::vector<float> scratch;
     for (int pass = 0; pass < std::clamp(passes, 1, 15); ++pass) {
-        if (radiusX > 0) {
+        if (boxX > 1.0) {
             for (int y = 0; y < height; ++y) {
-                blurLine(plane.data() + std::size_t(y) * std::size_t(width), width, 1, radiusX,
+                blurLine(plane.data() + std::size_t(y) * std::size_t(width), width, 1, boxX,
                          scratch);
             }
         }
-        if (radiusY > 0) {
+        if (boxY > 1.0) {
             for (int x = 0; x < width; ++x) {
-                blurLine(plane.data() + x, height, width, radiusY, scratch);
+                blurLine(plane.data() + x, height, width, boxY, scratch);
             }
         }
     }

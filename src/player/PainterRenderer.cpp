@@ -321,8 +321,11 @@ void PainterRenderer::drawShape(const ShapeGeometry& shape, const QTransform& tr
         if (pen.isCosmetic()) {
             // Flash puts a one-pixel line on the pixels right of and below
             // its coordinates, not astride them.
+            // A pixel-hinted one is snapped to whole pixels: not smoothed.
             m_painter->setTransform(transform * QTransform::fromTranslate(0.5, 0.5));
+            m_painter->setRenderHint(QPainter::Antialiasing, !stroke.style.pixelHinting);
             m_painter->strokePath(item.path, pen);
+            m_painter->setRenderHint(QPainter::Antialiasing, true);
             m_painter->setTransform(transform);
             continue;
         }

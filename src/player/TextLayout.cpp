@@ -18,15 +18,17 @@ constexpr int kGutter = 2 * swf::kTwipsPerPixel;
 ShapeGeometry boxGeometry(const swf::DefineEditText& text)
 {
     swf::DefineShape shape;
-    shape.version = 3;
+    shape.version = 4;
     shape.bounds = text.bounds;
-    if (text.border) {
-        shape.shape.styles.fillStyles.push_back(
-            swf::FillStyle{swf::FillStyle::Type::Solid, {255, 255, 255, 255}, {}, 0, {}});
-        swf::LineStyle line;
-        line.color = {0, 0, 0, 255};
-        shape.shape.styles.lineStyles.push_back(line);
-    }
+    shape.shape.styles.fillStyles.push_back(
+        swf::FillStyle{swf::FillStyle::Type::Solid, {255, 255, 255, 255}, {}, 0, {}});
+    // Flash draws the border as crisp one-pixel lines on the bounds.
+    swf::LineStyle line;
+    line.color = {0, 0, 0, 255};
+    line.pixelHinting = true;
+    line.join = swf::JoinStyle::Miter;
+    line.miterLimitFactor = 3 << 8;
+    shape.shape.styles.lineStyles.push_back(line);
     const swf::Rect& r = text.bounds;
     swf::StyleChangeRecord start;
     start.moveTo = swf::Point{r.xMin, r.yMin};
