@@ -144,9 +144,11 @@ QImage shadowImage(const QImage& image, const swf::FilterShadowParameters& shado
             }
             strength = std::clamp(float(strength * shadow.strength), 0.0f, 1.0f);
             const float own = source[std::size_t(y) * std::size_t(width) + std::size_t(x)];
-            // Outer effects show only outside the picture, inner ones only inside.
-            strength *=
-                shadow.inner ? own : (shadow.knockout || !shadow.compositeSource ? 1.0f : 1.0f);
+            // Inner effects show only inside the picture; outer ones end up
+            // under it when composed.
+            if (shadow.inner) {
+                strength *= own;
+            }
             const QRgb color = colorAt(strength);
             const int alpha = std::clamp(int(qAlpha(color) * strength + 0.5f), 0, 255);
             line[x] = qRgba(qRed(color) * alpha / 255, qGreen(color) * alpha / 255,
