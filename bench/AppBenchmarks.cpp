@@ -7,14 +7,12 @@
 #include "platform/GuardedApplication.h"
 #include "platform/QtPlatform.h"
 
-#include <benchmark/benchmark.h>
-
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-
+#include <benchmark/benchmark.h>
 #include <cmath>
 
 namespace {
@@ -29,7 +27,8 @@ public:
         QFile list(m_dir.filePath("fyf/list.txt"));
         list.open(QIODevice::WriteOnly);
         list.write("m.swf#\xC3\xFB\xB4\xCA\r\n"); // the first lesson's title
-        const auto data = quorvane::fixtures::bytes(quorvane::fixtures::animatedMovie(frames, frameRate));
+        const auto data =
+            quorvane::fixtures::bytes(quorvane::fixtures::animatedMovie(frames, frameRate));
         QFile movie(m_dir.filePath("fyf/m.swf"));
         movie.open(QIODevice::WriteOnly);
         movie.write(reinterpret_cast<const char*>(data.data()), static_cast<qint64>(data.size()));
@@ -105,7 +104,8 @@ void playback(benchmark::State& state, double frameRate)
         const double expected = std::floor(elapsed * frameRate);
         state.SetIterationTime(elapsed);
         state.counters["frames_per_second"] = lastFrame / elapsed;
-        state.counters["rate_error_percent"] = 100.0 * (lastFrame / elapsed - frameRate) / frameRate;
+        state.counters["rate_error_percent"] =
+            100.0 * (lastFrame / elapsed - frameRate) / frameRate;
         state.counters["drift_frames"] = lastFrame - expected;
         state.counters["shown_changes"] = shownChanges;
     }
@@ -124,8 +124,12 @@ void playback30(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(startToFirstFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)
-    ->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(startToFirstFrame)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
 BENCHMARK(playback12)->Arg(60)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
 BENCHMARK(playback30)->Arg(60)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
 

@@ -4,13 +4,11 @@
 #include "speech/EspeakVoice.h"
 #include "speech/SpeechText.h"
 
-#include <benchmark/benchmark.h>
-
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QStringDecoder>
-
+#include <benchmark/benchmark.h>
 #include <thread>
 
 namespace {

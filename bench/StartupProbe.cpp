@@ -9,7 +9,6 @@
 
 #include <QEvent>
 #include <QTimer>
-
 #include <cstdio>
 
 namespace {
@@ -20,8 +19,7 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == m_player && event->type() == QEvent::Paint &&
-            m_player->TotalFrames() > 0) {
+        if (watched == m_player && event->type() == QEvent::Paint && m_player->TotalFrames() > 0) {
             // After this paint has been delivered.
             QTimer::singleShot(0, [] {
                 std::puts("painted");

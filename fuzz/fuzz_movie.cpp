@@ -3,8 +3,18 @@
 
 #include "MovieExercise.h"
 
+#include <QGuiApplication>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+
+// Device text is laid out with system fonts, which need a GUI application.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    static QGuiApplication application(*argc, *argv);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

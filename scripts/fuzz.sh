@@ -17,7 +17,7 @@ if ! command -v clang++ >/dev/null; then
 fi
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVANE_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" --target quorvane-fuzz-movie quorvane-fuzz-sound course -- -j2
+cmake --build "$build" --target quorvane-fuzz-movie quorvane-fuzz-sound quorvane-fuzz-seeds course -- -j2
 
 mkdir -p "$build/crashes" "$build/fuzz-corpus/movie" "$build/fuzz-seeds"
 mkdir -p "$root/tests/data/fuzz-regressions"
@@ -35,6 +35,7 @@ for movie in pathlib.Path(sys.argv[1]).glob("*.swf"):
         (pathlib.Path(sys.argv[2]) / movie.name).write_bytes(b"FWS" + data[3:8] + body)
 PYTHON
 fi
+QT_QPA_PLATFORM=offscreen "$build/fuzz/quorvane-fuzz-seeds" "$build/fuzz-seeds"
 if [[ -d "$corpus" ]]; then
   seeds+=("$corpus")
 fi

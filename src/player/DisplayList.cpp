@@ -30,6 +30,15 @@ void applyProperties(DisplayObject& object, const swf::PlaceObject& tag)
     if (tag.clipDepth) {
         object.clipDepth = *tag.clipDepth;
     }
+    if (tag.blendMode) {
+        object.blendMode = *tag.blendMode;
+    }
+    if (tag.filters) {
+        object.filters = *tag.filters;
+    }
+    if (tag.bitmapCache) {
+        object.cacheAsBitmap = *tag.bitmapCache != 0;
+    }
 }
 
 } // namespace

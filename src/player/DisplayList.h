@@ -2,6 +2,7 @@
 
 #include "player/Dictionary.h"
 #include "player/Timeline.h"
+#include "swf/Tags.h"
 #include "swf/Types.h"
 
 #include <cstddef>
@@ -27,6 +28,11 @@ struct DisplayObject {
     std::string name;
     // Non-zero for a mask: it clips the objects above it up to this depth.
     std::uint16_t clipDepth = 0;
+    // PlaceObject3's: how the object composes with what lies below it, the
+    // filters on its picture, and whether it is drawn as one bitmap.
+    std::uint8_t blendMode = 0;
+    std::vector<swf::Filter> filters;
+    bool cacheAsBitmap = false;
     // A sprite's own timeline: its frame and its objects.
     int frame = 0;
     DisplayList children;

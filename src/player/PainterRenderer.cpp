@@ -1,5 +1,7 @@
 #include "player/PainterRenderer.h"
 
+#include "player/BlendModes.h"
+#include "player/Filters.h"
 #include "player/QtConversions.h"
 
 #include <QLinearGradient>
@@ -81,13 +83,12 @@ QGradientStops gradientStops(const swf::Gradient& gradient, const ColorTransform
     return linear;
 }
 
-QBrush brushFor(const swf::FillStyle& style, const ColorTransform& colors)
+QBrush gradientBrush(const swf::FillStyle& style, const ColorTransform& colors)
 {
     if (style.type == swf::FillStyle::Type::Solid) {
         return QBrush(toQColor(colors.apply(style.color)));
     }
     if (!style.isGradient() || style.gradient.records.empty()) {
-        // Bitmap fills come with the bitmaps; until then they show nothing.
         return QBrush(Qt::NoBrush);
     }
     const swf::Gradient& gradient = style.gradient;
@@ -135,11 +136,9 @@ Qt::PenCapStyle capFor(swf::CapStyle cap)
     }
 }
 
-QPen penFor(const swf::LineStyle& style, const ColorTransform& colors, const QTransform& transform)
+QPen penFor(const swf::LineStyle& style, const QBrush& brush, const QTransform& transform)
 {
-    QPen pen(style.fill ? brushFor(*style.fill, colors)
-                        : QBrush(toQColor(colors.apply(style.color))),
-             style.width);
+    QPen pen(brush, style.width);
     pen.setCapStyle(capFor(style.startCap));
     switch (style.join) {
     case swf::JoinStyle::Bevel:
@@ -187,19 +186,104 @@ std::vector<PaintedItem>& PaintCache::items(const ShapeGeometry& shape)
     return m_items.emplace(&shape, std::move(items)).first->second;
 }
 
-PainterRenderer::PainterRenderer(QPainter& painter, PaintCache& cache)
-    : m_painter(painter), m_cache(cache)
+const QImage& PaintCache::transformedBitmap(const QImage& bitmap, const ColorTransform& colors)
 {
-    m_painter.save();
-    m_painter.setRenderHint(QPainter::Antialiasing, true);
+    std::string key(reinterpret_cast<const char*>(&colors), sizeof colors);
+    const qint64 image = bitmap.cacheKey();
+    key.append(reinterpret_cast<const char*>(&image), sizeof image);
+    auto found = m_bitmaps.find(key);
+    if (found != m_bitmaps.end()) {
+        return found->second;
+    }
+    // A movie fading a picture in makes a new transform every frame; past a
+    // few dozen the old ones go.
+    constexpr std::size_t kMaxTransformedBitmaps = 64;
+    if (m_bitmaps.size() >= kMaxTransformedBitmaps) {
+        m_bitmaps.clear();
+    }
+    QImage result = bitmap.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < result.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(result.scanLine(y));
+        for (int x = 0; x < result.width(); ++x) {
+            // Flash leaves a bitmap's fully transparent pixels transparent,
+            // whatever the transform adds.
+            if (qAlpha(line[x]) == 0) {
+                continue;
+            }
+            const swf::Rgba color = colors.apply(
+                swf::Rgba{std::uint8_t(qRed(line[x])), std::uint8_t(qGreen(line[x])),
+                          std::uint8_t(qBlue(line[x])), std::uint8_t(qAlpha(line[x]))});
+            line[x] = qRgba(color.r, color.g, color.b, color.a);
+        }
+    }
+    result.convertTo(QImage::Format_ARGB32_Premultiplied);
+    return m_bitmaps.emplace(std::move(key), std::move(result)).first->second;
+}
+
+void PaintCache::clear()
+{
+    m_items.clear();
+    m_bitmaps.clear();
+}
+
+PainterRenderer::PainterRenderer(QPainter& painter, PaintCache& cache, const Dictionary& dictionary)
+    : m_outer(painter), m_painter(&painter), m_cache(cache), m_dictionary(dictionary)
+{
+    m_painter->save();
+    m_painter->setRenderHint(QPainter::Antialiasing, true);
 }
 
 PainterRenderer::~PainterRenderer()
 {
+    while (!m_layers.empty()) {
+        endLayer(BlendMode::Normal, {});
+    }
     while (m_masksActive > 0) {
         popMask();
     }
-    m_painter.restore();
+    m_painter->restore();
+}
+
+QBrush PainterRenderer::brushFor(const swf::FillStyle& style, const ColorTransform& colors)
+{
+    if (!style.isBitmap()) {
+        return gradientBrush(style, colors);
+    }
+    const QImage* bitmap = m_dictionary.bitmap(style.bitmapId);
+    if (!bitmap) {
+        // Flash fills with a missing bitmap show nothing.
+        return QBrush(Qt::NoBrush);
+    }
+    QBrush brush(m_cache.transformedBitmap(*bitmap, colors));
+    brush.setTransform(toQTransform(style.bitmapMatrix));
+    return brush;
+}
+
+void PainterRenderer::fillBitmap(const QPainterPath& path, const swf::FillStyle& style,
+                                 const QTransform& transform, const ColorTransform& colors)
+{
+    const QImage* bitmap = m_dictionary.bitmap(style.bitmapId);
+    if (!bitmap) {
+        return;
+    }
+    const QImage& image = m_cache.transformedBitmap(*bitmap, colors);
+    const bool smooth = style.type == swf::FillStyle::Type::RepeatingBitmap ||
+                        style.type == swf::FillStyle::Type::ClippedBitmap;
+    const bool clipped = style.type == swf::FillStyle::Type::ClippedBitmap ||
+                         style.type == swf::FillStyle::Type::NonSmoothedClippedBitmap;
+    m_painter->save();
+    m_painter->setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+    if (!clipped) {
+        QBrush brush(image);
+        brush.setTransform(toQTransform(style.bitmapMatrix));
+        m_painter->fillPath(path, brush);
+    } else {
+        // A clipped fill draws the bitmap once, inside the shape.
+        m_painter->setClipPath(path, Qt::IntersectClip);
+        m_painter->setTransform(toQTransform(style.bitmapMatrix) * transform);
+        m_painter->drawImage(QPointF(0, 0), image);
+    }
+    m_painter->restore();
 }
 
 void PainterRenderer::drawShape(const ShapeGeometry& shape, const QTransform& transform,
@@ -214,32 +298,60 @@ void PainterRenderer::drawShape(const ShapeGeometry& shape, const QTransform& tr
         }
         return;
     }
-    m_painter.setTransform(transform);
+    m_painter->setTransform(transform);
     for (std::size_t i = 0; i < shape.items.size(); ++i) {
         PaintedItem& item = items[i];
         if (const auto* fill = std::get_if<FillArea>(&shape.items[i])) {
+            if (fill->style.isBitmap()) {
+                fillBitmap(item.path, fill->style, transform, colors);
+                continue;
+            }
             const QBrush brush = brushFor(fill->style, colors);
             if (brush.style() != Qt::NoBrush) {
-                m_painter.fillPath(item.path, brush);
+                m_painter->fillPath(item.path, brush);
             }
             continue;
         }
         const auto& stroke = std::get<Stroke>(shape.items[i]);
-        const QPen pen = penFor(stroke.style, colors, transform);
+        const QPen pen =
+            penFor(stroke.style,
+                   stroke.style.fill ? brushFor(*stroke.style.fill, colors)
+                                     : QBrush(toQColor(colors.apply(stroke.style.color))),
+                   transform);
         if (pen.isCosmetic()) {
             // Flash puts a one-pixel line on the pixels right of and below
             // its coordinates, not astride them.
-            m_painter.setTransform(transform * QTransform::fromTranslate(0.5, 0.5));
-            m_painter.strokePath(item.path, pen);
-            m_painter.setTransform(transform);
+            // A pixel-hinted one is snapped to whole pixels: not smoothed.
+            m_painter->setTransform(transform * QTransform::fromTranslate(0.5, 0.5));
+            m_painter->setRenderHint(QPainter::Antialiasing, !stroke.style.pixelHinting);
+            m_painter->strokePath(item.path, pen);
+            m_painter->setRenderHint(QPainter::Antialiasing, true);
+            m_painter->setTransform(transform);
             continue;
         }
         if (!item.outline) {
             QPainterPathStroker stroker(pen);
             item.outline = stroker.createStroke(item.path);
         }
-        m_painter.fillPath(*item.outline, pen.brush());
+        m_painter->fillPath(*item.outline, pen.brush());
     }
+}
+
+void PainterRenderer::drawText(const DeviceTextRun& run, const QTransform& transform,
+                               const ColorTransform& colors)
+{
+    if (m_maskBuilding > 0) {
+        QPainterPath path;
+        path.addText(run.origin, run.font, run.text);
+        m_maskParts.push_back(transform.map(path));
+        return;
+    }
+    m_painter->setTransform(transform);
+    QFont font = run.font;
+    font.setUnderline(run.underline);
+    m_painter->setFont(font);
+    m_painter->setPen(toQColor(colors.apply(run.color)));
+    m_painter->drawText(run.origin, run.text);
 }
 
 void PainterRenderer::beginMask()
@@ -267,18 +379,49 @@ void PainterRenderer::endMask()
         }
     }
     m_maskParts.clear();
-    m_painter.save();
-    m_painter.resetTransform();
-    m_painter.setClipPath(mask, Qt::IntersectClip);
+    m_painter->save();
+    m_painter->resetTransform();
+    m_painter->setClipPath(mask, Qt::IntersectClip);
     ++m_masksActive;
 }
 
 void PainterRenderer::popMask()
 {
-    if (m_masksActive > 0) {
-        m_painter.restore();
+    const int outerMasks = m_layers.empty() ? 0 : m_layers.back().masksActive;
+    if (m_masksActive > outerMasks) {
+        m_painter->restore();
         --m_masksActive;
     }
+}
+
+void PainterRenderer::beginLayer()
+{
+    const QSize size(m_painter->device()->width(), m_painter->device()->height());
+    Layer layer;
+    layer.image = std::make_unique<QImage>(size, QImage::Format_ARGB32_Premultiplied);
+    layer.image->fill(Qt::transparent);
+    layer.painter = std::make_unique<QPainter>(layer.image.get());
+    layer.painter->setRenderHint(QPainter::Antialiasing, true);
+    layer.masksActive = m_masksActive;
+    m_painter = layer.painter.get();
+    m_layers.push_back(std::move(layer));
+}
+
+void PainterRenderer::endLayer(BlendMode mode, const std::vector<swf::Filter>& filters)
+{
+    if (m_layers.empty()) {
+        return;
+    }
+    while (m_masksActive > m_layers.back().masksActive) {
+        m_painter->restore();
+        --m_masksActive;
+    }
+    Layer layer = std::move(m_layers.back());
+    m_layers.pop_back();
+    layer.painter->end();
+    m_painter = m_layers.empty() ? &m_outer : m_layers.back().painter.get();
+    QImage picture = applyFilters(std::move(*layer.image), filters);
+    composeLayer(*m_painter, picture, mode);
 }
 
 } // namespace quorvane::player

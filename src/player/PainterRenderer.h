@@ -1,10 +1,14 @@
 #pragma once
 
+#include "player/Dictionary.h"
 #include "player/Renderer.h"
 
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <memory>
 #include <optional>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -25,28 +29,53 @@ class PaintCache {
 public:
     // One entry per item of the shape.
     std::vector<PaintedItem>& items(const ShapeGeometry& shape);
-    void clear() { m_items.clear(); }
+    // A bitmap with a colour transform applied to its pixels, made once per
+    // bitmap and transform.
+    const QImage& transformedBitmap(const QImage& bitmap, const ColorTransform& colors);
+    void clear();
 
 private:
     std::unordered_map<const ShapeGeometry*, std::vector<PaintedItem>> m_items;
+    std::unordered_map<std::string, QImage> m_bitmaps;
 };
 
 // Draws with QPainter: anti-aliased fills and strokes, gradients through
-// QGradient, masks as clip paths.
+// QGradient, bitmaps as textures, masks as clip paths, layers as images
+// composed by blend mode after their filters.
 class PainterRenderer : public Renderer {
 public:
-    PainterRenderer(QPainter& painter, PaintCache& cache);
+    // The dictionary gives the bitmaps that bitmap fills name.
+    PainterRenderer(QPainter& painter, PaintCache& cache, const Dictionary& dictionary);
     ~PainterRenderer() override;
 
     void drawShape(const ShapeGeometry& shape, const QTransform& transform,
                    const ColorTransform& colors) override;
+    void drawText(const DeviceTextRun& run, const QTransform& transform,
+                  const ColorTransform& colors) override;
     void beginMask() override;
     void endMask() override;
     void popMask() override;
+    void beginLayer() override;
+    void endLayer(BlendMode mode, const std::vector<swf::Filter>& filters) override;
 
 private:
-    QPainter& m_painter;
+    // The image is held by pointer: its painter keeps its address.
+    struct Layer {
+        std::unique_ptr<QImage> image;
+        std::unique_ptr<QPainter> painter;
+        int masksActive = 0;
+    };
+
+    QBrush brushFor(const swf::FillStyle& style, const ColorTransform& colors);
+    void fillBitmap(const QPainterPath& path, const swf::FillStyle& style,
+                    const QTransform& transform, const ColorTransform& colors);
+
+    QPainter& m_outer;
+    // The outer painter or the innermost layer's.
+    QPainter* m_painter;
     PaintCache& m_cache;
+    const Dictionary& m_dictionary;
+    std::vector<Layer> m_layers;
     int m_maskBuilding = 0;
     int m_masksActive = 0;
     // The fills of the mask being built, in device coordinates.

@@ -281,7 +281,7 @@ void Player::render(QPainter& painter, const QTransform& stageToDevice) const
     constexpr double pixelsPerTwip = 1.0 / swf::kTwipsPerPixel;
     const QTransform twipsToStage(pixelsPerTwip, 0, 0, pixelsPerTwip, -stage.xMin * pixelsPerTwip,
                                   -stage.yMin * pixelsPerTwip);
-    PainterRenderer renderer(painter, m_paintCache);
+    PainterRenderer renderer(painter, m_paintCache, m_movie->dictionary());
     renderDisplayList(m_movie->dictionary(), m_list, twipsToStage * base, ColorTransform{},
                       renderer);
 }

@@ -12,6 +12,37 @@ void drawObject(const Dictionary& dictionary, const DisplayObject& object,
                 const QTransform& transform, const ColorTransform& colors, Renderer& renderer,
                 bool buildingMask);
 
+// Glyphs are filled black; their colour comes as a transform, so that the
+// object's own colour transform applies on top.
+ColorTransform solidColor(swf::Rgba color)
+{
+    ColorTransform transform;
+    transform.multiply = {0, 0, 0, 0};
+    transform.add = {float(color.r), float(color.g), float(color.b), float(color.a)};
+    return transform;
+}
+
+void drawText(const TextBlock& text, const QTransform& transform, const ColorTransform& colors,
+              Renderer& renderer, bool buildingMask)
+{
+    if (text.box && !buildingMask) {
+        renderer.drawShape(*text.box, transform, colors);
+    }
+    for (const GlyphDraw& glyph : text.glyphs) {
+        renderer.drawShape(*glyph.glyph, glyph.transform * transform,
+                           solidColor(glyph.color).then(colors));
+    }
+    for (const DeviceTextRun& run : text.runs) {
+        renderer.drawText(run, transform, colors);
+    }
+}
+
+bool needsLayer(const DisplayObject& object)
+{
+    const bool blends = object.blendMode > static_cast<std::uint8_t>(BlendMode::Normal);
+    return blends || !object.filters.empty() || object.cacheAsBitmap;
+}
+
 void drawList(const Dictionary& dictionary, const DisplayList& list, const QTransform& transform,
               const ColorTransform& colors, Renderer& renderer, bool buildingMask)
 {
@@ -32,6 +63,16 @@ void drawList(const Dictionary& dictionary, const DisplayList& list, const QTran
             maskEnds.push_back(object.clipDepth);
             continue;
         }
+        if (!buildingMask && needsLayer(object)) {
+            renderer.beginLayer();
+            drawObject(dictionary, object, objectTransform, objectColors, renderer, false);
+            const auto mode =
+                object.blendMode <= static_cast<std::uint8_t>(BlendMode::HardLight)
+                    ? static_cast<BlendMode>(std::max<std::uint8_t>(1, object.blendMode))
+                    : BlendMode::Normal;
+            renderer.endLayer(mode, object.filters);
+            continue;
+        }
         drawObject(dictionary, object, objectTransform, objectColors, renderer, buildingMask);
     }
     while (!maskEnds.empty()) {
@@ -46,6 +87,10 @@ void drawObject(const Dictionary& dictionary, const DisplayObject& object,
 {
     if (const ShapeGeometry* shape = dictionary.shape(object.characterId)) {
         renderer.drawShape(*shape, transform, colors);
+    } else if (const MorphShape* morph = dictionary.morph(object.characterId)) {
+        renderer.drawShape(morph->at(object.ratio), transform, colors);
+    } else if (const TextBlock* text = dictionary.text(object.characterId)) {
+        drawText(*text, transform, colors, renderer, buildingMask);
     } else if (!object.children.empty()) {
         drawList(dictionary, object.children, transform, colors, renderer, buildingMask);
     }

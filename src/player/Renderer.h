@@ -2,10 +2,32 @@
 
 #include "player/ColorTransform.h"
 #include "player/ShapeGeometry.h"
+#include "player/TextLayout.h"
+#include "swf/Tags.h"
 
 #include <QTransform>
+#include <cstdint>
+#include <vector>
 
 namespace quorvane::player {
+
+// SWF 8's blend modes by their PlaceObject3 numbers; 0 reads as Normal.
+enum class BlendMode : std::uint8_t {
+    Normal = 1,
+    Layer = 2,
+    Multiply = 3,
+    Screen = 4,
+    Lighten = 5,
+    Darken = 6,
+    Difference = 7,
+    Add = 8,
+    Subtract = 9,
+    Invert = 10,
+    Alpha = 11,
+    Erase = 12,
+    Overlay = 13,
+    HardLight = 14,
+};
 
 // Where the engine draws a frame. Transforms map a shape's twips to the
 // device.
@@ -15,6 +37,8 @@ public:
 
     virtual void drawShape(const ShapeGeometry& shape, const QTransform& transform,
                            const ColorTransform& colors) = 0;
+    virtual void drawText(const DeviceTextRun& run, const QTransform& transform,
+                          const ColorTransform& colors) = 0;
 
     // Shapes drawn between beginMask and endMask form a mask instead of
     // being painted; from endMask until the matching popMask only what lies
@@ -22,6 +46,12 @@ public:
     virtual void beginMask() = 0;
     virtual void endMask() = 0;
     virtual void popMask() = 0;
+
+    // What is drawn between beginLayer and endLayer becomes one picture,
+    // which the filters change and the blend mode then composes onto what
+    // lies below.
+    virtual void beginLayer() = 0;
+    virtual void endLayer(BlendMode mode, const std::vector<swf::Filter>& filters) = 0;
 };
 
 } // namespace quorvane::player

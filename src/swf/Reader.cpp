@@ -6,6 +6,7 @@
 #include "swf/ShapeReader.h"
 #include "swf/SoundTagCoding.h"
 #include "swf/TagCode.h"
+#include "swf/TagParse.h"
 
 #include <algorithm>
 #include <fstream>
@@ -17,13 +18,6 @@ namespace {
 
 constexpr std::size_t kHeaderBytes = 8;
 constexpr std::uint32_t kClipEventKeyPress = 1u << 17;
-
-// What reading one tag body gave: a value, a problem, or both when the
-// value is what could be saved of a damaged tag.
-struct TagParse {
-    std::optional<TagValue> value;
-    std::string problem;
-};
 
 template <typename T> TagParse soundTag(std::optional<T> tag)
 {
@@ -212,6 +206,29 @@ TagParse TagStreamReader::parseTag(std::uint16_t code, std::span<const std::uint
             return {std::nullopt, {}};
         }
         return parseDefineSprite(reader, bodyOffset);
+    case TagCode::JpegTables:
+    case TagCode::DefineBits:
+    case TagCode::DefineBitsJpeg2:
+    case TagCode::DefineBitsJpeg3:
+    case TagCode::DefineBitsJpeg4:
+    case TagCode::DefineBitsLossless:
+    case TagCode::DefineBitsLossless2:
+        return parseBitmapTag(code, reader);
+    case TagCode::DefineMorphShape:
+        return parseMorphShape(reader, 1, m_shapeRecordsLeft);
+    case TagCode::DefineMorphShape2:
+        return parseMorphShape(reader, 2, m_shapeRecordsLeft);
+    case TagCode::DefineFont:
+    case TagCode::DefineFont2:
+    case TagCode::DefineFont3:
+    case TagCode::DefineFontInfo:
+    case TagCode::DefineFontInfo2:
+    case TagCode::DefineFontName:
+        return parseFontTag(code, reader, m_shapeRecordsLeft);
+    case TagCode::DefineText:
+    case TagCode::DefineText2:
+    case TagCode::DefineEditText:
+        return parseTextTag(code, reader);
     default:
         return {std::nullopt, {}};
     }

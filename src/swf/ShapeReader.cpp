@@ -20,6 +20,16 @@ bool ShapeReader::readShapeWithStyle(Shape& shape)
     return true;
 }
 
+void ShapeReader::readShape(Shape& shape)
+{
+    const std::uint8_t bits = m_reader.readU8();
+    if (m_reader.overflowed()) {
+        fail("shape cut short");
+        return;
+    }
+    readRecords(shape, bits >> 4, bits & 0x0F);
+}
+
 bool ShapeReader::readStyles(ShapeStyles& styles)
 {
     std::uint32_t fillCount = m_reader.readU8();

@@ -20,6 +20,8 @@ public:
 
     // SHAPEWITHSTYLE. Returns false when not even the styles could be read.
     bool readShapeWithStyle(Shape& shape);
+    // SHAPE, as glyphs and morph edges store it: records without styles.
+    void readShape(Shape& shape);
 
     const std::string& failure() const { return m_failure; }
 

@@ -72,6 +72,45 @@ std::uint16_t codeOf(const DefineButtonSound&)
 {
     return codeOf(TagCode::DefineButtonSound);
 }
+std::uint16_t codeOf(const DefineBitsJpeg& bits)
+{
+    constexpr TagCode codes[] = {TagCode::DefineBits, TagCode::DefineBitsJpeg2,
+                                 TagCode::DefineBitsJpeg3, TagCode::DefineBitsJpeg4};
+    return codeOf(codes[std::clamp(static_cast<int>(bits.version), 1, 4) - 1]);
+}
+std::uint16_t codeOf(const JpegTables&)
+{
+    return codeOf(TagCode::JpegTables);
+}
+std::uint16_t codeOf(const DefineBitsLossless& bits)
+{
+    return codeOf(bits.version == 1 ? TagCode::DefineBitsLossless : TagCode::DefineBitsLossless2);
+}
+std::uint16_t codeOf(const DefineMorphShape& morph)
+{
+    return codeOf(morph.version == 1 ? TagCode::DefineMorphShape : TagCode::DefineMorphShape2);
+}
+std::uint16_t codeOf(const DefineFont& font)
+{
+    constexpr TagCode codes[] = {TagCode::DefineFont, TagCode::DefineFont2, TagCode::DefineFont3};
+    return codeOf(codes[std::clamp(static_cast<int>(font.version), 1, 3) - 1]);
+}
+std::uint16_t codeOf(const DefineFontInfo& info)
+{
+    return codeOf(info.version == 1 ? TagCode::DefineFontInfo : TagCode::DefineFontInfo2);
+}
+std::uint16_t codeOf(const DefineFontName&)
+{
+    return codeOf(TagCode::DefineFontName);
+}
+std::uint16_t codeOf(const DefineText& text)
+{
+    return codeOf(text.version == 1 ? TagCode::DefineText : TagCode::DefineText2);
+}
+std::uint16_t codeOf(const DefineEditText&)
+{
+    return codeOf(TagCode::DefineEditText);
+}
 std::uint16_t codeOf(const Unknown& unknown)
 {
     return unknown.code;

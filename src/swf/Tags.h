@@ -1,7 +1,11 @@
 #pragma once
 
+#include "swf/BitmapTags.h"
+#include "swf/FontTags.h"
+#include "swf/MorphTags.h"
 #include "swf/Shape.h"
 #include "swf/SoundTags.h"
+#include "swf/TextTags.h"
 #include "swf/Types.h"
 
 #include <cstdint>
@@ -119,8 +123,10 @@ struct DefineSprite;
 
 using TagValue =
     std::variant<End, ShowFrame, SetBackgroundColor, DefineShape, PlaceObject, RemoveObject,
-                 FrameLabel, DefineSprite, DefineSound, StartSound, StartSound2, SoundStreamHead,
-                 SoundStreamBlock, DefineButtonSound, Unknown>;
+                 FrameLabel, DefineSprite, Unknown, DefineBitsJpeg, JpegTables, DefineBitsLossless,
+                 DefineMorphShape, DefineFont, DefineFontInfo, DefineFontName, DefineText,
+                 DefineEditText, DefineSound, StartSound, StartSound2, SoundStreamHead,
+                 SoundStreamBlock, DefineButtonSound>;
 
 struct Tag;
 

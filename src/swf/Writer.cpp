@@ -1,7 +1,6 @@
 #include "swf/Writer.h"
 
-#include "swf/BitWriter.h"
-#include "swf/SoundTagCoding.h"
+#include "swf/MovieWriter.h"
 #include "swf/TagCode.h"
 
 #include <algorithm>
@@ -10,89 +9,7 @@
 #include <tuple>
 #include <zlib.h>
 
-namespace quorvane::swf {
-
-namespace {
-
-constexpr std::uint32_t kClipEventKeyPress = 1u << 17;
-constexpr int kMaxFieldBits = 31;
-constexpr int kMaxEdgeBits = 17;
-
-int signedBitsFor(std::initializer_list<std::int32_t> values)
-{
-    int bits = 0;
-    for (const std::int32_t value : values) {
-        bits = std::max(bits, BitWriter::signedBitsFor(value));
-    }
-    return bits;
-}
-
-class MovieWriter {
-public:
-    explicit MovieWriter(std::uint8_t swfVersion) : m_swfVersion(swfVersion) {}
-
-    void writeHeaderFields(BitWriter& out, const Header& header);
-    void writeTag(BitWriter& out, const Tag& tag, bool insideSprite);
-    const std::string& failure() const { return m_failure; }
-
-private:
-    void fail(const std::string& problem);
-    void writeRect(BitWriter& out, const Rect& rect);
-    void writeMatrix(BitWriter& out, const Matrix& matrix);
-    void writeColorTransform(BitWriter& out, const ColorTransform& transform, bool withAlpha);
-    void writeColor(BitWriter& out, const Rgba& color, bool withAlpha);
-
-    void writeBody(BitWriter& out, const End&) { (void)out; }
-    void writeBody(BitWriter& out, const ShowFrame&) { (void)out; }
-    void writeBody(BitWriter& out, const SetBackgroundColor& tag);
-    void writeBody(BitWriter& out, const DefineShape& tag);
-    void writeBody(BitWriter& out, const PlaceObject& tag);
-    void writeBody(BitWriter& out, const RemoveObject& tag);
-    void writeBody(BitWriter& out, const FrameLabel& tag);
-    void writeBody(BitWriter& out, const DefineSprite& tag);
-    void writeBody(BitWriter& out, const Unknown& tag);
-    void writeBody(BitWriter& out, const DefineSound& tag)
-    {
-        fitOrFail(writeDefineSound(out, tag));
-    }
-    void writeBody(BitWriter& out, const StartSound& tag) { fitOrFail(writeStartSound(out, tag)); }
-    void writeBody(BitWriter& out, const StartSound2& tag)
-    {
-        if (tag.className.find('\0') != std::string::npos) {
-            fail("NUL inside a string");
-        }
-        fitOrFail(writeStartSound2(out, tag));
-    }
-    void writeBody(BitWriter& out, const SoundStreamHead& tag)
-    {
-        fitOrFail(writeSoundStreamHead(out, tag));
-    }
-    void writeBody(BitWriter& out, const SoundStreamBlock& tag)
-    {
-        fitOrFail(writeSoundStreamBlock(out, tag));
-    }
-    void writeBody(BitWriter& out, const DefineButtonSound& tag)
-    {
-        fitOrFail(writeDefineButtonSound(out, tag));
-    }
-    void fitOrFail(bool fits)
-    {
-        if (!fits) {
-            fail("a sound envelope of more than 255 points");
-        }
-    }
-
-    void writeStyles(BitWriter& out, const ShapeStyles& styles, int version);
-    void writeFillStyle(BitWriter& out, const FillStyle& style, int version);
-    void writeLineStyle(BitWriter& out, const LineStyle& style, int version);
-    void writeRecords(BitWriter& out, const Shape& shape, int version);
-    void writeClipActions(BitWriter& out, const ClipActions& actions);
-    void writeString(BitWriter& out, const std::string& text);
-
-    std::uint8_t m_swfVersion;
-    std::string m_failure;
-    std::string m_currentTag;
-};
+namespace quorvane::swf::writing {
 
 void MovieWriter::fail(const std::string& problem)
 {
@@ -612,6 +529,12 @@ void MovieWriter::writeBody(BitWriter& out, const Unknown& tag)
     out.writeBytes(tag.data);
 }
 
+} // namespace quorvane::swf::writing
+
+namespace quorvane::swf {
+
+namespace {
+
 std::vector<std::uint8_t> compressZlib(const std::vector<std::uint8_t>& body)
 {
     uLongf size = compressBound(static_cast<uLong>(body.size()));
@@ -667,7 +590,7 @@ std::vector<std::uint8_t> compressLzma(const std::vector<std::uint8_t>& body)
 
 Result<std::vector<std::uint8_t>> writeMovie(const Movie& movie)
 {
-    MovieWriter writer(movie.header.version);
+    writing::MovieWriter writer(movie.header.version);
     BitWriter body;
     writer.writeHeaderFields(body, movie.header);
     for (const Tag& tag : movie.tags) {

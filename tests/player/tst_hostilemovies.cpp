@@ -35,5 +35,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestHostileMovies)
+QTEST_MAIN(TestHostileMovies)
 #include "tst_hostilemovies.moc"

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "player/Fonts.h"
+#include "player/ShapeGeometry.h"
+#include "swf/TextTags.h"
+
+#include <QFont>
+#include <QPointF>
+#include <QString>
+#include <QTransform>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace quorvane::player {
+
+// One embedded glyph: its outline, where it goes in the text's twips and
+// its colour.
+struct GlyphDraw {
+    const ShapeGeometry* glyph = nullptr;
+    QTransform transform;
+    swf::Rgba color;
+};
+
+// A run of text in a system font, its baseline starting at origin; the
+// font's pixel size is the em in twips.
+struct DeviceTextRun {
+    QFont font;
+    QString text;
+    QPointF origin;
+    swf::Rgba color;
+    bool underline = false;
+};
+
+// A text character laid out once, ready to draw in its own twips.
+struct TextBlock {
+    // Border and background of an edit text.
+    std::optional<ShapeGeometry> box;
+    std::vector<GlyphDraw> glyphs;
+    std::vector<DeviceTextRun> runs;
+};
+
+using FontLookup = std::function<const Font*(std::uint16_t id)>;
+
+// DefineText and DefineText2: glyphs of embedded fonts placed by the records.
+TextBlock layoutStaticText(const swf::DefineText& text, const FontLookup& fonts);
+
+// DefineEditText's initial text, plain or HTML, in its embedded font where
+// it has one with outlines for every character and in system fonts
+// otherwise; word wrap, alignment, margins, indent and leading as Flash
+// lays them out.
+TextBlock layoutEditText(const swf::DefineEditText& text, const FontLookup& fonts, int swfVersion);
+
+} // namespace quorvane::player
