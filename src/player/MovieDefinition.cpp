@@ -7,6 +7,7 @@ std::shared_ptr<const MovieDefinition> MovieDefinition::create(swf::ReadMovie re
     std::shared_ptr<MovieDefinition> definition(new MovieDefinition);
     definition->m_movie = std::move(read.movie);
     definition->m_warnings = std::move(read.warnings);
+    definition->m_declaredLength = read.declaredLength;
     bool haveBackground = false;
     for (const swf::Tag& tag : definition->m_movie.tags) {
         if (const auto* shape = std::get_if<swf::DefineShape>(&tag.value)) {

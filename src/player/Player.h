@@ -3,9 +3,11 @@
 #include "player/DisplayList.h"
 #include "player/MovieDefinition.h"
 #include "player/PainterRenderer.h"
+#include "player/avm1/ScriptHost.h"
 
 #include <QColor>
 #include <QPainter>
+#include <QPointF>
 #include <QSizeF>
 #include <QTransform>
 #include <chrono>
@@ -17,6 +19,10 @@
 #include <string>
 
 namespace quorvane::player {
+
+namespace avm1 {
+class Stage;
+}
 
 // Plays one movie: its timeline at the movie's frame rate, looping, seeks
 // to any frame, and draws the frame shown. No window of its own; whoever
@@ -38,6 +44,13 @@ public:
     explicit Player(Limits limits);
     ~Player();
 
+    // Where scripted movies' trace, fscommand, getURL and halts go; set it
+    // before loading. Without one, fscommand and halts are written to
+    // standard error and the rest is dropped.
+    void setScriptHost(avm1::ScriptHost* host) { m_scriptHost = host; }
+    // True when the loaded movie runs scripts (actions, clip events, buttons).
+    bool isScripted() const { return m_scripts != nullptr; }
+
     // Loads a movie file; on failure the player is empty and the returned
     // text says why. A loaded movie shows its first frame and is playing.
     [[nodiscard]] std::optional<std::string> load(const std::string& path);
@@ -56,7 +69,9 @@ public:
     void stop();
     // To the first frame as a fresh load shows it, running or halted as it was.
     void rewind();
-    // Shows the frame exactly as playing from the first frame up to it
+    // A scripted movie takes a seek as its root timeline's gotoAndStop: the
+    // frame's scripts run, the skipped frames' do not.
+    // Otherwise: shows the frame exactly as playing from the first frame up to it
     // shows it; clamps to the movie; leaves a halted movie halted and a
     // playing one playing. The frame already shown stays as it is, at no cost.
     // In a movie so crowded that getting there would take seconds (only
@@ -83,6 +98,14 @@ public:
     // stage-to-device transform.
     void render(QPainter& painter, const QTransform& stageToDevice) const;
 
+    // Mouse (stage pixels) and keys (Flash key codes, and the character
+    // typed) for buttons and scripts; nothing happens in unscripted movies.
+    void mouseMove(QPointF stagePosition);
+    void mouseDown();
+    void mouseUp();
+    void keyDown(int keyCode, int character);
+    void keyUp(int keyCode, int character);
+
     // The root timeline's objects as the current frame shows them.
     const DisplayList& displayList() const { return m_list; }
 
@@ -99,6 +122,8 @@ private:
     void stepForward();
     void storeSnapshot();
     void trimSnapshots();
+    // A scripted movie's frame and picture come from its clip tree.
+    void syncFromScripts();
 
     Limits m_limits;
     std::shared_ptr<const MovieDefinition> m_movie;
@@ -117,6 +142,12 @@ private:
     std::optional<Clock::time_point> m_lastCall;
 
     mutable PaintCache m_paintCache;
+
+    // Scripted movies run on the script engine's clip tree instead of the
+    // snapshots above, which replay timelines without their scripts.
+    avm1::ScriptHost* m_scriptHost = nullptr;
+    std::unique_ptr<avm1::ScriptHost> m_defaultScriptHost;
+    std::unique_ptr<avm1::Stage> m_scripts;
 };
 
 } // namespace quorvane::player

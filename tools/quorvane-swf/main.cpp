@@ -1,5 +1,6 @@
 #include "Info.h"
 #include "Render.h"
+#include "Trace.h"
 #include "swf/Reader.h"
 
 #include <cstring>
@@ -13,7 +14,8 @@ namespace {
 
 const char* const kUsage = "usage: quorvane-swf info FILE\n"
                            "       quorvane-swf render FILE --frames N --out PNG "
-                           "[--width W --height H]\n";
+                           "[--width W --height H]\n"
+                           "       quorvane-swf trace FILE --frames N [--input JSON]\n";
 
 std::optional<int> parseCount(const char* text)
 {
@@ -79,12 +81,46 @@ int render(int argc, char** argv)
     return 0;
 }
 
+int trace(int argc, char** argv)
+{
+    tools::TraceRequest request;
+    request.moviePath = argv[2];
+    if ((argc - 3) % 2 != 0) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    for (int i = 3; i + 1 < argc; i += 2) {
+        const std::string option = argv[i];
+        if (option == "--frames") {
+            const std::optional<int> frames = parseCount(argv[i + 1]);
+            if (!frames) {
+                std::cerr << "invalid value for --frames: " << argv[i + 1] << '\n';
+                return 2;
+            }
+            request.frames = *frames;
+        } else if (option == "--input") {
+            request.inputPath = argv[i + 1];
+        } else {
+            std::cerr << kUsage;
+            return 2;
+        }
+    }
+    if (auto error = tools::traceMovie(request, std::cout)) {
+        std::cerr << *error << '\n';
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (argc >= 3 && std::strcmp(argv[1], "info") == 0 && argc == 3) {
         return info(argv[2]);
+    }
+    if (argc >= 3 && std::strcmp(argv[1], "trace") == 0) {
+        return trace(argc, argv);
     }
     if (argc >= 3 && std::strcmp(argv[1], "render") == 0) {
         return render(argc, argv);
