@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <variant>
 
@@ -17,7 +18,10 @@ struct Null {
 // A script value. Objects are owned by the Machine's heap, so a value holds
 // a plain pointer that lives as long as the movie's scripts do.
 class Value {
-    using Data = std::variant<Undefined, Null, bool, double, std::string, Object*>;
+    // Strings are shared: values are copied far more often than made, and a
+    // string held inline in the variant costs a copy each time.
+    using Text = std::shared_ptr<const std::string>;
+    using Data = std::variant<Undefined, Null, bool, double, Text, Object*>;
 
 public:
     Value() = default;
@@ -26,8 +30,8 @@ public:
     Value(bool value) : m_data(value) {}
     Value(double value) : m_data(value) {}
     Value(int value) : m_data(double(value)) {}
-    Value(std::string value) : m_data(std::move(value)) {}
-    Value(const char* value) : m_data(std::string(value)) {}
+    Value(std::string value) : m_data(std::make_shared<const std::string>(std::move(value))) {}
+    Value(const char* value) : m_data(std::make_shared<const std::string>(value)) {}
     Value(Object* object) : m_data(object ? Data(object) : Data(Null{})) {}
 
     bool isUndefined() const { return std::holds_alternative<Undefined>(m_data); }
@@ -35,15 +39,21 @@ public:
     bool isNullish() const { return isUndefined() || isNull(); }
     bool isBool() const { return std::holds_alternative<bool>(m_data); }
     bool isNumber() const { return std::holds_alternative<double>(m_data); }
-    bool isString() const { return std::holds_alternative<std::string>(m_data); }
+    bool isString() const { return std::holds_alternative<Text>(m_data); }
     bool isObject() const { return std::holds_alternative<Object*>(m_data); }
 
     bool asBool() const { return std::get<bool>(m_data); }
     double asNumber() const { return std::get<double>(m_data); }
-    const std::string& asString() const { return std::get<std::string>(m_data); }
+    const std::string& asString() const { return *std::get<Text>(m_data); }
     Object* asObject() const { return isObject() ? std::get<Object*>(m_data) : nullptr; }
 
-    bool operator==(const Value&) const = default;
+    bool operator==(const Value& other) const
+    {
+        if (isString() && other.isString()) {
+            return asString() == other.asString();
+        }
+        return m_data == other.m_data;
+    }
 
 private:
     Data m_data;
