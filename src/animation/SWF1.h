@@ -5,6 +5,7 @@
 #include <QPointF>
 #include <QTimer>
 #include <QWidget>
+#include <memory>
 
 namespace quorvane {
 
@@ -17,6 +18,7 @@ class SWF1 : public QWidget {
 
 public:
     explicit SWF1(QWidget* parent = nullptr);
+    ~SWF1() override;
 
     QString Movie() const { return m_movie; }
     void setMovie(const QString& path);
@@ -45,14 +47,29 @@ public:
     const player::Player& engine() const { return m_player; }
     QTransform stageToWidget() const;
 
+signals:
+    // A movie's getURL of an http, https or mailto address, for the
+    // platform layer to open.
+    void addressRequested(const QString& address);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // Mouse and keys go to the movie's buttons and scripts. Right presses
+    // reach the main window's right-click filter before they get here.
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
+    class ScriptBridge;
+
     void advance();
     void restartClock();
 
+    std::unique_ptr<ScriptBridge> m_scriptBridge;
     player::Player m_player;
     QString m_movie;
     bool m_menu = true;

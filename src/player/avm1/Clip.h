@@ -45,6 +45,9 @@ public:
     std::string name;
     bool visible = true;
     bool isButton = false;
+    // A button's state shown (ButtonState), and its definition.
+    std::uint8_t buttonState = 0;
+    const struct ButtonDefinition* button = nullptr;
     // Scripts took over its transform: timeline moves leave it alone.
     bool movedByScript = false;
     // Off the display list; scripts that still hold it see an empty clip.

@@ -29,8 +29,26 @@ int digitValue(char c)
 
 Value parseInt(Machine& machine, const Value&, Arguments& arguments)
 {
-    const std::string text = machine.toString(argument(arguments, 0));
+    if (arguments.empty()) {
+        return Value();
+    }
+    const std::string text = machine.toString(arguments[0]);
+    int radix = 0;
+    if (arguments.size() > 1 && !arguments[1].isUndefined()) {
+        radix = machine.toInt32(arguments[1]);
+        if (radix < 2 || radix > 36) {
+            return Value(kNaN);
+        }
+    }
     std::size_t i = 0;
+    // Flash takes a 0x prefix only at the very start, before white space
+    // and signs, and whatever radix was asked for.
+    if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        i = 2;
+        if (radix == 0) {
+            radix = 16;
+        }
+    }
     while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) {
         ++i;
     }
@@ -39,27 +57,14 @@ Value parseInt(Machine& machine, const Value&, Arguments& arguments)
         negative = text[i] == '-';
         ++i;
     }
-    int radix = arguments.size() > 1 ? machine.toInt32(arguments[1]) : 0;
-    if (arguments.size() > 1 && (radix < 2 || radix > 36)) {
-        return Value(kNaN);
-    }
-    if (radix == 0 || radix == 16) {
-        if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-            i += 2;
-            radix = 16;
-        }
-    }
     if (radix == 0) {
-        // A leading zero means octal when every digit is one.
+        // A leading zero means octal when every character after it is an
+        // octal digit.
         radix = 10;
-        if (i < text.size() && text[i] == '0') {
-            std::size_t j = i;
-            while (j < text.size() && text[j] >= '0' && text[j] <= '7') {
-                ++j;
-            }
-            if (j == text.size() || !std::isdigit(static_cast<unsigned char>(text[j]))) {
-                radix = 8;
-            }
+        if (i < text.size() && text[i] == '0' &&
+            std::all_of(text.begin() + std::ptrdiff_t(i), text.end(),
+                        [](char c) { return c >= '0' && c <= '7'; })) {
+            radix = 8;
         }
     }
     double result = 0;

@@ -440,10 +440,14 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
         Object* object = m.newObject();
         const std::size_t n =
             count > 0 ? std::min<std::size_t>(std::size_t(count), m_stack.size() / 2) : 0;
+        std::vector<std::pair<std::string, Value>> members;
         for (std::size_t i = 0; i < n; ++i) {
             Value value = pop();
-            const std::string name = popString();
-            object->set(m, name, value);
+            members.emplace_back(popString(), std::move(value));
+        }
+        // Members are made in the order they were written.
+        for (auto it = members.rbegin(); it != members.rend(); ++it) {
+            object->set(m, it->first, it->second);
         }
         push(Value(object));
         break;
@@ -975,8 +979,9 @@ void Interpreter::defineFunction(std::span<const std::uint8_t> data, bool functi
 
 void Interpreter::enumerate(const Value& value)
 {
-    push(Value(Null{}));
     Object* object = value.asObject();
+    // The end marker: undefined for what has no properties at all.
+    push(object ? Value(Null{}) : Value());
     std::vector<std::string> names;
     for (int guard = 0; object && guard < 256; ++guard, object = object->prototype()) {
         for (std::string& name : object->ownKeys(m)) {
@@ -1270,6 +1275,8 @@ void setVariable(Machine& machine, Activation& activation, const std::string& na
                  const Value& value)
 {
     Clip* base = activation.target ? activation.target : activation.original;
+    // A slash path names a variable only after a colon ("/a/b:x"); "a/b"
+    // alone is an ordinary, if odd, variable name.
     const std::size_t colon = name.find_last_of(":.");
     if (colon != std::string::npos && machine.stage()) {
         const std::string path = name.substr(0, colon);

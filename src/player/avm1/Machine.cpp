@@ -1,6 +1,7 @@
 #include "player/avm1/Machine.h"
 
 #include "player/avm1/Builtins.h"
+#include "player/avm1/Clip.h"
 
 #include <cctype>
 #include <cmath>
@@ -172,6 +173,10 @@ Value Machine::toPrimitive(const Value& value)
 
 std::string Machine::objectText(Object* object)
 {
+    // A display object is written as its path.
+    if (const auto* clip = dynamic_cast<const Clip*>(object); clip && !clip->removed) {
+        return clip->dotPath();
+    }
     if (object->hasPrimitive()) {
         return toString(object->primitive);
     }

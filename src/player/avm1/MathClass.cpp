@@ -42,19 +42,21 @@ void installMathClass(Machine& m)
         {"sqrt", [](double x) { return std::sqrt(x); }},
         {"tan", [](double x) { return std::tan(x); }},
     };
-    for (const auto& [name, function] : unary) {
-        m.method(math, name, [function](Machine& machine, const Value&, Arguments& arguments) {
-            if (arguments.empty()) {
-                return Value(std::numeric_limits<double>::quiet_NaN());
-            }
-            // Flash converts a second argument too, though it goes unused:
-            // its valueOf runs.
-            const double first = machine.toNumber(arguments[0]);
-            if (arguments.size() > 1) {
-                machine.toNumber(arguments[1]);
-            }
-            return Value(function(first));
-        });
+    for (const auto& entry : unary) {
+        const Unary function = entry.second;
+        m.method(math, entry.first,
+                 [function](Machine& machine, const Value&, Arguments& arguments) {
+                     if (arguments.empty()) {
+                         return Value(std::numeric_limits<double>::quiet_NaN());
+                     }
+                     // Flash converts a second argument too, though it goes unused:
+                     // its valueOf runs.
+                     const double first = machine.toNumber(arguments[0]);
+                     if (arguments.size() > 1) {
+                         machine.toNumber(arguments[1]);
+                     }
+                     return Value(function(first));
+                 });
     }
     m.method(math, "atan2", [](Machine& machine, const Value&, Arguments& arguments) {
         if (arguments.size() < 2) {

@@ -90,6 +90,18 @@ Stage::Stage(std::shared_ptr<const MovieDefinition> movie, ScriptHost& host)
             }
         }
     }
+    for (const swf::Tag& tag : m_movie->tags()) {
+        if (const auto* unknown = std::get_if<swf::Unknown>(&tag.value)) {
+            if (auto button = readButton(*unknown)) {
+                m_buttons.try_emplace(button->id, std::move(*button));
+            } else if (unknown->code == kDefineButtonCxform && unknown->data.size() >= 2) {
+                const std::uint16_t id = std::uint16_t(unknown->data[0] | unknown->data[1] << 8);
+                if (auto found = m_buttons.find(id); found != m_buttons.end()) {
+                    applyButtonCxform(*unknown, found->second);
+                }
+            }
+        }
+    }
     m_initDone.assign(std::size_t(m_rootTimeline.frameCount), false);
     m_machine->setStage(this);
     m_root = m_machine->make<Clip>(m_machine->movieClipPrototype, *this, nullptr);
@@ -328,7 +340,11 @@ Clip* Stage::instantiate(Clip* parent, std::uint16_t characterId, int depth, int
         return nullptr;
     }
     const ScriptTimeline* timeline = timelineOf(characterId);
+    const auto button = m_buttons.find(characterId);
     Object* prototype = timeline ? m_machine->movieClipPrototype : m_machine->objectPrototype;
+    if (button != m_buttons.end()) {
+        prototype = m_machine->buttonPrototype;
+    }
     Object* constructor = nullptr;
     for (const auto& [name, id] : m_exports) {
         if (id == characterId) {
@@ -354,6 +370,11 @@ Clip* Stage::instantiate(Clip* parent, std::uint16_t characterId, int depth, int
         }
     }
     insertChild(parent, clip);
+    if (button != m_buttons.end()) {
+        clip->isButton = true;
+        clip->button = &button->second;
+        showButtonState(clip, kButtonUp);
+    }
     queueEvent(clip, kEventInitialize, nullptr);
     if (constructor) {
         m_queue.push_back(QueuedScript{clip, {}, nullptr, constructor});
@@ -388,6 +409,12 @@ void Stage::unloadTree(Clip* clip)
     clip->removed = true;
     if (m_dragged == clip) {
         m_dragged = nullptr;
+    }
+    if (m_hovered == clip) {
+        m_hovered = nullptr;
+    }
+    if (m_pressed == clip) {
+        m_pressed = nullptr;
     }
     for (Clip* child : clip->children) {
         unloadTree(child);
@@ -613,6 +640,9 @@ void Stage::removeByScript(Clip* clip)
 {
     // Timeline objects and the levels stay; only script depths go.
     if (clip->parent && clip->depth >= 0 && clip->depth < 2130690045) {
+        // A removed clip waits for its unload handlers below every depth
+        // in use, where getDepth shows it.
+        clip->depth = -32769 - clip->depth;
         detach(clip);
     }
 }
@@ -777,11 +807,49 @@ void Stage::mouseMove(QPointF stagePixels)
 {
     m_mouse = stagePixels;
     broadcastMouse(kEventMouseMove, "onMouseMove");
+    Clip* under = buttonUnderMouse();
+    if (m_pressed) {
+        if (under == m_pressed && m_hovered != m_pressed) {
+            buttonTransition(m_pressed, kOutDownToOverDown, "onDragOver");
+        } else if (under != m_pressed && m_hovered == m_pressed) {
+            buttonTransition(m_pressed, kOverDownToOutDown, "onDragOut");
+        }
+        m_hovered = under == m_pressed ? under : nullptr;
+    } else if (under != m_hovered) {
+        Clip* left = m_hovered;
+        m_hovered = under;
+        if (left) {
+            buttonTransition(left, kOverUpToIdle, "onRollOut");
+        }
+        if (under) {
+            buttonTransition(under, kIdleToOverUp, "onRollOver");
+        }
+    }
+    updateButtonStates();
+    runQueue();
 }
 
 void Stage::mouseButton(bool down)
 {
     broadcastMouse(down ? kEventMouseDown : kEventMouseUp, down ? "onMouseDown" : "onMouseUp");
+    if (down && m_hovered) {
+        m_pressed = m_hovered;
+        buttonTransition(m_pressed, kOverUpToOverDown, "onPress");
+    } else if (!down && m_pressed) {
+        Clip* released = m_pressed;
+        m_pressed = nullptr;
+        if (m_hovered == released) {
+            buttonTransition(released, kOverDownToOverUp, "onRelease");
+        } else {
+            buttonTransition(released, kOutDownToIdle, "onReleaseOutside");
+            m_hovered = buttonUnderMouse();
+            if (m_hovered) {
+                buttonTransition(m_hovered, kIdleToOverUp, "onRollOver");
+            }
+        }
+    }
+    updateButtonStates();
+    runQueue();
 }
 
 void Stage::key(bool down, int code, int character)
@@ -801,6 +869,9 @@ void Stage::key(bool down, int code, int character)
     }
     for (Clip* clip : order) {
         queueEvent(clip, down ? kEventKeyDown : kEventKeyUp, nullptr);
+    }
+    if (down) {
+        pressButtonKey(code, character);
     }
     runQueue();
 }

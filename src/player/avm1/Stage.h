@@ -2,6 +2,7 @@
 
 #include "player/DisplayList.h"
 #include "player/MovieDefinition.h"
+#include "player/avm1/ButtonDefinition.h"
 #include "player/avm1/Clip.h"
 #include "player/avm1/Machine.h"
 #include "player/avm1/ScriptTimeline.h"
@@ -130,6 +131,16 @@ private:
     void collectExecutionOrder(Clip* clip, std::vector<Clip*>& order);
     void exportList(const Clip* clip, DisplayList& list) const;
     void unloadTree(Clip* clip);
+    // Buttons: the state shown, what lies under the mouse, transitions.
+    void showButtonState(Clip* button, std::uint8_t state);
+    std::uint8_t buttonStateFor(Clip* button) const;
+    Clip* buttonUnderMouse();
+    void collectButtons(Clip* clip, std::vector<Clip*>& buttons);
+    bool buttonHit(Clip* button) const;
+    void buttonTransition(Clip* button, std::uint16_t condition, const char* handler);
+    void updateButtonStates();
+    // Buttons' key conditions: the key in the button numbering.
+    void pressButtonKey(int code, int character);
     void broadcastMouse(ClipEvent event, const char* handler);
     // Twips, in the clip's own space.
     QRectF localBounds(const Clip* clip) const;
@@ -147,6 +158,9 @@ private:
     std::vector<bool> m_initDone;
     int m_instanceCounter = 0;
     Clip* m_dragged = nullptr;
+    std::unordered_map<std::uint16_t, ButtonDefinition> m_buttons;
+    Clip* m_hovered = nullptr;
+    Clip* m_pressed = nullptr;
     std::string m_url;
     QPointF m_mouse;
     std::vector<int> m_keysDown;
