@@ -81,6 +81,7 @@ private slots:
     void deepRecursionHalts();
     void malformedBytecodeEndsTheScriptOnly();
     void addressesAndCommandsReachTheHost();
+    void buttonsAnswerTheMouseInsideTheirHitArea();
 };
 
 void TestAvm1::numbersPrintAsFlashPrintsThem_data()
@@ -321,6 +322,56 @@ void TestAvm1::addressesAndCommandsReachTheHost()
     QVERIFY(!player.loadBytes(movieOf({{doAction(script)}})).has_value());
     QCOMPARE(host.addresses, (Lines{"https://example.org/lesson", "mailto:teacher@example.org"}));
     QCOMPARE(host.commands, (Lines{"quit now"}));
+}
+
+void TestAvm1::buttonsAnswerTheMouseInsideTheirHitArea()
+{
+    // A DefineButton2 (id 2) showing shape 1 in every state, tracing on
+    // release; placed at (20, 20).
+    ActionScript onRelease;
+    onRelease.push("released").op(kTrace);
+    std::vector<std::uint8_t> body{2, 0, 0};
+    // One record: all four states, character 1, depth 1, identity matrix
+    // and colour transform, then the end of the records.
+    const std::vector<std::uint8_t> records{0x0f, 1, 0, 1, 0, 0, 0, 0};
+    const std::size_t actionOffset = 2 + records.size();
+    body.push_back(std::uint8_t(actionOffset));
+    body.push_back(0);
+    body.insert(body.end(), records.begin(), records.end());
+    // The last (size 0) condition: OverDownToOverUp.
+    body.insert(body.end(), {0, 0, 0x08, 0x00});
+    body.insert(body.end(), onRelease.bytes().begin(), onRelease.bytes().end());
+    body.push_back(0);
+    swf::Unknown button;
+    button.code = 34;
+    button.data = body;
+
+    RecordingHost host;
+    player::Player player;
+    player.setScriptHost(&host);
+    QVERIFY(!player
+                 .loadBytes(movieOf({{swf::Tag{rectangle(1, 0, 0, 50, 50, kRed)}, swf::Tag{button},
+                                      swf::Tag{place(1, 2, 20, 20)}}}))
+                 .has_value());
+    // Outside the hit area nothing happens.
+    player.mouseMove(QPointF(10, 10));
+    player.mouseDown();
+    player.mouseUp();
+    QVERIFY(host.traces.empty());
+    // Pressed and released inside: the release action runs.
+    player.mouseMove(QPointF(40, 40));
+    player.mouseDown();
+    QVERIFY(host.traces.empty());
+    player.mouseUp();
+    QCOMPARE(host.traces, (Lines{"released"}));
+    // Pressed inside, released outside: no release.
+    player.mouseDown();
+    player.mouseMove(QPointF(90, 90));
+    player.mouseUp();
+    QCOMPARE(host.traces, (Lines{"released"}));
+    // The button shows its shape.
+    QCOMPARE(player.displayList().size(), std::size_t(1));
+    QCOMPARE(player.displayList()[0].children.size(), std::size_t(1));
 }
 
 QTEST_GUILESS_MAIN(TestAvm1)
