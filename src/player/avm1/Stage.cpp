@@ -13,6 +13,12 @@ namespace {
 
 // Clips a frame may make, so that a self-placing sprite cannot fill memory.
 constexpr int kMaxNesting = 64;
+// Clips one frame (or one input event) may create: scripts that duplicate
+// clips whose scripts duplicate them again stop here.
+constexpr int kMaxClipsPerFrame = 50000;
+// What running one queued script costs against the frame's action budget
+// besides its actions: a chain of scripts queuing scripts ends too.
+constexpr int kActionsPerQueuedScript = 100;
 
 void collectSprites(const std::vector<swf::Tag>& tags,
                     std::unordered_map<std::uint16_t, ScriptTimeline>& sprites)
@@ -336,7 +342,7 @@ void Stage::place(Clip* clip, const swf::PlaceObject& tag, int frame)
 Clip* Stage::instantiate(Clip* parent, std::uint16_t characterId, int depth, int placedFrame,
                          const swf::PlaceObject* place)
 {
-    if (nestingOf(parent) >= kMaxNesting) {
+    if (nestingOf(parent) >= kMaxNesting || ++m_clipsThisFrame > kMaxClipsPerFrame) {
         return nullptr;
     }
     const ScriptTimeline* timeline = timelineOf(characterId);
@@ -449,8 +455,16 @@ void Stage::runQueue()
     while (!m_queue.empty()) {
         const QueuedScript script = m_queue.front();
         m_queue.pop_front();
+        try {
+            for (int i = 0; i < kActionsPerQueuedScript; ++i) {
+                m_machine->spendAction();
+            }
+        } catch (const ScriptHalt& halt) {
+            m_machine->reportHalt(halt);
+        }
         runQueued(script);
     }
+    m_clipsThisFrame = 0;
 }
 
 void Stage::runQueued(const QueuedScript& script)

@@ -157,6 +157,7 @@ private:
     // DoInitAction runs once per sprite, the first time its frame comes.
     std::vector<bool> m_initDone;
     int m_instanceCounter = 0;
+    int m_clipsThisFrame = 0;
     Clip* m_dragged = nullptr;
     std::unordered_map<std::uint16_t, ButtonDefinition> m_buttons;
     Clip* m_hovered = nullptr;
