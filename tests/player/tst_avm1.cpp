@@ -75,6 +75,8 @@ private slots:
     void functionsTakeArgumentsInRegistersAndLocals();
     void throwsReachCatchAndFinallyAlwaysRuns();
     void objectsAndArraysKeepTheirMembers();
+    void enumerationEndsWithUndefined();
+    void waitForFrameCountsEveryFrameOfALoadedMovieAsLoaded();
     void frameScriptsRunInOrderAndGotoSkipsTheFramesBetween();
     void hostSeekIsGotoAndStopAndTheSameFrameCostsNothing();
     void runawayScriptsHaltWhileTheMovieKeepsPlaying();
@@ -182,6 +184,27 @@ void TestAvm1::objectsAndArraysKeepTheirMembers()
         .op(kTrace);
     script.push("list").op(kGetVariable).push("length").op(kGetMember).op(kTrace);
     QCOMPARE(traceOf(script), (Lines{"1two", "3-2-1-0", "4"}));
+}
+
+void TestAvm1::enumerationEndsWithUndefined()
+{
+    ActionScript script;
+    // for (name in {a: 1}) with the names and the end marker traced as they come off.
+    script.push("a").push(1.0).push(1.0).op(kInitObject).op(kEnumerate2);
+    script.op(kTrace).op(kTrace);
+    // A primitive has nothing to list: only the end marker.
+    script.push(10.0).op(kEnumerate2).op(kTrace);
+    QCOMPARE(traceOf(script), (Lines{"a", "undefined", "undefined"}));
+}
+
+void TestAvm1::waitForFrameCountsEveryFrameOfALoadedMovieAsLoaded()
+{
+    ActionScript script;
+    // ifFrameLoaded(10000) trace("loaded") on a one-frame movie: the skip
+    // covers the trace only when the frame counts as missing.
+    script.raw(0x8A, {0x10, 0x27, 2}).push("loaded").op(kTrace);
+    script.push("after").op(kTrace);
+    QCOMPARE(traceOf(script), (Lines{"loaded", "after"}));
 }
 
 void TestAvm1::frameScriptsRunInOrderAndGotoSkipsTheFramesBetween()

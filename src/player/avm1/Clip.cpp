@@ -195,7 +195,7 @@ std::optional<Value> Clip::getSpecial(Machine& machine, std::string_view key)
     case 4:
         return Value(double(frame + 1));
     case 5:
-        return Value(double(totalFrames()));
+        return Value(double(timeline ? timeline->declaredFrames : 1));
     case 6:
         return Value(colors.alphaMultiply / 256.0 * 100);
     case 7:
@@ -209,7 +209,7 @@ std::optional<Value> Clip::getSpecial(Machine& machine, std::string_view key)
     case 11:
         return Value(slashPath());
     case 12:
-        return Value(double(totalFrames()));
+        return Value(double(timeline ? timeline->declaredFrames : 1));
     case 13:
         return Value(name);
     case 14:

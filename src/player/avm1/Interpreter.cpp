@@ -621,17 +621,15 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
     }
     case 0x8A:   // WaitForFrame
     case 0x8D: { // WaitForFrame2
-        // Everything is loaded at once, so the frames waited for are there
-        // when they exist at all.
-        int frame = 0;
+        // Everything is loaded at once, and a fully loaded movie counts every
+        // frame as loaded, even frames past its end: only a missing target waits.
         if (code == 0x8A) {
-            frame = reader.readU16();
+            reader.readU16();
         } else {
-            frame = int(popNumber()) - 1;
+            pop();
         }
         const std::uint8_t skip = reader.readU8();
-        Clip* clip = clipOrNull();
-        if (!clip || frame >= clip->totalFrames()) {
+        if (!clipOrNull()) {
             for (int i = 0; i < skip && pc < a.code.size(); ++i) {
                 const std::uint8_t skipped = a.code[pc++];
                 if (skipped >= 0x80 && pc + 2 <= a.code.size()) {
@@ -980,8 +978,9 @@ void Interpreter::defineFunction(std::span<const std::uint8_t> data, bool functi
 void Interpreter::enumerate(const Value& value)
 {
     Object* object = value.asObject();
-    // The end marker: undefined for what has no properties at all.
-    push(object ? Value(Null{}) : Value());
+    // The end marker is undefined whether or not there is anything to list; compiled
+    // for-in loops compare it with null loosely, but scripts that trace it see undefined.
+    push(Value());
     std::vector<std::string> names;
     for (int guard = 0; object && guard < 256; ++guard, object = object->prototype()) {
         for (std::string& name : object->ownKeys(m)) {

@@ -74,7 +74,8 @@ void timelineMethods(Machine& m, Object* prototype)
 void depthMethods(Machine& m, Object* prototype)
 {
     m.method(prototype, "getDepth", [](Machine&, const Value& self, Arguments&) {
-        Clip* clip = selfClip(self);
+        // A removed clip's unload handlers still see the depth it waits at.
+        auto* clip = dynamic_cast<Clip*>(self.asObject());
         return clip ? Value(double(clip->depth)) : Value();
     });
     m.method(prototype, "swapDepths",

@@ -4,8 +4,9 @@
 
 namespace quorvane::player::avm1 {
 
-ScriptTimeline::ScriptTimeline(const std::vector<swf::Tag>& tags, int declaredFrames)
-    : frameCount(std::max(1, declaredFrames)), frames(std::size_t(frameCount))
+ScriptTimeline::ScriptTimeline(const std::vector<swf::Tag>& tags, int tagFrameCount)
+    : frameCount(std::max(1, tagFrameCount)), declaredFrames(tagFrameCount),
+      frames(std::size_t(frameCount))
 {
     int frame = 0;
     for (const swf::Tag& tag : tags) {

@@ -13,9 +13,12 @@ namespace quorvane::player::avm1 {
 // by frame (placements, actions, labels alike), and the frame labels.
 struct ScriptTimeline {
     ScriptTimeline() = default;
-    ScriptTimeline(const std::vector<swf::Tag>& tags, int declaredFrames);
+    ScriptTimeline(const std::vector<swf::Tag>& tags, int tagFrameCount);
 
+    // At least one: even an empty sprite shows its (empty) first frame.
     int frameCount = 1;
+    // As the tag says, zero included: what _totalframes reports.
+    int declaredFrames = 1;
     std::vector<std::vector<const swf::Tag*>> frames;
     std::vector<std::pair<std::string, int>> labels;
 };
