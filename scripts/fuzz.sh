@@ -17,9 +17,10 @@ if ! command -v clang++ >/dev/null; then
 fi
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVANE_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" --target quorvane-fuzz-movie quorvane-fuzz-sound quorvane-fuzz-seeds course -- -j2
+cmake --build "$build" --target quorvane-fuzz-movie quorvane-fuzz-sound quorvane-fuzz-actions \
+  quorvane-fuzz-seeds course -- -j2
 
-mkdir -p "$build/crashes" "$build/fuzz-corpus/movie" "$build/fuzz-seeds"
+mkdir -p "$build/crashes" "$build/fuzz-corpus/movie" "$build/fuzz-corpus/actions" "$build/fuzz-seeds"
 mkdir -p "$root/tests/data/fuzz-regressions"
 seeds=("$root/tests/data/fuzz-regressions" "$root/tests/data/hostile-movies" "$build/course/fyf"
        "$build/fuzz-seeds")
@@ -48,3 +49,7 @@ mkdir -p "$build/fuzz-corpus/sound"
 "$build/fuzz/quorvane-fuzz-sound" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
   -max_len=16384 -artifact_prefix="$build/crashes/sound-" -print_final_stats=1 \
   "$build/fuzz-corpus/sound"
+# Action bytecode: crash inputs are kept as tests/data/fuzz-regressions/NAME.actions.
+"$build/fuzz/quorvane-fuzz-actions" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  -max_len=4096 -artifact_prefix="$build/crashes/actions-" -print_final_stats=1 \
+  "$build/fuzz-corpus/actions" "$root/tests/data/fuzz-regressions"

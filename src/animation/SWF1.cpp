@@ -1,9 +1,12 @@
 #include "SWF1.h"
 
 #include "platform/Platform.h"
+#include "player/avm1/ScriptHost.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <chrono>
 #include <cstdio>
@@ -20,17 +23,91 @@ constexpr int kClockMilliseconds = 5;
 // the pictures closely.
 constexpr std::int64_t kSoundAheadFrames = player::kMixRate / 10;
 
+// Flash's key codes for the keys that have no character of their own.
+int flashKeyCode(const QKeyEvent& event)
+{
+    switch (event.key()) {
+    case Qt::Key_Backspace:
+        return 8;
+    case Qt::Key_Tab:
+        return 9;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Shift:
+        return 16;
+    case Qt::Key_Control:
+        return 17;
+    case Qt::Key_Alt:
+        return 18;
+    case Qt::Key_Escape:
+        return 27;
+    case Qt::Key_Space:
+        return 32;
+    case Qt::Key_PageUp:
+        return 33;
+    case Qt::Key_PageDown:
+        return 34;
+    case Qt::Key_End:
+        return 35;
+    case Qt::Key_Home:
+        return 36;
+    case Qt::Key_Left:
+        return 37;
+    case Qt::Key_Up:
+        return 38;
+    case Qt::Key_Right:
+        return 39;
+    case Qt::Key_Down:
+        return 40;
+    case Qt::Key_Insert:
+        return 45;
+    case Qt::Key_Delete:
+        return 46;
+    default:
+        break;
+    }
+    const int key = event.key();
+    return key >= Qt::Key_0 && key <= Qt::Key_Z ? key : 0;
+}
+
 } // namespace
 
-SWF1::SWF1(QWidget* parent) : QWidget(parent)
+// What the movie's scripts say: addresses go to the window that hosts the
+// player, commands and halts to standard error.
+class SWF1::ScriptBridge : public player::avm1::ScriptHost {
+public:
+    explicit ScriptBridge(SWF1& owner) : m_owner(owner) {}
+
+    void openAddress(const std::string& address, const std::string&) override
+    {
+        emit m_owner.addressRequested(QString::fromStdString(address));
+    }
+    void fscommand(const std::string& command, const std::string& arguments) override
+    {
+        std::fprintf(stderr, "fscommand: %s %s\n", command.c_str(), arguments.c_str());
+    }
+    void scriptsHalted(const std::string& reason) override
+    {
+        std::fprintf(stderr, "quorvane: movie scripts halted: %s\n", reason.c_str());
+    }
+
+private:
+    SWF1& m_owner;
+};
+
+SWF1::~SWF1() = default;
+
+SWF1::SWF1(QWidget* parent) : QWidget(parent), m_scriptBridge(std::make_unique<ScriptBridge>(*this))
 {
+    m_player.setScriptHost(m_scriptBridge.get());
+    setMouseTracking(true);
+    setFocusPolicy(Qt::ClickFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_clock.setTimerType(Qt::PreciseTimer);
     m_clock.setInterval(kClockMilliseconds);
     connect(&m_clock, &QTimer::timeout, this, &SWF1::advance);
 }
-
-SWF1::~SWF1() = default;
 
 void SWF1::setPlatform(Platform* platform)
 {
@@ -205,6 +282,48 @@ void SWF1::silenceOutput()
 {
     if (m_output)
         m_output->stop();
+}
+
+void SWF1::mouseMoveEvent(QMouseEvent* event)
+{
+    m_player.mouseMove(stageToWidget().inverted().map(event->position()));
+    update();
+}
+
+void SWF1::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    m_player.mouseMove(stageToWidget().inverted().map(event->position()));
+    m_player.mouseDown();
+    update();
+}
+
+void SWF1::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    m_player.mouseMove(stageToWidget().inverted().map(event->position()));
+    m_player.mouseUp();
+    update();
+}
+
+void SWF1::keyPressEvent(QKeyEvent* event)
+{
+    const QString text = event->text();
+    m_player.keyDown(flashKeyCode(*event), text.isEmpty() ? 0 : text.at(0).unicode());
+    update();
+}
+
+void SWF1::keyReleaseEvent(QKeyEvent* event)
+{
+    const QString text = event->text();
+    m_player.keyUp(flashKeyCode(*event), text.isEmpty() ? 0 : text.at(0).unicode());
+    update();
 }
 
 } // namespace quorvane

@@ -6,6 +6,7 @@
 #include <QPointF>
 #include <QTimer>
 #include <QWidget>
+#include <memory>
 
 namespace quorvane {
 
@@ -53,17 +54,32 @@ public:
     const player::Player& engine() const { return m_player; }
     QTransform stageToWidget() const;
 
+signals:
+    // A movie's getURL of an http, https or mailto address, for the
+    // platform layer to open.
+    void addressRequested(const QString& address);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // Mouse and keys go to the movie's buttons and scripts. Right presses
+    // reach the main window's right-click filter before they get here.
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
+    class ScriptBridge;
+
     void advance();
     void restartClock();
     // Keeps the audio output a little ahead of what it plays.
     void feedSound();
     void silenceOutput();
 
+    std::unique_ptr<ScriptBridge> m_scriptBridge;
     player::Player m_player;
     QString m_movie;
     bool m_menu = true;

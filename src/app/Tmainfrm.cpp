@@ -9,10 +9,10 @@
 #include "animation/SWF1.h"
 #include "catalogue/LessonTrees.h"
 #include "catalogue/MissingLessonBox.h"
+#include "catalogue/TextLookup.h"
 #include "platform/Gbk.h"
 #include "platform/GeneralErrorHandler.h"
 #include "platform/Platform.h"
-#include "catalogue/TextLookup.h"
 #include "speech/EspeakVoice.h"
 #include "text/LessonMemo.h"
 #include "text/TextLessonLoader.h"
@@ -143,6 +143,9 @@ void Tmainfrm::createControls()
     SWF1 = new quorvane::SWF1(Panel1);
     SWF1->setObjectName(QStringLiteral("SWF1"));
     SWF1->setPlatform(&m_platform);
+    connect(
+        SWF1, &quorvane::SWF1::addressRequested, this,
+        guarded(m_platform, [this](const QString& address) { m_platform.openAddress(address); }));
     fill(Panel1, SWF1);
     Panel2 = whitePanel(GB2);
     Panel2->setObjectName(QStringLiteral("Panel2"));

@@ -84,6 +84,7 @@ std::shared_ptr<const MovieDefinition> MovieDefinition::create(swf::ReadMovie re
     std::shared_ptr<MovieDefinition> definition(new MovieDefinition);
     definition->m_movie = std::move(read.movie);
     definition->m_warnings = std::move(read.warnings);
+    definition->m_declaredLength = read.declaredLength;
     CharacterBuilder characters(definition->m_dictionary, definition->m_movie.header.version);
     bool haveBackground = false;
     for (const swf::Tag& tag : definition->m_movie.tags) {

@@ -17,6 +17,10 @@ public:
     static std::shared_ptr<const MovieDefinition> create(swf::ReadMovie read);
 
     const swf::Header& header() const { return m_movie.header; }
+    // Every tag as read; the script engine reads the frames' actions from them.
+    const std::vector<swf::Tag>& tags() const { return m_movie.tags; }
+    // The length the file declares, as getBytesTotal reports it.
+    std::uint32_t byteLength() const { return m_declaredLength; }
     const Dictionary& dictionary() const { return m_dictionary; }
     const Timeline& rootTimeline() const { return m_root; }
     const Soundtrack& soundtrack() const { return m_soundtrack; }
@@ -33,6 +37,7 @@ private:
     Soundtrack m_soundtrack;
     swf::Rgba m_background{255, 255, 255, 255};
     std::vector<swf::Error> m_warnings;
+    std::uint32_t m_declaredLength = 0;
 };
 
 } // namespace quorvane::player

@@ -2,9 +2,11 @@
 
 #include "player/QtConversions.h"
 #include "player/RenderWalk.h"
+#include "player/avm1/Stage.h"
 
 #include <algorithm>
 #include <cmath>
+#include <iostream>
 
 namespace quorvane::player {
 
@@ -18,10 +20,27 @@ constexpr std::size_t kMaxSnapshotObjects = 200000;
 // frame by frame: playback resumes from now.
 constexpr auto kMaxCatchUp = std::chrono::milliseconds(500);
 
+// What a movie's scripts say to a player nobody listens to: commands and
+// halts still reach standard error, where a developer can see them.
+class StandardErrorHost : public avm1::ScriptHost {
+public:
+    void fscommand(const std::string& command, const std::string& arguments) override
+    {
+        std::cerr << "fscommand: " << command << ' ' << arguments << '\n';
+    }
+    void scriptsHalted(const std::string& reason) override
+    {
+        std::cerr << "scripts halted: " << reason << '\n';
+    }
+};
+
 } // namespace
 
-Player::Player() = default;
-Player::Player(Limits limits) : m_limits(limits) {}
+Player::Player() : m_defaultScriptHost(std::make_unique<StandardErrorHost>()) {}
+Player::Player(Limits limits)
+    : m_limits(limits), m_defaultScriptHost(std::make_unique<StandardErrorHost>())
+{
+}
 Player::~Player() = default;
 
 std::optional<std::string> Player::load(const std::string& path)
@@ -45,18 +64,26 @@ std::optional<std::string> Player::start(swf::Result<swf::ReadMovie> read)
     m_movie = MovieDefinition::create(std::move(read).value());
     m_runner = std::make_unique<TimelineRunner>(m_movie->dictionary(), m_limits.timeline);
     m_frame = 0;
-    m_list = m_runner->firstFrame(m_movie->rootTimeline());
-    m_canonical = true;
-    storeSnapshot();
     m_playing = true;
     m_sound.follow(&m_movie->soundtrack());
     m_sound.frameEntered(0);
+    if (avm1::hasScripts(m_movie->tags())) {
+        m_scripts = std::make_unique<avm1::Stage>(m_movie, m_scriptHost ? *m_scriptHost
+                                                                        : *m_defaultScriptHost);
+        syncFromScripts();
+        return std::nullopt;
+    }
+    m_list = m_runner->firstFrame(m_movie->rootTimeline());
+    m_canonical = true;
+    storeSnapshot();
     return std::nullopt;
 }
 
 void Player::unload()
 {
     m_sound.follow(nullptr);
+    // The clips point into the movie's tags: they go first.
+    m_scripts.reset();
     m_movie.reset();
     m_runner.reset();
     m_frame = 0;
@@ -102,9 +129,64 @@ void Player::stop()
     m_playing = false;
 }
 
+void Player::syncFromScripts()
+{
+    m_frame = m_scripts->root()->frame;
+    m_list = m_scripts->displayList();
+}
+
+void Player::mouseMove(QPointF stagePosition)
+{
+    if (m_scripts) {
+        m_scripts->mouseMove(stagePosition);
+        syncFromScripts();
+    }
+}
+
+void Player::mouseDown()
+{
+    if (m_scripts) {
+        m_scripts->mouseButton(true);
+        syncFromScripts();
+    }
+}
+
+void Player::mouseUp()
+{
+    if (m_scripts) {
+        m_scripts->mouseButton(false);
+        syncFromScripts();
+    }
+}
+
+void Player::keyDown(int keyCode, int character)
+{
+    if (m_scripts) {
+        m_scripts->key(true, keyCode, character);
+        syncFromScripts();
+    }
+}
+
+void Player::keyUp(int keyCode, int character)
+{
+    if (m_scripts) {
+        m_scripts->key(false, keyCode, character);
+        syncFromScripts();
+    }
+}
+
 void Player::rewind()
 {
     if (!isLoaded()) {
+        return;
+    }
+    if (m_scripts) {
+        // Scripts leave state everywhere; only a fresh start undoes it.
+        m_scripts.reset();
+        m_scripts = std::make_unique<avm1::Stage>(m_movie, m_scriptHost ? *m_scriptHost
+                                                                        : *m_defaultScriptHost);
+        syncFromScripts();
+        m_sound.seekedTo(0);
         return;
     }
     m_frame = 0;
@@ -120,6 +202,12 @@ void Player::gotoFrame(int frame)
     }
     frame = std::clamp(frame, 0, totalFrames() - 1);
     if (frame == m_frame) {
+        return;
+    }
+    if (m_scripts) {
+        m_scripts->gotoRootFrame(frame);
+        syncFromScripts();
+        m_sound.seekedTo(m_frame);
         return;
     }
     const auto base = std::prev(m_snapshots.upper_bound(frame));
@@ -148,6 +236,19 @@ void Player::stepForward()
 void Player::advanceFrame()
 {
     if (!isLoaded()) {
+        return;
+    }
+    if (m_scripts) {
+        const int before = m_frame;
+        m_scripts->advance();
+        syncFromScripts();
+        // The root moving on plays its next frame's sounds; a script's jump
+        // elsewhere restarts the stream there; a halted root stays quiet.
+        if (m_frame == (before + 1) % std::max(totalFrames(), 1) && totalFrames() > 1) {
+            m_sound.frameEntered(m_frame);
+        } else if (m_frame != before) {
+            m_sound.seekedTo(m_frame);
+        }
         return;
     }
     // Going round to the first frame, or running a one-frame movie's

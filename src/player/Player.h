@@ -4,9 +4,11 @@
 #include "player/MovieDefinition.h"
 #include "player/PainterRenderer.h"
 #include "player/SoundPlayback.h"
+#include "player/avm1/ScriptHost.h"
 
 #include <QColor>
 #include <QPainter>
+#include <QPointF>
 #include <QSizeF>
 #include <QTransform>
 #include <chrono>
@@ -18,6 +20,10 @@
 #include <string>
 
 namespace quorvane::player {
+
+namespace avm1 {
+class Stage;
+}
 
 // Plays one movie: its timeline at the movie's frame rate, looping, seeks
 // to any frame, and draws the frame shown. No window of its own; whoever
@@ -39,6 +45,13 @@ public:
     explicit Player(Limits limits);
     ~Player();
 
+    // Where scripted movies' trace, fscommand, getURL and halts go; set it
+    // before loading. Without one, fscommand and halts are written to
+    // standard error and the rest is dropped.
+    void setScriptHost(avm1::ScriptHost* host) { m_scriptHost = host; }
+    // True when the loaded movie runs scripts (actions, clip events, buttons).
+    bool isScripted() const { return m_scripts != nullptr; }
+
     // Loads a movie file; on failure the player is empty and the returned
     // text says why. A loaded movie shows its first frame and is playing.
     [[nodiscard]] std::optional<std::string> load(const std::string& path);
@@ -57,7 +70,9 @@ public:
     void stop();
     // To the first frame as a fresh load shows it, running or halted as it was.
     void rewind();
-    // Shows the frame exactly as playing from the first frame up to it
+    // A scripted movie takes a seek as its root timeline's gotoAndStop: the
+    // frame's scripts run, the skipped frames' do not.
+    // Otherwise: shows the frame exactly as playing from the first frame up to it
     // shows it; clamps to the movie; leaves a halted movie halted and a
     // playing one playing. The frame already shown stays as it is, at no cost.
     // In a movie so crowded that getting there would take seconds (only
@@ -98,6 +113,13 @@ public:
     // up every frame whose sound was due. Only for a caller that mixes the
     // sound as it is heard; otherwise the movie would wait for ever.
     void setPacedBySound(bool paced) { m_pacedBySound = paced; }
+    // Mouse (stage pixels) and keys (Flash key codes, and the character
+    // typed) for buttons and scripts; nothing happens in unscripted movies.
+    void mouseMove(QPointF stagePosition);
+    void mouseDown();
+    void mouseUp();
+    void keyDown(int keyCode, int character);
+    void keyUp(int keyCode, int character);
 
     // The root timeline's objects as the current frame shows them.
     const DisplayList& displayList() const { return m_list; }
@@ -117,6 +139,8 @@ private:
     void stepForward();
     void storeSnapshot();
     void trimSnapshots();
+    // A scripted movie's frame and picture come from its clip tree.
+    void syncFromScripts();
 
     Limits m_limits;
     std::shared_ptr<const MovieDefinition> m_movie;
@@ -137,6 +161,12 @@ private:
 
     mutable PaintCache m_paintCache;
     SoundPlayback m_sound;
+
+    // Scripted movies run on the script engine's clip tree instead of the
+    // snapshots above, which replay timelines without their scripts.
+    avm1::ScriptHost* m_scriptHost = nullptr;
+    std::unique_ptr<avm1::ScriptHost> m_defaultScriptHost;
+    std::unique_ptr<avm1::Stage> m_scripts;
 };
 
 } // namespace quorvane::player

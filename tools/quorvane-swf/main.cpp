@@ -1,9 +1,9 @@
 #include "Audio.h"
 #include "Info.h"
 #include "Render.h"
+#include "Trace.h"
 #include "swf/Reader.h"
 
-#include <QGuiApplication>
 #include <cstring>
 #include <iostream>
 #include <optional>
@@ -16,6 +16,7 @@ namespace {
 const char* const kUsage = "usage: quorvane-swf info FILE\n"
                            "       quorvane-swf render FILE --frames N --out PNG "
                            "[--width W --height H]\n"
+                           "       quorvane-swf trace FILE --frames N [--input JSON]\n"
                            "       quorvane-swf audio FILE --frames N --out RAW\n";
 
 std::optional<int> parseCount(const char* text)
@@ -44,15 +45,6 @@ int info(const char* path)
 
 int render(int argc, char** argv)
 {
-    // Device fonts need a GUI application; the tool never shows a window.
-    // Qt's own chatter (platform set-up, image decoders' complaints about
-    // damaged data) would break the promise of one line per error.
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    int applicationArgc = 1;
-    QGuiApplication application(applicationArgc, argv);
     tools::RenderRequest request;
     request.moviePath = QString::fromLocal8Bit(argv[2]);
     for (int i = 3; i + 1 < argc; i += 2) {
@@ -85,6 +77,37 @@ int render(int argc, char** argv)
         return 2;
     }
     if (auto error = tools::renderMovie(request)) {
+        std::cerr << *error << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+int trace(int argc, char** argv)
+{
+    tools::TraceRequest request;
+    request.moviePath = argv[2];
+    if ((argc - 3) % 2 != 0) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    for (int i = 3; i + 1 < argc; i += 2) {
+        const std::string option = argv[i];
+        if (option == "--frames") {
+            const std::optional<int> frames = parseCount(argv[i + 1]);
+            if (!frames) {
+                std::cerr << "invalid value for --frames: " << argv[i + 1] << '\n';
+                return 2;
+            }
+            request.frames = *frames;
+        } else if (option == "--input") {
+            request.inputPath = argv[i + 1];
+        } else {
+            std::cerr << kUsage;
+            return 2;
+        }
+    }
+    if (auto error = tools::traceMovie(request, std::cout)) {
         std::cerr << *error << '\n';
         return 1;
     }
@@ -127,6 +150,9 @@ int main(int argc, char** argv)
 {
     if (argc >= 3 && std::strcmp(argv[1], "info") == 0 && argc == 3) {
         return info(argv[2]);
+    }
+    if (argc >= 3 && std::strcmp(argv[1], "trace") == 0) {
+        return trace(argc, argv);
     }
     if (argc >= 3 && std::strcmp(argv[1], "render") == 0) {
         return render(argc, argv);

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "player/avm1/Object.h"
+
+#include <cstddef>
+
+namespace quorvane::player::avm1 {
+
+class Machine;
+
+// The global object and the built-in classes, each installed by its own file.
+void installBuiltins(Machine& machine);
+void installGlobalFunctions(Machine& machine);
+void installObjectClass(Machine& machine);
+void installFunctionClass(Machine& machine);
+void installArrayClass(Machine& machine);
+void installStringClass(Machine& machine);
+void installNumberClass(Machine& machine);
+void installBooleanClass(Machine& machine);
+void installMathClass(Machine& machine);
+void installErrorClass(Machine& machine);
+void installMovieClipClass(Machine& machine);
+void installDateClass(Machine& machine);
+void installInputClasses(Machine& machine);
+
+// The argument at index, undefined past the end.
+inline Value argument(const Arguments& arguments, std::size_t index)
+{
+    return index < arguments.size() ? arguments[index] : Value();
+}
+
+} // namespace quorvane::player::avm1

@@ -1,0 +1,304 @@
+#include "player/avm1/Clip.h"
+
+#include "player/avm1/Machine.h"
+#include "player/avm1/ScriptTimeline.h"
+#include "player/avm1/Stage.h"
+
+#include <array>
+#include <cmath>
+#include <numbers>
+
+namespace quorvane::player::avm1 {
+
+namespace {
+
+constexpr std::array<const char*, 22> kPropertyNames = {
+    "_x",           "_y",           "_xscale",       "_yscale",       "_currentframe",
+    "_totalframes", "_alpha",       "_visible",      "_width",        "_height",
+    "_rotation",    "_target",      "_framesloaded", "_name",         "_droptarget",
+    "_url",         "_highquality", "_focusrect",    "_soundbuftime", "_quality",
+    "_xmouse",      "_ymouse"};
+
+// Which of the numbered properties a name is, ignoring case as Flash does
+// for these in every version.
+int propertyIndex(std::string_view name)
+{
+    if (name.empty() || name[0] != '_') {
+        return -1;
+    }
+    for (std::size_t i = 0; i < kPropertyNames.size(); ++i) {
+        const std::string_view candidate = kPropertyNames[i];
+        if (candidate.size() != name.size()) {
+            continue;
+        }
+        bool same = true;
+        for (std::size_t k = 0; k < name.size() && same; ++k) {
+            same = std::tolower(static_cast<unsigned char>(name[k])) == candidate[k];
+        }
+        if (same) {
+            return int(i);
+        }
+    }
+    return -1;
+}
+
+constexpr double kFixedOne = 65536.0;
+
+} // namespace
+
+const char* propertyName(int index)
+{
+    return index >= 0 && std::size_t(index) < kPropertyNames.size()
+               ? kPropertyNames[std::size_t(index)]
+               : nullptr;
+}
+
+const char* Clip::typeName() const
+{
+    return timeline && !isButton ? "movieclip" : "object";
+}
+
+int Clip::totalFrames() const
+{
+    return timeline ? timeline->frameCount : 1;
+}
+
+Clip* Clip::root()
+{
+    Clip* clip = this;
+    while (clip->parent) {
+        clip = clip->parent;
+    }
+    return clip;
+}
+
+Clip* Clip::childNamed(Machine& machine, std::string_view childName)
+{
+    for (Clip* child : children) {
+        if (machine.sameName(child->name, childName)) {
+            return child;
+        }
+    }
+    return nullptr;
+}
+
+Clip* Clip::childAtDepth(int childDepth)
+{
+    for (Clip* child : children) {
+        if (child->depth == childDepth) {
+            return child;
+        }
+    }
+    return nullptr;
+}
+
+std::string Clip::dotPath() const
+{
+    if (!parent) {
+        return "_level0";
+    }
+    return parent->dotPath() + "." + name;
+}
+
+std::string Clip::slashPath() const
+{
+    if (!parent) {
+        return "/";
+    }
+    const std::string above = parent->slashPath();
+    return (above == "/" ? above : above + "/") + name;
+}
+
+void Clip::takeMatrix(const swf::Matrix& newMatrix)
+{
+    matrix = newMatrix;
+    const double a = matrix.scaleX / kFixedOne;
+    const double b = matrix.rotateSkew0 / kFixedOne;
+    const double c = matrix.rotateSkew1 / kFixedOne;
+    const double d = matrix.scaleY / kFixedOne;
+    xScale = std::sqrt(a * a + b * b) * 100;
+    yScale = std::sqrt(c * c + d * d) * 100;
+    rotation = std::atan2(b, a) * 180 / std::numbers::pi;
+}
+
+void Clip::applyScaleAndRotation()
+{
+    const double radians = rotation * std::numbers::pi / 180;
+    const double sx = xScale / 100;
+    const double sy = yScale / 100;
+    const auto fixed = [](double value) {
+        return static_cast<swf::Fixed16>(
+            std::clamp(value * kFixedOne, -2147483647.0, 2147483647.0));
+    };
+    matrix.scaleX = fixed(std::cos(radians) * sx);
+    matrix.rotateSkew0 = fixed(std::sin(radians) * sx);
+    matrix.rotateSkew1 = fixed(-std::sin(radians) * sy);
+    matrix.scaleY = fixed(std::cos(radians) * sy);
+}
+
+void Clip::gotoFrame(int target, bool play)
+{
+    stage.gotoFrame(this, target, play);
+}
+
+std::optional<int> Clip::frameOfLabel(Machine& machine, std::string_view label) const
+{
+    if (!timeline) {
+        return std::nullopt;
+    }
+    for (const auto& [name, frameNumber] : timeline->labels) {
+        // Labels match without case in every version.
+        if (name.size() == label.size()) {
+            bool same = true;
+            for (std::size_t i = 0; i < name.size() && same; ++i) {
+                same = std::tolower(static_cast<unsigned char>(name[i])) ==
+                       std::tolower(static_cast<unsigned char>(label[i]));
+            }
+            if (same) {
+                return frameNumber;
+            }
+        }
+    }
+    (void)machine;
+    return std::nullopt;
+}
+
+bool Clip::remove(Machine& machine, std::string_view propertyName)
+{
+    return Object::remove(machine, propertyName);
+}
+
+std::optional<Value> Clip::getSpecial(Machine& machine, std::string_view key)
+{
+    if (findOwn(machine, key)) {
+        return std::nullopt;
+    }
+    const int index = propertyIndex(key);
+    if (index < 0) {
+        if (key == "_parent" || (machine.version() < 7 && machine.sameName(key, "_parent"))) {
+            return parent ? Value(static_cast<Object*>(parent)) : Value();
+        }
+        if (Clip* child = childNamed(machine, key)) {
+            return Value(static_cast<Object*>(child));
+        }
+        return std::nullopt;
+    }
+    switch (index) {
+    case 0:
+        return Value(matrix.translateX / 20.0);
+    case 1:
+        return Value(matrix.translateY / 20.0);
+    case 2:
+        return Value(xScale);
+    case 3:
+        return Value(yScale);
+    case 4:
+        return Value(double(frame + 1));
+    case 5:
+        return Value(double(timeline ? timeline->declaredFrames : 1));
+    case 6:
+        return Value(colors.alphaMultiply / 256.0 * 100);
+    case 7:
+        return Value(visible);
+    case 8:
+        return Value(stage.boundsOf(this, true).width());
+    case 9:
+        return Value(stage.boundsOf(this, true).height());
+    case 10:
+        return Value(rotation);
+    case 11:
+        return Value(slashPath());
+    case 12:
+        return Value(double(timeline ? timeline->declaredFrames : 1));
+    case 13:
+        return Value(name);
+    case 14:
+        return Value("");
+    case 15:
+        return Value(stage.url());
+    case 16:
+        return Value(1.0);
+    case 17:
+        return Value(1.0);
+    case 18:
+        return Value(5.0);
+    case 19:
+        return Value("HIGH");
+    case 20:
+        return Value(stage.mouseIn(this).x());
+    default:
+        return Value(stage.mouseIn(this).y());
+    }
+}
+
+bool Clip::setSpecial(Machine& machine, std::string_view key, const Value& value)
+{
+    const int index = propertyIndex(key);
+    if (index < 0) {
+        return false;
+    }
+    const double number = machine.toNumber(value);
+    const bool valid = !std::isnan(number) && std::isfinite(number);
+    const auto twips = [](double pixels) {
+        return static_cast<swf::Twips>(
+            std::clamp(std::round(pixels * 20), -2147483647.0, 2147483647.0));
+    };
+    switch (index) {
+    case 0:
+        if (valid) {
+            matrix.translateX = twips(number);
+            movedByScript = true;
+        }
+        return true;
+    case 1:
+        if (valid) {
+            matrix.translateY = twips(number);
+            movedByScript = true;
+        }
+        return true;
+    case 2:
+    case 3:
+        if (valid) {
+            (index == 2 ? xScale : yScale) = number;
+            applyScaleAndRotation();
+            movedByScript = true;
+        }
+        return true;
+    case 6:
+        if (valid) {
+            colors.alphaMultiply = std::int16_t(std::clamp(number * 2.56, -32768.0, 32767.0));
+            movedByScript = true;
+        }
+        return true;
+    case 7:
+        visible = machine.toBoolean(value);
+        return true;
+    case 8:
+    case 9:
+        if (valid && number >= 0) {
+            stage.setSize(this, index == 8, number);
+        }
+        return true;
+    case 10:
+        if (valid) {
+            double degrees = std::fmod(number, 360.0);
+            if (degrees > 180) {
+                degrees -= 360;
+            } else if (degrees < -180) {
+                degrees += 360;
+            }
+            rotation = degrees;
+            applyScaleAndRotation();
+            movedByScript = true;
+        }
+        return true;
+    case 13:
+        name = machine.toString(value);
+        return true;
+    default:
+        // The rest are read-only or player-wide settings.
+        return true;
+    }
+}
+
+} // namespace quorvane::player::avm1

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "player/avm1/Object.h"
+#include "swf/Tags.h"
+#include "swf/Types.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorvane::player::avm1 {
+
+class Stage;
+struct ScriptTimeline;
+
+// A display object with identity: what scripts see as a MovieClip (or
+// another display object), and the state the timeline and scripts change.
+// Depths are Flash's script depths: timeline placements sit at
+// tag depth - 16384, objects made by scripts at 0 and above.
+class Clip : public Object {
+public:
+    static constexpr int kTimelineDepthOffset = -16384;
+
+    Clip(Object* prototype, Stage& stage, Clip* parent)
+        : Object(prototype), stage(stage), parent(parent)
+    {
+    }
+
+    const char* typeName() const override;
+    bool remove(Machine& machine, std::string_view name) override;
+
+    Stage& stage;
+    Clip* parent = nullptr;
+    // A sprite's frames; null for shapes and other leaves.
+    const ScriptTimeline* timeline = nullptr;
+    std::uint16_t characterId = 0;
+    int depth = 0;
+    // The parent frame whose placement made it; -1 when a script did.
+    int placedFrame = -1;
+    swf::Matrix matrix;
+    swf::ColorTransform colors;
+    std::uint16_t ratio = 0;
+    std::uint16_t clipDepth = 0;
+    std::string name;
+    bool visible = true;
+    bool isButton = false;
+    // A button's state shown (ButtonState), and its definition.
+    std::uint8_t buttonState = 0;
+    const struct ButtonDefinition* button = nullptr;
+    // Scripts took over its transform: timeline moves leave it alone.
+    bool movedByScript = false;
+    // Off the display list; scripts that still hold it see an empty clip.
+    bool removed = false;
+    // The scale and rotation scripts last set, kept so that reading them
+    // back gives what was set rather than what the matrix rounds to.
+    double xScale = 100;
+    double yScale = 100;
+    double rotation = 0;
+
+    // 0-based; the frame shown.
+    int frame = 0;
+    bool playing = true;
+    // Not yet past its first frame interval.
+    bool fresh = true;
+    std::vector<Clip*> children;
+    const swf::ClipActions* clipActions = nullptr;
+    // The drawing API's shapes, in this clip's twips, drawn under its children.
+    std::uint16_t drawingId = 0;
+
+    int totalFrames() const;
+    Clip* root();
+    Clip* childNamed(Machine& machine, std::string_view name);
+    Clip* childAtDepth(int depth);
+    // "_level0.a.b" and "/a/b".
+    std::string dotPath() const;
+    std::string slashPath() const;
+    // Keeps the scale and rotation in step with a matrix set from elsewhere.
+    void takeMatrix(const swf::Matrix& newMatrix);
+    void applyScaleAndRotation();
+
+    // Timeline control; frames are 0-based.
+    void gotoFrame(int target, bool play);
+    std::optional<int> frameOfLabel(Machine& machine, std::string_view label) const;
+
+protected:
+    std::optional<Value> getSpecial(Machine& machine, std::string_view name) override;
+    bool setSpecial(Machine& machine, std::string_view name, const Value& value) override;
+};
+
+// The numbered properties of GetProperty and SetProperty, by index.
+const char* propertyName(int index);
+
+} // namespace quorvane::player::avm1

@@ -1,0 +1,90 @@
+#include "player/avm1/Builtins.h"
+#include "player/avm1/Machine.h"
+
+#include <chrono>
+#include <cmath>
+#include <ctime>
+
+namespace quorvane::player::avm1 {
+
+namespace {
+
+double timeOf(Machine& machine, const Value& self)
+{
+    Object* date = self.asObject();
+    return date && date->hasPrimitive() ? machine.toNumber(date->primitive) : std::nan("");
+}
+
+// Broken-down UTC time of a millisecond count.
+std::tm utcParts(double milliseconds)
+{
+    const auto seconds = static_cast<std::time_t>(std::floor(milliseconds / 1000));
+    std::tm parts{};
+    gmtime_r(&seconds, &parts);
+    return parts;
+}
+
+} // namespace
+
+void installDateClass(Machine& m)
+{
+    Object* prototype = m.newObject();
+    NativeFunction* constructor = m.newClass(
+        prototype,
+        [](Machine& machine, const Value&, Arguments&) {
+            return Value(machine.toString(Value(machine.millisecondsSinceStart())));
+        },
+        [prototype](Machine& machine, const Value&, Arguments& arguments) {
+            Object* date = machine.newObject(prototype);
+            double time = 0;
+            if (arguments.empty()) {
+                time = double(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  std::chrono::system_clock::now().time_since_epoch())
+                                  .count());
+            } else if (arguments.size() == 1) {
+                time = machine.toNumber(arguments[0]);
+            } else {
+                std::tm parts{};
+                parts.tm_year = int(machine.toNumber(arguments[0])) - 1900;
+                parts.tm_mon = int(machine.toNumber(argument(arguments, 1)));
+                parts.tm_mday = arguments.size() > 2 ? int(machine.toNumber(arguments[2])) : 1;
+                parts.tm_hour = arguments.size() > 3 ? int(machine.toNumber(arguments[3])) : 0;
+                parts.tm_min = arguments.size() > 4 ? int(machine.toNumber(arguments[4])) : 0;
+                parts.tm_sec = arguments.size() > 5 ? int(machine.toNumber(arguments[5])) : 0;
+                const double milliseconds =
+                    arguments.size() > 6 ? machine.toNumber(arguments[6]) : 0;
+                time = double(timegm(&parts)) * 1000 + milliseconds;
+            }
+            date->primitive = Value(time);
+            return Value(date);
+        });
+    m.global()->define(m, "Date", Value(constructor), kDontEnum);
+    m.method(prototype, "getTime", [](Machine& machine, const Value& self, Arguments&) {
+        return Value(timeOf(machine, self));
+    });
+    m.method(prototype, "valueOf", [](Machine& machine, const Value& self, Arguments&) {
+        return Value(timeOf(machine, self));
+    });
+    struct Part {
+        const char* name;
+        int (*get)(const std::tm&);
+    };
+    const Part parts[] = {
+        {"getUTCFullYear", [](const std::tm& t) { return t.tm_year + 1900; }},
+        {"getUTCMonth", [](const std::tm& t) { return t.tm_mon; }},
+        {"getUTCDate", [](const std::tm& t) { return t.tm_mday; }},
+        {"getUTCDay", [](const std::tm& t) { return t.tm_wday; }},
+        {"getUTCHours", [](const std::tm& t) { return t.tm_hour; }},
+        {"getUTCMinutes", [](const std::tm& t) { return t.tm_min; }},
+        {"getUTCSeconds", [](const std::tm& t) { return t.tm_sec; }},
+    };
+    for (const Part& part : parts) {
+        const auto get = part.get;
+        m.method(prototype, part.name, [get](Machine& machine, const Value& self, Arguments&) {
+            const double time = timeOf(machine, self);
+            return std::isnan(time) ? Value(time) : Value(double(get(utcParts(time))));
+        });
+    }
+}
+
+} // namespace quorvane::player::avm1

@@ -1,0 +1,42 @@
+#include "player/avm1/Builtins.h"
+#include "player/avm1/Machine.h"
+
+#include <algorithm>
+
+namespace quorvane::player::avm1 {
+
+void installFunctionClass(Machine& m)
+{
+    Object* prototype = m.functionPrototype;
+    NativeFunction* constructor =
+        m.newClass(prototype, [](Machine&, const Value&, Arguments& arguments) {
+            return argument(arguments, 0);
+        });
+    m.global()->define(m, "Function", Value(constructor), kDontEnum);
+
+    m.method(prototype, "call", [](Machine& machine, const Value& self, Arguments& arguments) {
+        const Value thisValue = argument(arguments, 0);
+        Arguments rest;
+        if (arguments.size() > 1) {
+            rest.assign(arguments.begin() + 1, arguments.end());
+        }
+        return machine.call(self.asObject(), thisValue.isNullish() ? Value() : thisValue, rest);
+    });
+    m.method(prototype, "apply", [](Machine& machine, const Value& self, Arguments& arguments) {
+        const Value thisValue = argument(arguments, 0);
+        Arguments list;
+        if (Object* source = argument(arguments, 1).asObject()) {
+            const double length = machine.toNumber(source->get(machine, "length"));
+            const std::size_t count =
+                length > 0 ? std::size_t(std::min(length, double(Machine::kMaxArrayLength))) : 0;
+            for (std::size_t i = 0; i < count; ++i) {
+                list.push_back(source->get(machine, std::to_string(i)));
+            }
+        }
+        return machine.call(self.asObject(), thisValue.isNullish() ? Value() : thisValue, list);
+    });
+    m.method(prototype, "toString",
+             [](Machine&, const Value&, Arguments&) { return Value("[type Function]"); });
+}
+
+} // namespace quorvane::player::avm1

@@ -1,0 +1,1426 @@
+#include "player/avm1/Interpreter.h"
+
+#include "player/avm1/Clip.h"
+#include "player/avm1/Machine.h"
+#include "player/avm1/Stage.h"
+#include "player/avm1/Utf8.h"
+#include "swf/BitReader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace quorvane::player::avm1 {
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+// A hostile script can push without end; past this the stack stops growing.
+constexpr std::size_t kMaxStack = 1u << 20;
+
+enum class Exit { End, Return, Jump };
+
+struct Completion {
+    Exit exit = Exit::End;
+    std::size_t jumpTarget = 0;
+};
+
+class Interpreter {
+public:
+    Interpreter(Machine& machine, Activation& activation) : m(machine), a(activation) {}
+
+    Value run()
+    {
+        const Completion completion = runRange(0, a.code.size());
+        (void)completion;
+        return m_returned;
+    }
+
+private:
+    Completion runRange(std::size_t begin, std::size_t end);
+    // One action at pc; returns false when the range ends there.
+    bool step(std::size_t& pc, std::size_t begin, std::size_t end, Completion& completion);
+
+    Value pop()
+    {
+        if (m_stack.empty()) {
+            return Value();
+        }
+        Value value = std::move(m_stack.back());
+        m_stack.pop_back();
+        return value;
+    }
+    void push(Value value)
+    {
+        if (m_stack.size() < kMaxStack) {
+            m_stack.push_back(std::move(value));
+        }
+    }
+    double popNumber() { return m.toNumber(pop()); }
+    std::string popString() { return m.toString(pop()); }
+    Arguments popArguments()
+    {
+        const double count = popNumber();
+        Arguments arguments;
+        const std::size_t n =
+            count > 0 ? std::min<std::size_t>(std::size_t(count), m_stack.size()) : 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            arguments.push_back(pop());
+        }
+        return arguments;
+    }
+    // Comparisons give booleans in every version; SWF 4 only writes them
+    // as 1 and 0.
+    void pushTruth(bool truth) { push(Value(truth)); }
+
+    void binaryArithmetic(std::uint8_t code);
+    void add2();
+    void push(swf::BitReader& reader);
+    void getMember();
+    void setMember();
+    void callFunction();
+    void callMethod();
+    void newObject();
+    void newMethod();
+    void defineFunction(std::span<const std::uint8_t> data, bool function2, std::size_t& pc,
+                        std::size_t end);
+    void enumerate(const Value& value);
+    Completion tryBlock(std::span<const std::uint8_t> data, std::size_t& pc, std::size_t end);
+    Completion withBlock(std::span<const std::uint8_t> data, std::size_t& pc, std::size_t end);
+    void setTarget(const std::string& path);
+    void gotoFrame2(std::uint8_t flags, int bias);
+    void getUrl(const std::string& url, const std::string& window, int method);
+    bool instanceOf(const Value& value, Object* constructor);
+    Clip* targetClip(const Value& value);
+    Clip* clipOrNull() const { return a.target && !a.target->removed ? a.target : nullptr; }
+    std::string constant(std::size_t index)
+    {
+        if (a.constants && index < a.constants->size()) {
+            return (*a.constants)[index];
+        }
+        return std::string();
+    }
+
+    Machine& m;
+    Activation& a;
+    std::vector<Value> m_stack;
+    Value m_returned;
+};
+
+Completion Interpreter::runRange(std::size_t begin, std::size_t end)
+{
+    std::size_t pc = begin;
+    Completion completion;
+    while (pc >= begin && pc < end) {
+        if (!step(pc, begin, end, completion)) {
+            return completion;
+        }
+    }
+    if (pc != end && (pc < begin || pc > end)) {
+        return Completion{Exit::Jump, pc};
+    }
+    return Completion{};
+}
+
+bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Completion& completion)
+{
+    (void)begin;
+    m.spendAction();
+    const std::uint8_t code = a.code[pc];
+    ++pc;
+    if (code == 0) {
+        completion = Completion{};
+        pc = end;
+        return false;
+    }
+    std::span<const std::uint8_t> data;
+    if (code >= 0x80) {
+        if (pc + 2 > a.code.size()) {
+            pc = end;
+            return false;
+        }
+        const std::size_t length = std::size_t(a.code[pc]) | std::size_t(a.code[pc + 1]) << 8;
+        pc += 2;
+        const std::size_t available = std::min(length, a.code.size() - pc);
+        data = a.code.subspan(pc, available);
+        pc += available;
+    }
+    swf::BitReader reader(data);
+
+    switch (code) {
+    case 0x04: // NextFrame
+        if (Clip* clip = clipOrNull()) {
+            clip->gotoFrame(clip->frame + 1, false);
+        }
+        break;
+    case 0x05: // PrevFrame
+        if (Clip* clip = clipOrNull(); clip && clip->frame > 0) {
+            clip->gotoFrame(clip->frame - 1, false);
+        }
+        break;
+    case 0x06: // Play
+        if (Clip* clip = clipOrNull()) {
+            clip->playing = true;
+        }
+        break;
+    case 0x07: // Stop
+        if (Clip* clip = clipOrNull()) {
+            clip->playing = false;
+        }
+        break;
+    case 0x08: // ToggleQuality
+        break;
+    case 0x09: // StopSounds
+        if (m.stage()) {
+            m.stage()->stopAllSounds();
+        }
+        break;
+    case 0x0A: // Add
+    case 0x0B: // Subtract
+    case 0x0C: // Multiply
+    case 0x0D: // Divide
+    case 0x3F: // Modulo
+        binaryArithmetic(code);
+        break;
+    case 0x0E: { // Equals (SWF 4: numeric)
+        const double right = popNumber();
+        const double left = popNumber();
+        pushTruth(left == right);
+        break;
+    }
+    case 0x0F: { // Less (SWF 4: numeric)
+        const double right = popNumber();
+        const double left = popNumber();
+        pushTruth(left < right);
+        break;
+    }
+    case 0x10: { // And
+        const bool right = m.toBoolean(pop());
+        const bool left = m.toBoolean(pop());
+        pushTruth(left && right);
+        break;
+    }
+    case 0x11: { // Or
+        const bool right = m.toBoolean(pop());
+        const bool left = m.toBoolean(pop());
+        pushTruth(left || right);
+        break;
+    }
+    case 0x12: // Not
+        pushTruth(!m.toBoolean(pop()));
+        break;
+    case 0x13: { // StringEquals
+        const std::string right = popString();
+        const std::string left = popString();
+        pushTruth(left == right);
+        break;
+    }
+    case 0x14: // StringLength
+    case 0x31: // MBStringLength
+        push(Value(double(utf8Length(popString()))));
+        break;
+    case 0x15:   // StringExtract
+    case 0x35: { // MBStringExtract
+        const double count = popNumber();
+        const double index = popNumber();
+        const std::string text = popString();
+        // SWF 4 counts characters from 1.
+        const double start = std::isnan(index) ? 0 : std::max(0.0, index - 1);
+        const double length = std::isnan(count) ? 0 : count;
+        push(Value(
+            utf8Substring(text, std::size_t(std::min(start, 1e9)),
+                          length < 0 ? std::string::npos : std::size_t(std::min(length, 1e9)))));
+        break;
+    }
+    case 0x17: // Pop
+        pop();
+        break;
+    case 0x18: { // ToInteger
+        const double number = popNumber();
+        push(Value(std::isnan(number) ? 0.0 : std::trunc(number)));
+        break;
+    }
+    case 0x1C: { // GetVariable
+        const std::string name = popString();
+        push(getVariable(m, a, name));
+        break;
+    }
+    case 0x1D: { // SetVariable
+        Value value = pop();
+        const std::string name = popString();
+        setVariable(m, a, name, value);
+        break;
+    }
+    case 0x20: { // SetTarget2
+        const Value target = pop();
+        if (Clip* clip = targetClip(target)) {
+            a.target = clip;
+            if (!a.isFunction && !a.scope.empty()) {
+                a.scope.front() = clip;
+            }
+        } else {
+            setTarget(m.toString(target));
+        }
+        break;
+    }
+    case 0x21: { // StringAdd
+        const std::string right = popString();
+        const std::string left = popString();
+        push(Value(left + right));
+        break;
+    }
+    case 0x22: { // GetProperty
+        const double index = popNumber();
+        const Value target = pop();
+        Clip* clip = m.toString(target).empty() ? clipOrNull() : targetClip(target);
+        const char* name = std::isnan(index) ? nullptr : propertyName(int(index));
+        push(clip && name ? clip->get(m, name) : Value());
+        break;
+    }
+    case 0x23: { // SetProperty
+        Value value = pop();
+        const double index = popNumber();
+        const Value target = pop();
+        Clip* clip = m.toString(target).empty() ? clipOrNull() : targetClip(target);
+        const char* name = std::isnan(index) ? nullptr : propertyName(int(index));
+        if (clip && name) {
+            clip->set(m, name, value);
+        }
+        break;
+    }
+    case 0x24: { // CloneSprite
+        const double depth = popNumber();
+        const std::string name = popString();
+        const Value source = pop();
+        if (Clip* clip = targetClip(source); clip && m.stage()) {
+            m.stage()->duplicate(clip, name, int(depth) + Clip::kTimelineDepthOffset);
+        }
+        break;
+    }
+    case 0x25: { // RemoveSprite
+        if (Clip* clip = targetClip(pop()); clip && m.stage()) {
+            m.stage()->removeByScript(clip);
+        }
+        break;
+    }
+    case 0x26: // Trace
+        m.host().trace(m.traceText(pop()));
+        break;
+    case 0x27: { // StartDrag
+        const Value target = pop();
+        const bool lockCenter = m.toBoolean(pop());
+        const bool constrained = m.toBoolean(pop());
+        if (constrained) {
+            for (int i = 0; i < 4; ++i) {
+                pop();
+            }
+        }
+        if (Clip* clip = targetClip(target); clip && m.stage()) {
+            m.stage()->startDrag(clip, lockCenter);
+        }
+        break;
+    }
+    case 0x28: // EndDrag
+        if (m.stage()) {
+            m.stage()->stopDrag();
+        }
+        break;
+    case 0x29: { // StringLess
+        const std::string right = popString();
+        const std::string left = popString();
+        pushTruth(left < right);
+        break;
+    }
+    case 0x2A: // Throw
+        throw ScriptThrow{pop()};
+    case 0x2B: { // CastOp
+        const Value object = pop();
+        Object* constructor = pop().asObject();
+        push(instanceOf(object, constructor) ? object : Value(Null{}));
+        break;
+    }
+    case 0x2C: { // ImplementsOp
+        Object* constructor = pop().asObject();
+        const double count = popNumber();
+        const std::size_t n =
+            count > 0 ? std::min<std::size_t>(std::size_t(count), m_stack.size()) : 0;
+        std::vector<Value> interfaces;
+        for (std::size_t i = 0; i < n; ++i) {
+            interfaces.push_back(pop());
+        }
+        if (constructor) {
+            if (Object* prototype = constructor->get(m, "prototype").asObject()) {
+                prototype->define(m, "__implements__", Value(m.newArray(std::move(interfaces))),
+                                  kDontEnum);
+            }
+        }
+        break;
+    }
+    case 0x30: { // RandomNumber
+        const double limit = popNumber();
+        push(Value(limit >= 1 ? double(m.random() % std::uint32_t(std::min(limit, 4e9))) : 0.0));
+        break;
+    }
+    case 0x32:   // CharToAscii
+    case 0x36: { // MBCharToAscii
+        const std::string text = popString();
+        push(Value(text.empty() ? 0.0 : double(firstCodePoint(text))));
+        break;
+    }
+    case 0x33:   // AsciiToChar
+    case 0x37: { // MBAsciiToChar
+        // Codes wrap at 16 bits; code 0 ends a string, so it gives none.
+        const std::uint32_t character = std::uint32_t(m.toInt32(pop())) & 0xffff;
+        push(Value(character == 0 ? std::string() : codePointText(character)));
+        break;
+    }
+    case 0x34: // GetTime
+        push(Value(std::floor(m.millisecondsSinceStart())));
+        break;
+    case 0x3A: { // Delete
+        const std::string name = popString();
+        Object* object = m.toObject(pop());
+        pushTruth(object && object->remove(m, name));
+        break;
+    }
+    case 0x3B: { // Delete2
+        const std::string name = popString();
+        bool removed = false;
+        for (auto it = a.scope.rbegin(); it != a.scope.rend(); ++it) {
+            if ((*it)->hasOwn(m, name)) {
+                removed = (*it)->remove(m, name);
+                break;
+            }
+        }
+        if (!removed && m.global()->hasOwn(m, name)) {
+            removed = m.global()->remove(m, name);
+        }
+        pushTruth(removed);
+        break;
+    }
+    case 0x3C: { // DefineLocal
+        Value value = pop();
+        const std::string name = popString();
+        if (a.locals) {
+            a.locals->set(m, name, value);
+        }
+        break;
+    }
+    case 0x3D: // CallFunction
+        callFunction();
+        break;
+    case 0x3E: // Return
+        m_returned = pop();
+        completion = Completion{Exit::Return, 0};
+        return false;
+    case 0x40: // NewObject
+        newObject();
+        break;
+    case 0x41: { // DefineLocal2
+        const std::string name = popString();
+        if (a.locals && !a.locals->hasOwn(m, name)) {
+            a.locals->set(m, name, Value());
+        }
+        break;
+    }
+    case 0x42: { // InitArray
+        const double count = popNumber();
+        std::vector<Value> elements;
+        const std::size_t n =
+            count > 0 ? std::min<std::size_t>(std::size_t(count), m_stack.size()) : 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            elements.push_back(pop());
+        }
+        push(Value(m.newArray(std::move(elements))));
+        break;
+    }
+    case 0x43: { // InitObject
+        const double count = popNumber();
+        Object* object = m.newObject();
+        const std::size_t n =
+            count > 0 ? std::min<std::size_t>(std::size_t(count), m_stack.size() / 2) : 0;
+        std::vector<std::pair<std::string, Value>> members;
+        for (std::size_t i = 0; i < n; ++i) {
+            Value value = pop();
+            members.emplace_back(popString(), std::move(value));
+        }
+        // Members are made in the order they were written.
+        for (auto it = members.rbegin(); it != members.rend(); ++it) {
+            object->set(m, it->first, it->second);
+        }
+        push(Value(object));
+        break;
+    }
+    case 0x44: // TypeOf
+        push(Value(m.typeOf(pop())));
+        break;
+    case 0x45: { // TargetPath
+        const Value value = pop();
+        Object* object = value.asObject();
+        Clip* clip = dynamic_cast<Clip*>(object);
+        push(clip ? Value(clip->dotPath()) : Value());
+        break;
+    }
+    case 0x46: { // Enumerate
+        const std::string name = popString();
+        enumerate(getVariable(m, a, name));
+        break;
+    }
+    case 0x55: // Enumerate2
+        enumerate(pop());
+        break;
+    case 0x47: // Add2
+        add2();
+        break;
+    case 0x48: { // Less2
+        const Value right = pop();
+        const Value left = pop();
+        push(m.lessThan(left, right));
+        break;
+    }
+    case 0x67: { // Greater
+        const Value right = pop();
+        const Value left = pop();
+        push(m.lessThan(right, left));
+        break;
+    }
+    case 0x49: { // Equals2
+        const Value right = pop();
+        const Value left = pop();
+        push(Value(m.looseEquals(left, right)));
+        break;
+    }
+    case 0x66: { // StrictEquals
+        const Value right = pop();
+        const Value left = pop();
+        push(Value(m.strictEquals(left, right)));
+        break;
+    }
+    case 0x4A: // ToNumber
+        push(Value(popNumber()));
+        break;
+    case 0x4B: // ToString
+        push(Value(popString()));
+        break;
+    case 0x4C: { // PushDuplicate
+        Value top = m_stack.empty() ? Value() : m_stack.back();
+        push(std::move(top));
+        break;
+    }
+    case 0x4D: // StackSwap
+        if (m_stack.size() >= 2) {
+            std::swap(m_stack[m_stack.size() - 1], m_stack[m_stack.size() - 2]);
+        } else {
+            push(Value());
+        }
+        break;
+    case 0x4E: // GetMember
+        getMember();
+        break;
+    case 0x4F: // SetMember
+        setMember();
+        break;
+    case 0x50: // Increment
+        push(Value(popNumber() + 1));
+        break;
+    case 0x51: // Decrement
+        push(Value(popNumber() - 1));
+        break;
+    case 0x52: // CallMethod
+        callMethod();
+        break;
+    case 0x53: // NewMethod
+        newMethod();
+        break;
+    case 0x54: { // InstanceOf
+        Object* constructor = pop().asObject();
+        const Value object = pop();
+        push(Value(instanceOf(object, constructor)));
+        break;
+    }
+    case 0x60:   // BitAnd
+    case 0x61:   // BitOr
+    case 0x62:   // BitXor
+    case 0x63:   // BitLShift
+    case 0x64:   // BitRShift
+    case 0x65: { // BitURShift
+        const std::int32_t right = m.toInt32(pop());
+        const std::int32_t left = m.toInt32(pop());
+        const auto uleft = static_cast<std::uint32_t>(left);
+        const int shift = right & 31;
+        double result = 0;
+        switch (code) {
+        case 0x60:
+            result = left & right;
+            break;
+        case 0x61:
+            result = left | right;
+            break;
+        case 0x62:
+            result = left ^ right;
+            break;
+        case 0x63:
+            result = static_cast<std::int32_t>(uleft << shift);
+            break;
+        case 0x64:
+            result = left >> shift;
+            break;
+        default:
+            result = double(uleft >> shift);
+            break;
+        }
+        push(Value(result));
+        break;
+    }
+    case 0x68: { // StringGreater
+        const std::string right = popString();
+        const std::string left = popString();
+        pushTruth(left > right);
+        break;
+    }
+    case 0x69: { // Extends
+        Object* superclass = pop().asObject();
+        Object* subclass = pop().asObject();
+        if (subclass && superclass) {
+            Object* prototype = m.newObject(superclass->get(m, "prototype").asObject());
+            prototype->define(m, "__constructor__", Value(superclass), kDontEnum);
+            if (m.version() < 7) {
+                prototype->define(m, "constructor", Value(superclass), kDontEnum);
+            }
+            subclass->set(m, "prototype", Value(prototype));
+        }
+        break;
+    }
+    case 0x81: // GotoFrame
+        if (Clip* clip = clipOrNull()) {
+            clip->gotoFrame(reader.readU16(), false);
+        }
+        break;
+    case 0x83: { // GetURL
+        const std::string url = reader.readString();
+        const std::string window = reader.readString();
+        getUrl(url, window, 0);
+        break;
+    }
+    case 0x87: { // StoreRegister
+        const std::uint8_t index = reader.readU8();
+        if (index < a.registers.size()) {
+            a.registers[index] = m_stack.empty() ? Value() : m_stack.back();
+        }
+        break;
+    }
+    case 0x88: { // ConstantPool
+        const std::uint16_t count = reader.readU16();
+        auto pool = std::make_shared<std::vector<std::string>>();
+        for (std::uint16_t i = 0; i < count && !reader.atEnd(); ++i) {
+            pool->push_back(reader.readString());
+        }
+        a.constants = std::move(pool);
+        break;
+    }
+    case 0x8A:   // WaitForFrame
+    case 0x8D: { // WaitForFrame2
+        // Everything is loaded at once, and a fully loaded movie counts every
+        // frame as loaded, even frames past its end: only a missing target waits.
+        if (code == 0x8A) {
+            reader.readU16();
+        } else {
+            pop();
+        }
+        const std::uint8_t skip = reader.readU8();
+        if (!clipOrNull()) {
+            for (int i = 0; i < skip && pc < a.code.size(); ++i) {
+                const std::uint8_t skipped = a.code[pc++];
+                if (skipped >= 0x80 && pc + 2 <= a.code.size()) {
+                    pc += 2 + (std::size_t(a.code[pc]) | std::size_t(a.code[pc + 1]) << 8);
+                }
+            }
+        }
+        break;
+    }
+    case 0x8B: // SetTarget
+        setTarget(reader.readString());
+        break;
+    case 0x8C: { // GoToLabel
+        const std::string label = reader.readString();
+        if (Clip* clip = clipOrNull()) {
+            if (const auto frame = clip->frameOfLabel(m, label)) {
+                clip->gotoFrame(*frame, false);
+            }
+        }
+        break;
+    }
+    case 0x8E: // DefineFunction2
+        defineFunction(data, true, pc, end);
+        break;
+    case 0x9B: // DefineFunction
+        defineFunction(data, false, pc, end);
+        break;
+    case 0x8F: { // Try
+        const Completion inner = tryBlock(data, pc, end);
+        if (inner.exit == Exit::Return) {
+            completion = inner;
+            return false;
+        }
+        if (inner.exit == Exit::Jump) {
+            pc = inner.jumpTarget;
+        }
+        break;
+    }
+    case 0x94: { // With
+        const Completion inner = withBlock(data, pc, end);
+        if (inner.exit == Exit::Return) {
+            completion = inner;
+            return false;
+        }
+        if (inner.exit == Exit::Jump) {
+            pc = inner.jumpTarget;
+        }
+        break;
+    }
+    case 0x96: // Push
+        while (!reader.atEnd() && !reader.overflowed()) {
+            push(reader);
+        }
+        break;
+    case 0x99: { // Jump
+        const std::int16_t offset = reader.readS16();
+        const std::int64_t target = std::int64_t(pc) + offset;
+        pc = target < 0 ? a.code.size() : std::size_t(target);
+        break;
+    }
+    case 0x9A: { // GetURL2
+        const std::uint8_t flags = reader.readU8();
+        const std::string window = popString();
+        const std::string url = popString();
+        getUrl(url, window, flags);
+        break;
+    }
+    case 0x9D: { // If
+        const std::int16_t offset = reader.readS16();
+        if (m.toBoolean(pop())) {
+            const std::int64_t target = std::int64_t(pc) + offset;
+            pc = target < 0 ? a.code.size() : std::size_t(target);
+        }
+        break;
+    }
+    case 0x9E: { // Call
+        const std::string frame = popString();
+        if (m.stage()) {
+            m.stage()->callFrame(a.target, frame);
+        }
+        break;
+    }
+    case 0x9F: { // GotoFrame2
+        const std::uint8_t flags = reader.readU8();
+        const int bias = (flags & 2) ? reader.readU16() : 0;
+        gotoFrame2(flags, bias);
+        break;
+    }
+    default:
+        break;
+    }
+    if (pc > end && pc != a.code.size()) {
+        completion = Completion{Exit::Jump, pc};
+        return false;
+    }
+    return true;
+}
+
+void Interpreter::push(swf::BitReader& reader)
+{
+    const std::uint8_t type = reader.readU8();
+    switch (type) {
+    case 0:
+        push(Value(reader.readString()));
+        break;
+    case 1: {
+        const std::uint32_t bits = reader.readU32();
+        float number = 0;
+        std::memcpy(&number, &bits, sizeof number);
+        push(Value(double(number)));
+        break;
+    }
+    case 2:
+        push(Value(Null{}));
+        break;
+    case 3:
+        push(Value());
+        break;
+    case 4: {
+        const std::uint8_t index = reader.readU8();
+        push(index < a.registers.size() ? a.registers[index] : Value());
+        break;
+    }
+    case 5:
+        push(Value(reader.readU8() != 0));
+        break;
+    case 6: {
+        // The two 32-bit halves come high first, each little-endian.
+        const std::uint64_t high = reader.readU32();
+        const std::uint64_t low = reader.readU32();
+        const std::uint64_t bits = high << 32 | low;
+        double number = 0;
+        std::memcpy(&number, &bits, sizeof number);
+        push(Value(number));
+        break;
+    }
+    case 7:
+        push(Value(double(static_cast<std::int32_t>(reader.readU32()))));
+        break;
+    case 8:
+        push(Value(constant(reader.readU8())));
+        break;
+    case 9:
+        push(Value(constant(reader.readU16())));
+        break;
+    default:
+        // An unknown type leaves the rest of the record unread.
+        reader.readRest();
+        break;
+    }
+}
+
+void Interpreter::binaryArithmetic(std::uint8_t code)
+{
+    const Value rightValue = pop();
+    const Value leftValue = pop();
+    // The left operand converts first: valueOf methods run in that order.
+    const double left = m.toNumber(leftValue);
+    const double right = m.toNumber(rightValue);
+    double result = 0;
+    switch (code) {
+    case 0x0A:
+        result = left + right;
+        break;
+    case 0x0B:
+        result = left - right;
+        break;
+    case 0x0C:
+        result = left * right;
+        break;
+    case 0x0D:
+        // SWF 4 wrote the error as a string.
+        if (right == 0 && m.version() < 5) {
+            push(Value("#ERROR#"));
+            return;
+        }
+        result = left / right;
+        break;
+    default:
+        result = std::fmod(left, right);
+        break;
+    }
+    push(Value(result));
+}
+
+void Interpreter::add2()
+{
+    const Value rightValue = pop();
+    const Value leftValue = pop();
+    const Value left = m.toPrimitive(leftValue);
+    const Value right = m.toPrimitive(rightValue);
+    if (left.isString() || right.isString() || left.isObject() || right.isObject()) {
+        push(Value(m.toString(left) + m.toString(right)));
+    } else {
+        push(Value(m.toNumber(left) + m.toNumber(right)));
+    }
+}
+
+void Interpreter::getMember()
+{
+    const Value name = pop();
+    const Value target = pop();
+    Object* object = m.toObject(target);
+    if (!object) {
+        push(Value());
+        return;
+    }
+    const std::string key = m.toString(name);
+    if (target.isString() && key == "length") {
+        push(Value(double(utf8Length(target.asString()))));
+        return;
+    }
+    push(object->get(m, key));
+}
+
+void Interpreter::setMember()
+{
+    Value value = pop();
+    const Value name = pop();
+    Object* object = pop().asObject();
+    if (object) {
+        object->set(m, m.toString(name), value);
+    }
+}
+
+void Interpreter::callFunction()
+{
+    const std::string name = popString();
+    Arguments arguments = popArguments();
+    const Value function = getVariable(m, a, name);
+    Value thisValue = a.target ? Value(static_cast<Object*>(a.target)) : Value();
+    push(m.call(function.asObject(), thisValue, arguments));
+}
+
+void Interpreter::callMethod()
+{
+    const Value name = pop();
+    const Value target = pop();
+    Arguments arguments = popArguments();
+    const std::string key = m.toString(name);
+    Object* object = m.toObject(target);
+    if (!object) {
+        push(Value());
+        return;
+    }
+    if (key.empty() || name.isUndefined()) {
+        // No name: the target itself is the function.
+        Value thisValue;
+        if (auto* super = dynamic_cast<SuperObject*>(object)) {
+            thisValue = super->self;
+        }
+        push(m.call(object, thisValue, arguments));
+        return;
+    }
+    Value thisValue = target;
+    if (auto* super = dynamic_cast<SuperObject*>(object)) {
+        thisValue = super->self;
+    }
+    const Value function = object->get(m, key);
+    push(m.call(function.asObject(), thisValue, arguments));
+}
+
+void Interpreter::newObject()
+{
+    const std::string name = popString();
+    Arguments arguments = popArguments();
+    Object* constructor = getVariable(m, a, name).asObject();
+    if (!constructor || !constructor->isFunction()) {
+        push(Value());
+        return;
+    }
+    m.enterCall();
+    struct Leave {
+        Machine& machine;
+        ~Leave() { machine.leaveCall(); }
+    } leave{m};
+    push(static_cast<Function*>(constructor)->construct(m, arguments));
+}
+
+void Interpreter::newMethod()
+{
+    const Value name = pop();
+    const Value target = pop();
+    Arguments arguments = popArguments();
+    Object* object = m.toObject(target);
+    const std::string key = m.toString(name);
+    Object* constructor = object && !key.empty() ? object->get(m, key).asObject() : object;
+    if (!constructor || !constructor->isFunction()) {
+        push(Value());
+        return;
+    }
+    m.enterCall();
+    struct Leave {
+        Machine& machine;
+        ~Leave() { machine.leaveCall(); }
+    } leave{m};
+    push(static_cast<Function*>(constructor)->construct(m, arguments));
+}
+
+void Interpreter::defineFunction(std::span<const std::uint8_t> data, bool function2,
+                                 std::size_t& pc, std::size_t end)
+{
+    swf::BitReader reader(data);
+    auto* function = m.make<ScriptFunction>(m.functionPrototype);
+    function->name = reader.readString();
+    const std::uint16_t count = reader.readU16();
+    function->isFunction2 = function2;
+    if (function2) {
+        function->registerCount = reader.readU8();
+        function->flags = reader.readU16();
+    }
+    for (std::uint16_t i = 0; i < count && !reader.overflowed(); ++i) {
+        ScriptFunction::Parameter parameter;
+        if (function2) {
+            parameter.reg = reader.readU8();
+        }
+        parameter.name = reader.readString();
+        function->parameters.push_back(std::move(parameter));
+    }
+    const std::size_t size = reader.readU16();
+    const std::size_t bodySize = std::min(size, a.code.size() - std::min(pc, a.code.size()));
+    function->code = a.code.subspan(std::min(pc, a.code.size()), bodySize);
+    pc += bodySize;
+    (void)end;
+    function->constants = a.constants;
+    function->definedOn = a.original;
+    // SWF 5 functions see only their timeline, not the function they were
+    // defined in.
+    if (m.version() >= 6) {
+        function->scope = a.scope;
+    } else if (!a.scope.empty()) {
+        function->scope = {a.scope.front()};
+    }
+    Object* prototype = m.newObject();
+    prototype->define(m, "constructor", Value(static_cast<Object*>(function)), kDontEnum);
+    function->define(m, "prototype", Value(prototype), kDontEnum);
+    if (function->name.empty()) {
+        push(Value(static_cast<Object*>(function)));
+    } else if (a.locals && a.isFunction) {
+        a.locals->set(m, function->name, Value(static_cast<Object*>(function)));
+    } else if (!a.scope.empty()) {
+        a.scope.front()->set(m, function->name, Value(static_cast<Object*>(function)));
+    }
+}
+
+void Interpreter::enumerate(const Value& value)
+{
+    Object* object = value.asObject();
+    // The end marker is undefined whether or not there is anything to list; compiled
+    // for-in loops compare it with null loosely, but scripts that trace it see undefined.
+    push(Value());
+    std::vector<std::string> names;
+    for (int guard = 0; object && guard < 256; ++guard, object = object->prototype()) {
+        for (std::string& name : object->ownKeys(m)) {
+            if (std::none_of(names.begin(), names.end(),
+                             [&](const std::string& seen) { return m.sameName(seen, name); })) {
+                names.push_back(std::move(name));
+            }
+        }
+    }
+    for (std::string& name : names) {
+        push(Value(std::move(name)));
+    }
+}
+
+Completion Interpreter::tryBlock(std::span<const std::uint8_t> data, std::size_t& pc,
+                                 std::size_t end)
+{
+    swf::BitReader reader(data);
+    const std::uint8_t flags = reader.readU8();
+    const std::size_t trySize = reader.readU16();
+    const std::size_t catchSize = reader.readU16();
+    const std::size_t finallySize = reader.readU16();
+    const bool catchInRegister = flags & 4;
+    std::string catchName;
+    std::uint8_t catchRegister = 0;
+    if (catchInRegister) {
+        catchRegister = reader.readU8();
+    } else {
+        catchName = reader.readString();
+    }
+    const std::size_t tryBegin = pc;
+    const std::size_t catchBegin = std::min(tryBegin + trySize, a.code.size());
+    const std::size_t finallyBegin = std::min(catchBegin + catchSize, a.code.size());
+    const std::size_t after = std::min(finallyBegin + finallySize, a.code.size());
+    (void)end;
+    pc = after;
+
+    Completion completion;
+    std::optional<ScriptThrow> pending;
+    const std::size_t stackDepth = m_stack.size();
+    try {
+        completion = runRange(tryBegin, catchBegin);
+    } catch (ScriptThrow& thrown) {
+        m_stack.resize(std::min(m_stack.size(), stackDepth));
+        if ((flags & 1) && catchSize > 0) {
+            if (catchInRegister) {
+                if (catchRegister < a.registers.size()) {
+                    a.registers[catchRegister] = thrown.value;
+                }
+            } else if (a.locals) {
+                a.locals->set(m, catchName, thrown.value);
+            }
+            try {
+                completion = runRange(catchBegin, finallyBegin);
+            } catch (ScriptThrow& again) {
+                pending = again;
+            }
+        } else {
+            pending = thrown;
+        }
+    }
+    if ((flags & 2) && finallySize > 0) {
+        const Value returned = m_returned;
+        const Completion finallyCompletion = runRange(finallyBegin, after);
+        if (finallyCompletion.exit != Exit::End) {
+            return finallyCompletion;
+        }
+        m_returned = returned;
+    }
+    if (pending) {
+        throw *pending;
+    }
+    if (completion.exit == Exit::Jump && completion.jumpTarget == catchBegin) {
+        return Completion{};
+    }
+    if (completion.exit == Exit::Jump &&
+        (completion.jumpTarget == finallyBegin || completion.jumpTarget == after)) {
+        return Completion{};
+    }
+    return completion;
+}
+
+Completion Interpreter::withBlock(std::span<const std::uint8_t> data, std::size_t& pc,
+                                  std::size_t end)
+{
+    swf::BitReader reader(data);
+    const std::size_t size = reader.readU16();
+    Object* object = m.toObject(pop());
+    const std::size_t begin = pc;
+    const std::size_t blockEnd = std::min(begin + size, a.code.size());
+    (void)end;
+    pc = blockEnd;
+    if (!object) {
+        return Completion{Exit::Jump, blockEnd};
+    }
+    a.scope.push_back(object);
+    Completion completion;
+    try {
+        completion = runRange(begin, blockEnd);
+    } catch (...) {
+        a.scope.pop_back();
+        throw;
+    }
+    a.scope.pop_back();
+    if (completion.exit == Exit::Jump && completion.jumpTarget == blockEnd) {
+        return Completion{};
+    }
+    return completion;
+}
+
+Clip* Interpreter::targetClip(const Value& value)
+{
+    if (Object* object = value.asObject()) {
+        return dynamic_cast<Clip*>(object);
+    }
+    if (!m.stage()) {
+        return nullptr;
+    }
+    const std::string path = m.toString(value);
+    return m.stage()->resolvePath(a.target ? a.target : a.original, path);
+}
+
+void Interpreter::setTarget(const std::string& path)
+{
+    Clip* clip = path.empty() ? a.original : targetClip(Value(path));
+    // An unknown target leaves the script speaking to nothing, as Flash does:
+    // its timeline actions are ignored until the next SetTarget.
+    a.target = clip;
+    if (!a.isFunction && !a.scope.empty()) {
+        a.scope.front() = clip ? static_cast<Object*>(clip) : static_cast<Object*>(a.original);
+    }
+}
+
+void Interpreter::gotoFrame2(std::uint8_t flags, int bias)
+{
+    const Value frame = pop();
+    const bool play = flags & 1;
+    Clip* clip = clipOrNull();
+    std::string text = frame.isString() ? frame.asString() : std::string();
+    if (frame.isString()) {
+        const std::size_t colon = text.rfind(':');
+        if (colon != std::string::npos && m.stage()) {
+            clip = m.stage()->resolvePath(a.target ? a.target : a.original, text.substr(0, colon));
+            text = text.substr(colon + 1);
+        }
+    }
+    if (!clip) {
+        return;
+    }
+    if (frame.isString()) {
+        const double number = stringToNumber(text, m.version());
+        if (!std::isnan(number)) {
+            clip->gotoFrame(int(number) - 1 + bias, !play ? false : true);
+            if (!play) {
+                clip->playing = false;
+            }
+            return;
+        }
+        if (const auto labelled = clip->frameOfLabel(m, text)) {
+            clip->gotoFrame(*labelled + bias, play);
+        }
+        return;
+    }
+    const double number = m.toNumber(frame);
+    if (!std::isnan(number)) {
+        clip->gotoFrame(int(std::max(-1.0, std::min(number, 1e6))) - 1 + bias, play);
+    }
+}
+
+void Interpreter::getUrl(const std::string& url, const std::string& window, int method)
+{
+    (void)method;
+    if (url.rfind("FSCommand:", 0) == 0) {
+        m.host().fscommand(url.substr(10), window);
+        return;
+    }
+    if (m.stage() && m.stage()->loadInto(a.target ? a.target : a.original, url, window)) {
+        return;
+    }
+    for (const char* scheme : {"http://", "https://", "mailto:"}) {
+        if (url.rfind(scheme, 0) == 0) {
+            m.host().openAddress(url, window);
+            return;
+        }
+    }
+}
+
+bool Interpreter::instanceOf(const Value& value, Object* constructor)
+{
+    Object* object = value.asObject();
+    if (!object || !constructor) {
+        return false;
+    }
+    Object* prototype = constructor->get(m, "prototype").asObject();
+    if (!prototype) {
+        return false;
+    }
+    int guard = 0;
+    for (Object* p = object->prototype(); p && guard < 256; p = p->prototype(), ++guard) {
+        if (p == prototype) {
+            return true;
+        }
+        const Value implemented = p->get(m, "__implements__");
+        if (auto* list = dynamic_cast<ArrayObject*>(implemented.asObject())) {
+            for (const Value& entry : list->elements) {
+                if (Object* interface = entry.asObject()) {
+                    if (interface->get(m, "prototype").asObject() == prototype) {
+                        return true;
+                    }
+                }
+            }
+        }
+    }
+    return false;
+}
+
+// "_level0", "_root", "_global", "this" and the like, which are no variables.
+std::optional<Value> specialName(Machine& m, Activation& a, const std::string& name)
+{
+    if (m.sameName(name, "this")) {
+        return a.thisValue;
+    }
+    if (m.sameName(name, "_global")) {
+        return Value(m.global());
+    }
+    Clip* base = a.target ? a.target : a.original;
+    if (m.sameName(name, "_root")) {
+        return base ? Value(static_cast<Object*>(base->root())) : Value();
+    }
+    if (m.sameName(name, "_parent")) {
+        return base && base->parent ? Value(static_cast<Object*>(base->parent)) : Value();
+    }
+    if (name.size() > 6 && m.sameName(name.substr(0, 6), "_level") && m.stage()) {
+        const double level = stringToNumber(name.substr(6), m.version());
+        if (!std::isnan(level)) {
+            Clip* clip = m.stage()->level(int(level));
+            return clip ? Value(static_cast<Object*>(clip)) : Value();
+        }
+    }
+    return std::nullopt;
+}
+
+Value lookup(Machine& m, Activation& a, const std::string& name)
+{
+    for (auto it = a.scope.rbegin(); it != a.scope.rend(); ++it) {
+        if ((*it)->has(m, name)) {
+            return (*it)->get(m, name);
+        }
+    }
+    if (auto special = specialName(m, a, name)) {
+        return *special;
+    }
+    return m.global()->get(m, name);
+}
+
+} // namespace
+
+Value getVariable(Machine& machine, Activation& activation, const std::string& name)
+{
+    if (name.find_first_of(":/.") == std::string::npos || !machine.stage()) {
+        return lookup(machine, activation, name);
+    }
+    Clip* base = activation.target ? activation.target : activation.original;
+    const std::size_t colon = name.find_last_of(':');
+    if (colon != std::string::npos || name.find('/') != std::string::npos) {
+        const std::string path = colon == std::string::npos ? name : name.substr(0, colon);
+        Clip* clip = machine.stage()->resolvePath(base, path);
+        if (colon == std::string::npos) {
+            return clip ? Value(static_cast<Object*>(clip)) : Value();
+        }
+        return clip ? clip->get(machine, name.substr(colon + 1)) : Value();
+    }
+    // A dotted path: its first name is a variable, the rest members.
+    std::size_t start = 0;
+    std::size_t dot = name.find('.');
+    Value value = lookup(machine, activation, name.substr(0, dot));
+    while (dot != std::string::npos) {
+        start = dot + 1;
+        dot = name.find('.', start);
+        Object* object = machine.toObject(value);
+        if (!object) {
+            return Value();
+        }
+        value =
+            object->get(machine, name.substr(start, dot == std::string::npos ? dot : dot - start));
+    }
+    return value;
+}
+
+void setVariable(Machine& machine, Activation& activation, const std::string& name,
+                 const Value& value)
+{
+    Clip* base = activation.target ? activation.target : activation.original;
+    // A slash path names a variable only after a colon ("/a/b:x"); "a/b"
+    // alone is an ordinary, if odd, variable name.
+    const std::size_t colon = name.find_last_of(":.");
+    if (colon != std::string::npos && machine.stage()) {
+        const std::string path = name.substr(0, colon);
+        Object* object = nullptr;
+        if (name[colon] == '.' && path.find('/') == std::string::npos) {
+            object = machine.toObject(getVariable(machine, activation, path));
+        } else {
+            object = machine.stage()->resolvePath(base, path);
+        }
+        if (object) {
+            object->set(machine, name.substr(colon + 1), value);
+        }
+        return;
+    }
+    for (auto it = activation.scope.rbegin(); it != activation.scope.rend(); ++it) {
+        if ((*it)->has(machine, name)) {
+            (*it)->set(machine, name, value);
+            return;
+        }
+    }
+    if (!activation.scope.empty()) {
+        activation.scope.front()->set(machine, name, value);
+    }
+}
+
+Value runCode(Machine& machine, Activation& activation)
+{
+    Interpreter interpreter(machine, activation);
+    return interpreter.run();
+}
+
+void runScript(Machine& machine, Clip* clip, std::span<const std::uint8_t> code)
+{
+    if (machine.halted() || !clip || clip->removed) {
+        return;
+    }
+    Activation activation;
+    activation.code = code;
+    activation.scope = {clip};
+    activation.locals = clip;
+    activation.target = clip;
+    activation.original = clip;
+    activation.thisValue = Value(static_cast<Object*>(clip));
+    try {
+        runCode(machine, activation);
+    } catch (const ScriptThrow&) {
+        // Uncaught throws end the script that threw and nothing more.
+    } catch (const ScriptHalt& halt) {
+        machine.reportHalt(halt);
+    }
+}
+
+Value ScriptFunction::call(Machine& machine, const Value& thisValue, Arguments& arguments)
+{
+    Activation activation;
+    activation.code = code;
+    activation.constants = constants;
+    activation.isFunction = true;
+    activation.callee = this;
+    activation.original = definedOn;
+    activation.target = definedOn;
+    activation.thisValue = thisValue;
+    Object* locals = machine.newObject(nullptr);
+    activation.scope = scope;
+    if (activation.scope.empty() && definedOn) {
+        activation.scope.push_back(definedOn);
+    }
+    activation.scope.push_back(locals);
+    activation.locals = locals;
+    activation.registers.assign(isFunction2 ? std::max<std::size_t>(registerCount, 1) : 4, Value());
+
+    Object* argumentsObject = nullptr;
+    const bool wantsArguments = !isFunction2 || !(flags & kSuppressArguments);
+    if (wantsArguments) {
+        ArrayObject* list = machine.newArray(arguments);
+        list->define(machine, "callee", Value(static_cast<Object*>(this)), kDontEnum);
+        list->define(machine, "caller", Value(Null{}), kDontEnum);
+        argumentsObject = list;
+    }
+    Object* superObject = nullptr;
+    if (!isFunction2 || !(flags & kSuppressSuper)) {
+        if (Object* self = thisValue.asObject()) {
+            Object* base = self->prototype() ? self->prototype()->prototype() : nullptr;
+            superObject = machine.make<SuperObject>(machine.functionPrototype, thisValue, base);
+        }
+    }
+    if (!isFunction2) {
+        if (argumentsObject) {
+            locals->define(machine, "arguments", Value(argumentsObject));
+        }
+        if (superObject) {
+            locals->define(machine, "super", Value(superObject));
+        }
+    } else {
+        std::size_t next = 1;
+        const auto preload = [&](std::uint16_t flag, const Value& value) {
+            if ((flags & flag) && next < activation.registers.size()) {
+                activation.registers[next++] = value;
+            }
+        };
+        Clip* base = definedOn;
+        preload(kPreloadThis, thisValue);
+        preload(kPreloadArguments, argumentsObject ? Value(argumentsObject) : Value());
+        preload(kPreloadSuper, superObject ? Value(superObject) : Value());
+        preload(kPreloadRoot, base ? Value(static_cast<Object*>(base->root())) : Value());
+        preload(kPreloadParent,
+                base && base->parent ? Value(static_cast<Object*>(base->parent)) : Value());
+        preload(kPreloadGlobal, Value(machine.global()));
+        if (!(flags & kSuppressArguments) && !(flags & kPreloadArguments) && argumentsObject) {
+            locals->define(machine, "arguments", Value(argumentsObject));
+        }
+        if (!(flags & kSuppressSuper) && !(flags & kPreloadSuper) && superObject) {
+            locals->define(machine, "super", Value(superObject));
+        }
+    }
+    for (std::size_t i = 0; i < parameters.size(); ++i) {
+        const Value argument = i < arguments.size() ? arguments[i] : Value();
+        const Parameter& parameter = parameters[i];
+        if (isFunction2 && parameter.reg != 0 && parameter.reg < activation.registers.size()) {
+            activation.registers[parameter.reg] = argument;
+        } else {
+            locals->define(machine, parameter.name, argument);
+        }
+    }
+    return runCode(machine, activation);
+}
+
+Value SuperObject::call(Machine& machine, const Value&, Arguments& arguments)
+{
+    if (!base) {
+        return Value();
+    }
+    Object* constructor = base->get(machine, "__constructor__").asObject();
+    if (!constructor) {
+        constructor = base->get(machine, "constructor").asObject();
+    }
+    return machine.call(constructor, self, arguments);
+}
+
+std::optional<Value> SuperObject::getSpecial(Machine& machine, std::string_view name)
+{
+    if (!base) {
+        return Value();
+    }
+    return base->get(machine, name);
+}
+
+} // namespace quorvane::player::avm1

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "swf/Tags.h"
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace quorvane::player::avm1 {
+
+// The frames of a timeline as scripts need them: every tag in order, frame
+// by frame (placements, actions, labels alike), and the frame labels.
+struct ScriptTimeline {
+    ScriptTimeline() = default;
+    ScriptTimeline(const std::vector<swf::Tag>& tags, int tagFrameCount);
+
+    // At least one: even an empty sprite shows its (empty) first frame.
+    int frameCount = 1;
+    // As the tag says, zero included: what _totalframes reports.
+    int declaredFrames = 1;
+    std::vector<std::vector<const swf::Tag*>> frames;
+    std::vector<std::pair<std::string, int>> labels;
+};
+
+// The movie's DoAction, DoInitAction and ExportAssets tags are Unknown to
+// the format library; their codes and contents.
+constexpr std::uint16_t kDoAction = 12;
+constexpr std::uint16_t kDoInitAction = 59;
+constexpr std::uint16_t kExportAssets = 56;
+
+const swf::Unknown* unknownTag(const swf::Tag& tag, std::uint16_t code);
+// True when any tag of the movie, sprites' included, carries script or
+// clip actions: such a movie needs the script engine.
+bool hasScripts(const std::vector<swf::Tag>& tags);
+
+} // namespace quorvane::player::avm1

@@ -1,0 +1,910 @@
+#include "player/avm1/Stage.h"
+
+#include "player/QtConversions.h"
+#include "player/avm1/Interpreter.h"
+#include "swf/BitReader.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace quorvane::player::avm1 {
+
+namespace {
+
+// Clips a frame may make, so that a self-placing sprite cannot fill memory.
+constexpr int kMaxNesting = 64;
+// Clips one frame (or one input event) may create: scripts that duplicate
+// clips whose scripts duplicate them again stop here.
+constexpr int kMaxClipsPerFrame = 50000;
+// What running one queued script costs against the frame's action budget
+// besides its actions: a chain of scripts queuing scripts ends too.
+constexpr int kActionsPerQueuedScript = 100;
+
+void collectSprites(const std::vector<swf::Tag>& tags,
+                    std::unordered_map<std::uint16_t, ScriptTimeline>& sprites)
+{
+    for (const swf::Tag& tag : tags) {
+        if (const auto* sprite = std::get_if<swf::DefineSprite>(&tag.value)) {
+            sprites.try_emplace(sprite->id, sprite->tags, sprite->frameCount);
+        }
+    }
+}
+
+int nestingOf(const Clip* clip)
+{
+    int nesting = 0;
+    for (; clip; clip = clip->parent) {
+        ++nesting;
+    }
+    return nesting;
+}
+
+void applyPlacement(Clip& clip, const swf::PlaceObject& tag)
+{
+    if (tag.matrix && !clip.movedByScript) {
+        clip.takeMatrix(*tag.matrix);
+    }
+    if (tag.colorTransform && !clip.movedByScript) {
+        clip.colors = *tag.colorTransform;
+    }
+    if (tag.ratio) {
+        clip.ratio = *tag.ratio;
+    }
+    if (tag.name) {
+        clip.name = *tag.name;
+    }
+    if (tag.clipDepth) {
+        clip.clipDepth = *tag.clipDepth;
+    }
+}
+
+// Folds a move into the placement it moves, for the picture a goto rebuilds.
+void foldPlacement(swf::PlaceObject& into, const swf::PlaceObject& tag)
+{
+    if (tag.matrix) {
+        into.matrix = tag.matrix;
+    }
+    if (tag.colorTransform) {
+        into.colorTransform = tag.colorTransform;
+    }
+    if (tag.ratio) {
+        into.ratio = tag.ratio;
+    }
+    if (tag.name) {
+        into.name = tag.name;
+    }
+    if (tag.clipDepth) {
+        into.clipDepth = tag.clipDepth;
+    }
+}
+
+} // namespace
+
+Stage::Stage(std::shared_ptr<const MovieDefinition> movie, ScriptHost& host)
+    : m_movie(std::move(movie)),
+      m_machine(std::make_unique<Machine>(m_movie->header().version, host)),
+      m_rootTimeline(m_movie->tags(), m_movie->header().frameCount)
+{
+    collectSprites(m_movie->tags(), m_sprites);
+    for (const swf::Tag& tag : m_movie->tags()) {
+        if (const swf::Unknown* exports = unknownTag(tag, kExportAssets)) {
+            swf::BitReader reader(exports->data);
+            const std::uint16_t count = reader.readU16();
+            for (std::uint16_t i = 0; i < count && !reader.overflowed(); ++i) {
+                const std::uint16_t id = reader.readU16();
+                m_exports.emplace(reader.readString(), id);
+            }
+        }
+    }
+    for (const swf::Tag& tag : m_movie->tags()) {
+        if (const auto* unknown = std::get_if<swf::Unknown>(&tag.value)) {
+            if (auto button = readButton(*unknown)) {
+                m_buttons.try_emplace(button->id, std::move(*button));
+            } else if (unknown->code == kDefineButtonCxform && unknown->data.size() >= 2) {
+                const std::uint16_t id = std::uint16_t(unknown->data[0] | unknown->data[1] << 8);
+                if (auto found = m_buttons.find(id); found != m_buttons.end()) {
+                    applyButtonCxform(*unknown, found->second);
+                }
+            }
+        }
+    }
+    m_initDone.assign(std::size_t(m_rootTimeline.frameCount), false);
+    m_machine->setStage(this);
+    m_root = m_machine->make<Clip>(m_machine->movieClipPrototype, *this, nullptr);
+    m_root->timeline = &m_rootTimeline;
+    m_levels[0] = m_root;
+    runFrameTags(m_root, 0, true);
+    runQueue();
+}
+
+Stage::~Stage() = default;
+
+Clip* Stage::level(int number) const
+{
+    const auto found = m_levels.find(number);
+    return found == m_levels.end() ? nullptr : found->second;
+}
+
+const ScriptTimeline* Stage::timelineOf(std::uint16_t characterId) const
+{
+    const auto found = m_sprites.find(characterId);
+    return found == m_sprites.end() ? nullptr : &found->second;
+}
+
+void Stage::collectExecutionOrder(Clip* clip, std::vector<Clip*>& order)
+{
+    order.push_back(clip);
+    for (Clip* child : clip->children) {
+        if (child->timeline) {
+            collectExecutionOrder(child, order);
+        }
+    }
+}
+
+void Stage::advance()
+{
+    m_machine->resetBudget();
+    m_machine->advanceClock(1000.0 / std::max(m_movie->header().frameRatePerSecond(), 0.01));
+    std::vector<Clip*> order;
+    for (const auto& [number, level] : m_levels) {
+        collectExecutionOrder(level, order);
+    }
+    for (Clip* clip : order) {
+        if (!clip->removed) {
+            queueEvent(clip, kEventEnterFrame, "onEnterFrame");
+        }
+    }
+    for (Clip* clip : order) {
+        if (clip->removed || !clip->playing || clip->totalFrames() <= 1) {
+            continue;
+        }
+        if (clip->frame + 1 < clip->totalFrames()) {
+            ++clip->frame;
+            runFrameTags(clip, clip->frame, true);
+        } else {
+            gotoFrame(clip, 0, true);
+        }
+    }
+    runQueue();
+    runIntervals();
+    runQueue();
+}
+
+void Stage::gotoRootFrame(int frame)
+{
+    m_machine->resetBudget();
+    gotoFrame(m_root, frame, false);
+    runQueue();
+}
+
+void Stage::gotoFrame(Clip* clip, int target, bool play)
+{
+    if (!clip->timeline || clip->removed) {
+        return;
+    }
+    target = std::clamp(target, 0, clip->totalFrames() - 1);
+    clip->playing = play;
+    if (target == clip->frame) {
+        return;
+    }
+    if (target == clip->frame + 1) {
+        clip->frame = target;
+        runFrameTags(clip, target, true);
+        return;
+    }
+    // What the timeline alone shows at the target: each depth's character,
+    // the frame that placed it and its placement with later moves folded in.
+    struct Placement {
+        std::uint16_t characterId = 0;
+        int placedFrame = 0;
+        swf::PlaceObject tag;
+    };
+    std::map<int, Placement> wanted;
+    for (int frame = 0; frame <= target; ++frame) {
+        for (const swf::Tag* tag : clip->timeline->frames[std::size_t(frame)]) {
+            if (const auto* place = std::get_if<swf::PlaceObject>(&tag->value)) {
+                const auto found = wanted.find(place->depth);
+                if (place->characterId &&
+                    (found == wanted.end() || (place->move && place->version >= 2))) {
+                    if (found != wanted.end() && found->second.characterId == *place->characterId) {
+                        foldPlacement(found->second.tag, *place);
+                    } else {
+                        wanted[place->depth] = Placement{*place->characterId, frame, *place};
+                    }
+                } else if (!place->characterId && found != wanted.end()) {
+                    foldPlacement(found->second.tag, *place);
+                }
+            } else if (const auto* remove = std::get_if<swf::RemoveObject>(&tag->value)) {
+                wanted.erase(remove->depth);
+            }
+        }
+    }
+    std::vector<Clip*> current = clip->children;
+    for (Clip* child : current) {
+        if (child->depth >= 0 || child->placedFrame < 0) {
+            continue;
+        }
+        const auto found = wanted.find(child->depth - Clip::kTimelineDepthOffset);
+        if (found == wanted.end() || found->second.characterId != child->characterId ||
+            found->second.placedFrame != child->placedFrame) {
+            detach(child);
+            continue;
+        }
+        applyPlacement(*child, found->second.tag);
+        wanted.erase(found);
+    }
+    for (auto& [depth, placement] : wanted) {
+        Clip* made = instantiate(clip, placement.characterId, depth + Clip::kTimelineDepthOffset,
+                                 placement.placedFrame, &placement.tag);
+        // The folded tag lives only here; the clip must not keep pointing at it.
+        if (made && made->clipActions == &*placement.tag.clipActions) {
+            made->clipActions = nullptr;
+            for (const swf::Tag* tag : clip->timeline->frames[std::size_t(placement.placedFrame)]) {
+                const auto* place = std::get_if<swf::PlaceObject>(&tag->value);
+                if (place && place->depth == depth && place->clipActions) {
+                    made->clipActions = &*place->clipActions;
+                }
+            }
+        }
+    }
+    clip->frame = target;
+    queueFrameScripts(clip, target);
+}
+
+void Stage::runFrameTags(Clip* clip, int frame, bool queueScripts)
+{
+    if (!clip->timeline || frame >= clip->timeline->frameCount) {
+        return;
+    }
+    if (clip == m_root) {
+        runInitActions(*clip->timeline, frame);
+    }
+    for (const swf::Tag* tag : clip->timeline->frames[std::size_t(frame)]) {
+        if (clip->removed) {
+            return;
+        }
+        if (const auto* place = std::get_if<swf::PlaceObject>(&tag->value)) {
+            this->place(clip, *place, frame);
+        } else if (const auto* remove = std::get_if<swf::RemoveObject>(&tag->value)) {
+            removeAtDepth(clip, remove->depth + Clip::kTimelineDepthOffset);
+        } else if (const swf::Unknown* action = unknownTag(*tag, kDoAction);
+                   action && queueScripts) {
+            m_queue.push_back(QueuedScript{clip, action->data, nullptr, nullptr});
+        }
+    }
+}
+
+void Stage::queueFrameScripts(Clip* clip, int frame)
+{
+    if (clip == m_root) {
+        runInitActions(*clip->timeline, frame);
+    }
+    for (const swf::Tag* tag : clip->timeline->frames[std::size_t(frame)]) {
+        if (const swf::Unknown* action = unknownTag(*tag, kDoAction)) {
+            m_queue.push_back(QueuedScript{clip, action->data, nullptr, nullptr});
+        }
+    }
+}
+
+void Stage::runInitActions(const ScriptTimeline& timeline, int frame)
+{
+    if (std::size_t(frame) >= m_initDone.size() || m_initDone[std::size_t(frame)]) {
+        return;
+    }
+    m_initDone[std::size_t(frame)] = true;
+    for (const swf::Tag* tag : timeline.frames[std::size_t(frame)]) {
+        if (const swf::Unknown* init = unknownTag(*tag, kDoInitAction);
+            init && init->data.size() > 2) {
+            runScript(*m_machine, m_root, std::span(init->data).subspan(2));
+        }
+    }
+}
+
+void Stage::place(Clip* clip, const swf::PlaceObject& tag, int frame)
+{
+    const int depth = tag.depth + Clip::kTimelineDepthOffset;
+    Clip* existing = clip->childAtDepth(depth);
+    if (!tag.characterId) {
+        if (tag.move && existing) {
+            applyPlacement(*existing, tag);
+        }
+        return;
+    }
+    if (existing) {
+        if (!tag.move || tag.version < 2) {
+            return;
+        }
+        if (existing->characterId == *tag.characterId) {
+            applyPlacement(*existing, tag);
+            return;
+        }
+        // A replace keeps the old object's place where the tag says nothing.
+        swf::PlaceObject replacement = tag;
+        if (!replacement.matrix) {
+            replacement.matrix = existing->matrix;
+        }
+        if (!replacement.colorTransform) {
+            replacement.colorTransform = existing->colors;
+        }
+        if (!replacement.name && !existing->name.empty()) {
+            replacement.name = existing->name;
+        }
+        detach(existing);
+        Clip* made = instantiate(clip, *tag.characterId, depth, frame, &replacement);
+        if (made) {
+            made->clipActions = tag.clipActions ? &*tag.clipActions : nullptr;
+        }
+        return;
+    }
+    instantiate(clip, *tag.characterId, depth, frame, &tag);
+}
+
+Clip* Stage::instantiate(Clip* parent, std::uint16_t characterId, int depth, int placedFrame,
+                         const swf::PlaceObject* place)
+{
+    if (nestingOf(parent) >= kMaxNesting || ++m_clipsThisFrame > kMaxClipsPerFrame) {
+        return nullptr;
+    }
+    const ScriptTimeline* timeline = timelineOf(characterId);
+    const auto button = m_buttons.find(characterId);
+    Object* prototype = timeline ? m_machine->movieClipPrototype : m_machine->objectPrototype;
+    if (button != m_buttons.end()) {
+        prototype = m_machine->buttonPrototype;
+    }
+    Object* constructor = nullptr;
+    for (const auto& [name, id] : m_exports) {
+        if (id == characterId) {
+            if (const auto found = m_registeredClasses.find(name);
+                found != m_registeredClasses.end()) {
+                constructor = found->second;
+                if (Object* classPrototype = constructor->get(*m_machine, "prototype").asObject()) {
+                    prototype = classPrototype;
+                }
+            }
+        }
+    }
+    Clip* clip = m_machine->make<Clip>(prototype, *this, parent);
+    clip->timeline = timeline;
+    clip->characterId = characterId;
+    clip->depth = depth;
+    clip->placedFrame = placedFrame;
+    clip->name = "instance" + std::to_string(++m_instanceCounter);
+    if (place) {
+        applyPlacement(*clip, *place);
+        if (place->clipActions) {
+            clip->clipActions = &*place->clipActions;
+        }
+    }
+    insertChild(parent, clip);
+    if (button != m_buttons.end()) {
+        clip->isButton = true;
+        clip->button = &button->second;
+        showButtonState(clip, kButtonUp);
+    }
+    queueEvent(clip, kEventInitialize, nullptr);
+    if (constructor) {
+        m_queue.push_back(QueuedScript{clip, {}, nullptr, constructor});
+    }
+    queueEvent(clip, kEventConstruct, nullptr);
+    if (timeline) {
+        runFrameTags(clip, 0, true);
+    }
+    queueEvent(clip, kEventLoad, "onLoad");
+    return clip;
+}
+
+void Stage::insertChild(Clip* parent, Clip* child)
+{
+    const auto at = std::lower_bound(parent->children.begin(), parent->children.end(), child->depth,
+                                     [](const Clip* c, int d) { return c->depth < d; });
+    parent->children.insert(at, child);
+}
+
+void Stage::detach(Clip* clip)
+{
+    if (Clip* parent = clip->parent) {
+        auto& siblings = parent->children;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), clip), siblings.end());
+    }
+    unloadTree(clip);
+}
+
+void Stage::unloadTree(Clip* clip)
+{
+    queueEvent(clip, kEventUnload, "onUnload");
+    clip->removed = true;
+    if (m_dragged == clip) {
+        m_dragged = nullptr;
+    }
+    if (m_hovered == clip) {
+        m_hovered = nullptr;
+    }
+    if (m_pressed == clip) {
+        m_pressed = nullptr;
+    }
+    for (Clip* child : clip->children) {
+        unloadTree(child);
+    }
+}
+
+void Stage::removeAtDepth(Clip* clip, int depth)
+{
+    if (Clip* child = clip->childAtDepth(depth)) {
+        detach(child);
+    }
+}
+
+void Stage::queueEvent(Clip* clip, ClipEvent event, const char* handlerName)
+{
+    if (clip->clipActions) {
+        for (const swf::ClipActionRecord& record : clip->clipActions->records) {
+            if (record.events & event) {
+                m_queue.push_back(QueuedScript{clip, record.actions, nullptr, nullptr});
+            }
+        }
+    }
+    if (handlerName) {
+        m_queue.push_back(QueuedScript{clip, {}, handlerName, nullptr});
+    }
+}
+
+void Stage::runQueue()
+{
+    // Scripts queue more scripts (gotos, new clips); a runaway chain of
+    // them is bounded by the action budget, checked per script run.
+    while (!m_queue.empty()) {
+        const QueuedScript script = m_queue.front();
+        m_queue.pop_front();
+        try {
+            for (int i = 0; i < kActionsPerQueuedScript; ++i) {
+                m_machine->spendAction();
+            }
+        } catch (const ScriptHalt& halt) {
+            m_machine->reportHalt(halt);
+        }
+        runQueued(script);
+    }
+    m_clipsThisFrame = 0;
+}
+
+void Stage::runQueued(const QueuedScript& script)
+{
+    if (m_machine->halted()) {
+        return;
+    }
+    Clip* clip = script.clip;
+    const bool unloading = clip->removed;
+    if (unloading && !script.handler && script.code.empty()) {
+        return;
+    }
+    if (!script.code.empty()) {
+        runScript(*m_machine, clip, script.code);
+        return;
+    }
+    try {
+        Arguments none;
+        if (script.constructor) {
+            m_machine->call(script.constructor, Value(static_cast<Object*>(clip)), none);
+        } else if (script.handler) {
+            Object* handler = clip->get(*m_machine, script.handler).asObject();
+            if (handler && handler->isFunction()) {
+                m_machine->call(handler, Value(static_cast<Object*>(clip)), none);
+            }
+        }
+    } catch (const ScriptThrow&) {
+    } catch (const ScriptHalt& halt) {
+        m_machine->reportHalt(halt);
+    }
+}
+
+void Stage::runIntervals()
+{
+    const double now = m_machine->millisecondsSinceStart();
+    auto& intervals = m_machine->intervals();
+    for (std::size_t i = 0; i < intervals.size() && !m_machine->halted(); ++i) {
+        if (intervals[i].due > now) {
+            continue;
+        }
+        const int id = intervals[i].id;
+        intervals[i].due = now + std::max(intervals[i].period, 1.0);
+        Machine::Interval interval = intervals[i];
+        try {
+            Arguments arguments = interval.arguments;
+            if (interval.methodName.empty()) {
+                m_machine->call(interval.function.asObject(), Value(), arguments);
+            } else {
+                m_machine->callMethod(interval.target, interval.methodName, arguments);
+            }
+        } catch (const ScriptThrow&) {
+        } catch (const ScriptHalt& halt) {
+            m_machine->reportHalt(halt);
+        }
+        if (interval.once) {
+            intervals.erase(
+                std::remove_if(intervals.begin(), intervals.end(),
+                               [id](const Machine::Interval& each) { return each.id == id; }),
+                intervals.end());
+        }
+        // The callback may have cleared intervals, this one included.
+        const auto still =
+            std::find_if(intervals.begin(), intervals.end(),
+                         [id](const Machine::Interval& each) { return each.id == id; });
+        i = still == intervals.end() ? i - 1 : std::size_t(still - intervals.begin());
+    }
+}
+
+DisplayList Stage::displayList() const
+{
+    DisplayList list;
+    for (const auto& [number, level] : m_levels) {
+        exportList(level, list);
+    }
+    return list;
+}
+
+void Stage::exportList(const Clip* clip, DisplayList& list) const
+{
+    for (const Clip* child : clip->children) {
+        if (!child->visible) {
+            continue;
+        }
+        DisplayObject object;
+        object.depth =
+            std::uint16_t(std::clamp(child->depth - Clip::kTimelineDepthOffset, 0, 65535));
+        object.characterId = child->characterId;
+        object.placedFrame = std::max(child->placedFrame, 0);
+        object.matrix = child->matrix;
+        object.colorTransform = child->colors;
+        object.ratio = child->ratio;
+        object.name = child->name;
+        object.clipDepth = child->clipDepth;
+        object.frame = child->frame;
+        exportList(child, object.children);
+        list.push_back(std::move(object));
+    }
+}
+
+Clip* Stage::resolvePath(Clip* base, const std::string& path)
+{
+    if (!base) {
+        base = m_root;
+    }
+    Clip* clip = base;
+    std::size_t start = 0;
+    if (!path.empty() && path[0] == '/') {
+        clip = base->root();
+        start = 1;
+    }
+    while (start < path.size() && clip) {
+        std::size_t end = path.find_first_of("/.", start);
+        if (end == std::string::npos) {
+            end = path.size();
+        }
+        std::string segment = path.substr(start, end - start);
+        // ".." is a segment of its own, not two separators.
+        if (segment.empty() && path.compare(start, 2, "..") == 0) {
+            segment = "..";
+            end = start + 2;
+        }
+        start = end + 1;
+        if (segment.empty()) {
+            continue;
+        }
+        if (segment == ".." || m_machine->sameName(segment, "_parent")) {
+            clip = clip->parent;
+        } else if (m_machine->sameName(segment, "_root")) {
+            clip = clip->root();
+        } else if (m_machine->sameName(segment, "this")) {
+            continue;
+        } else if (segment.size() > 6 && m_machine->sameName(segment.substr(0, 6), "_level")) {
+            clip = level(std::atoi(segment.c_str() + 6));
+        } else {
+            clip = dynamic_cast<Clip*>(clip->get(*m_machine, segment).asObject());
+        }
+    }
+    return clip && !clip->removed ? clip : nullptr;
+}
+
+Clip* Stage::duplicate(Clip* source, const std::string& name, int depth)
+{
+    Clip* parent = source->parent;
+    if (!parent || source->removed) {
+        return nullptr;
+    }
+    removeAtDepth(parent, depth);
+    Clip* copy = instantiate(parent, source->characterId, depth, -1, nullptr);
+    if (copy) {
+        copy->name = name;
+        copy->matrix = source->matrix;
+        copy->colors = source->colors;
+        copy->xScale = source->xScale;
+        copy->yScale = source->yScale;
+        copy->rotation = source->rotation;
+        copy->clipActions = source->clipActions;
+        copy->visible = source->visible;
+        copy->movedByScript = true;
+    }
+    return copy;
+}
+
+Clip* Stage::attach(Clip* parent, std::uint16_t characterId, const std::string& name, int depth)
+{
+    removeAtDepth(parent, depth);
+    Clip* clip = instantiate(parent, characterId, depth, -1, nullptr);
+    if (clip) {
+        clip->name = name;
+    }
+    return clip;
+}
+
+Clip* Stage::createEmpty(Clip* parent, const std::string& name, int depth)
+{
+    removeAtDepth(parent, depth);
+    Clip* clip = m_machine->make<Clip>(m_machine->movieClipPrototype, *this, parent);
+    clip->depth = depth;
+    clip->name = name;
+    static const ScriptTimeline empty;
+    clip->timeline = &empty;
+    ++m_instanceCounter;
+    insertChild(parent, clip);
+    return clip;
+}
+
+void Stage::removeByScript(Clip* clip)
+{
+    // Timeline objects and the levels stay; only script depths go.
+    if (clip->parent && clip->depth >= 0 && clip->depth < 2130690045) {
+        // A removed clip waits for its unload handlers below every depth
+        // in use, where getDepth shows it.
+        clip->depth = -32769 - clip->depth;
+        detach(clip);
+    }
+}
+
+void Stage::swapDepths(Clip* clip, int depth)
+{
+    Clip* parent = clip->parent;
+    if (!parent || depth == clip->depth) {
+        return;
+    }
+    auto& siblings = parent->children;
+    Clip* other = clip->parent->childAtDepth(depth);
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), clip), siblings.end());
+    if (other) {
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), other), siblings.end());
+        other->depth = clip->depth;
+        insertChild(parent, other);
+    }
+    clip->depth = depth;
+    // Moved by a script, the timeline no longer owns it.
+    clip->placedFrame = -1;
+    insertChild(parent, clip);
+}
+
+void Stage::startDrag(Clip* clip, bool)
+{
+    m_dragged = clip;
+}
+
+void Stage::stopDrag()
+{
+    m_dragged = nullptr;
+}
+
+void Stage::callFrame(Clip* clip, const std::string& frame)
+{
+    Clip* target = clip;
+    std::string name = frame;
+    if (const std::size_t colon = frame.rfind(':'); colon != std::string::npos) {
+        target = resolvePath(clip, frame.substr(0, colon));
+        name = frame.substr(colon + 1);
+    }
+    if (!target || !target->timeline) {
+        return;
+    }
+    std::optional<int> number = target->frameOfLabel(*m_machine, name);
+    if (!number) {
+        const double parsed = stringToNumber(name, m_machine->version());
+        if (std::isnan(parsed)) {
+            return;
+        }
+        number = int(parsed) - 1;
+    }
+    if (*number < 0 || *number >= target->totalFrames()) {
+        return;
+    }
+    for (const swf::Tag* tag : target->timeline->frames[std::size_t(*number)]) {
+        if (const swf::Unknown* action = unknownTag(*tag, kDoAction)) {
+            runScript(*m_machine, target, action->data);
+        }
+    }
+}
+
+bool Stage::loadInto(Clip*, const std::string&, const std::string&)
+{
+    return false;
+}
+
+std::optional<std::uint16_t> Stage::exportedCharacter(const std::string& name) const
+{
+    for (const auto& [exported, id] : m_exports) {
+        if (m_machine->sameName(exported, name)) {
+            return id;
+        }
+    }
+    return std::nullopt;
+}
+
+void Stage::registerClass(const std::string& name, Object* constructor)
+{
+    if (constructor) {
+        m_registeredClasses[name] = constructor;
+    } else {
+        m_registeredClasses.erase(name);
+    }
+}
+
+QRectF Stage::localBounds(const Clip* clip) const
+{
+    QRectF bounds;
+    if (const ShapeGeometry* shape = m_movie->dictionary().shape(clip->characterId)) {
+        const swf::Rect& rect = shape->bounds;
+        bounds = QRectF(QPointF(rect.xMin, rect.yMin), QPointF(rect.xMax, rect.yMax));
+    }
+    for (const Clip* child : clip->children) {
+        const QRectF inner = localBounds(child);
+        if (!inner.isNull()) {
+            const QRectF mapped = toQTransform(child->matrix).mapRect(inner);
+            bounds = bounds.isNull() ? mapped : bounds.united(mapped);
+        }
+    }
+    return bounds;
+}
+
+QTransform Stage::transformToStage(const Clip* clip) const
+{
+    QTransform transform;
+    for (const Clip* c = clip; c && c->parent; c = c->parent) {
+        transform = transform * toQTransform(c->matrix);
+    }
+    // Twips to pixels on both sides: the matrices are in twips.
+    return QTransform::fromScale(20, 20) * transform * QTransform::fromScale(0.05, 0.05);
+}
+
+QRectF Stage::boundsIn(Clip* clip, Clip* space) const
+{
+    const QRectF local = localBounds(clip);
+    if (local.isNull()) {
+        return QRectF();
+    }
+    const QRectF pixels(local.topLeft() / 20, local.bottomRight() / 20);
+    QTransform transform = transformToStage(clip);
+    if (space) {
+        transform = transform * transformToStage(space).inverted();
+    }
+    return transform.mapRect(pixels);
+}
+
+QRectF Stage::boundsOf(Clip* clip, bool inParent) const
+{
+    const QRectF local = localBounds(clip);
+    if (local.isNull()) {
+        return QRectF();
+    }
+    const QRectF mapped = inParent ? toQTransform(clip->matrix).mapRect(local) : local;
+    return QRectF(mapped.topLeft() / 20, mapped.bottomRight() / 20);
+}
+
+void Stage::setSize(Clip* clip, bool width, double pixels)
+{
+    const QRectF local = localBounds(clip);
+    const double extent = (width ? local.width() : local.height()) / 20;
+    if (extent <= 0) {
+        return;
+    }
+    (width ? clip->xScale : clip->yScale) = pixels / extent * 100;
+    clip->applyScaleAndRotation();
+    clip->movedByScript = true;
+}
+
+std::size_t Stage::movieBytes() const
+{
+    return m_movie->byteLength();
+}
+
+QPointF Stage::mouseIn(const Clip* clip) const
+{
+    return transformToStage(clip).inverted().map(m_mouse);
+}
+
+void Stage::mouseMove(QPointF stagePixels)
+{
+    m_mouse = stagePixels;
+    broadcastMouse(kEventMouseMove, "onMouseMove");
+    Clip* under = buttonUnderMouse();
+    if (m_pressed) {
+        if (under == m_pressed && m_hovered != m_pressed) {
+            buttonTransition(m_pressed, kOutDownToOverDown, "onDragOver");
+        } else if (under != m_pressed && m_hovered == m_pressed) {
+            buttonTransition(m_pressed, kOverDownToOutDown, "onDragOut");
+        }
+        m_hovered = under == m_pressed ? under : nullptr;
+    } else if (under != m_hovered) {
+        Clip* left = m_hovered;
+        m_hovered = under;
+        if (left) {
+            buttonTransition(left, kOverUpToIdle, "onRollOut");
+        }
+        if (under) {
+            buttonTransition(under, kIdleToOverUp, "onRollOver");
+        }
+    }
+    updateButtonStates();
+    runQueue();
+}
+
+void Stage::mouseButton(bool down)
+{
+    broadcastMouse(down ? kEventMouseDown : kEventMouseUp, down ? "onMouseDown" : "onMouseUp");
+    if (down && m_hovered) {
+        m_pressed = m_hovered;
+        buttonTransition(m_pressed, kOverUpToOverDown, "onPress");
+    } else if (!down && m_pressed) {
+        Clip* released = m_pressed;
+        m_pressed = nullptr;
+        if (m_hovered == released) {
+            buttonTransition(released, kOverDownToOverUp, "onRelease");
+        } else {
+            buttonTransition(released, kOutDownToIdle, "onReleaseOutside");
+            m_hovered = buttonUnderMouse();
+            if (m_hovered) {
+                buttonTransition(m_hovered, kIdleToOverUp, "onRollOver");
+            }
+        }
+    }
+    updateButtonStates();
+    runQueue();
+}
+
+void Stage::key(bool down, int code, int character)
+{
+    if (down) {
+        m_lastKeyCode = code;
+        m_lastKeyAscii = character;
+        if (!isKeyDown(code)) {
+            m_keysDown.push_back(code);
+        }
+    } else {
+        m_keysDown.erase(std::remove(m_keysDown.begin(), m_keysDown.end(), code), m_keysDown.end());
+    }
+    std::vector<Clip*> order;
+    for (const auto& [number, level] : m_levels) {
+        collectExecutionOrder(level, order);
+    }
+    for (Clip* clip : order) {
+        queueEvent(clip, down ? kEventKeyDown : kEventKeyUp, nullptr);
+    }
+    if (down) {
+        pressButtonKey(code, character);
+    }
+    runQueue();
+}
+
+void Stage::broadcastMouse(ClipEvent event, const char* handler)
+{
+    std::vector<Clip*> order;
+    for (const auto& [number, level] : m_levels) {
+        collectExecutionOrder(level, order);
+    }
+    for (Clip* clip : order) {
+        queueEvent(clip, event, handler);
+    }
+    runQueue();
+}
+
+bool Stage::isKeyDown(int code) const
+{
+    return std::find(m_keysDown.begin(), m_keysDown.end(), code) != m_keysDown.end();
+}
+
+} // namespace quorvane::player::avm1

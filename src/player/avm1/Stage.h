@@ -1,0 +1,172 @@
+#pragma once
+
+#include "player/DisplayList.h"
+#include "player/MovieDefinition.h"
+#include "player/avm1/ButtonDefinition.h"
+#include "player/avm1/Clip.h"
+#include "player/avm1/Machine.h"
+#include "player/avm1/ScriptTimeline.h"
+
+#include <QPointF>
+#include <QRectF>
+#include <QTransform>
+#include <deque>
+#include <map>
+#include <memory>
+#include <span>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace quorvane::player::avm1 {
+
+// Clip event flags of PlaceObject2's clip actions, as the format numbers them.
+enum ClipEvent : std::uint32_t {
+    kEventLoad = 1u << 0,
+    kEventEnterFrame = 1u << 1,
+    kEventUnload = 1u << 2,
+    kEventMouseMove = 1u << 3,
+    kEventMouseDown = 1u << 4,
+    kEventMouseUp = 1u << 5,
+    kEventKeyDown = 1u << 6,
+    kEventKeyUp = 1u << 7,
+    kEventData = 1u << 8,
+    kEventInitialize = 1u << 9,
+    kEventPress = 1u << 10,
+    kEventRelease = 1u << 11,
+    kEventReleaseOutside = 1u << 12,
+    kEventRollOver = 1u << 13,
+    kEventRollOut = 1u << 14,
+    kEventDragOver = 1u << 15,
+    kEventDragOut = 1u << 16,
+    kEventKeyPress = 1u << 17,
+    kEventConstruct = 1u << 18,
+};
+
+// A scripted movie as Flash plays it: clips with identity in a tree, their
+// timelines run frame by frame with the frame scripts, clip events and
+// timers in Flash's order, and the script engine they share. The plain
+// display list the renderer draws is made from the tree on request.
+class Stage {
+public:
+    Stage(std::shared_ptr<const MovieDefinition> movie, ScriptHost& host);
+    ~Stage();
+
+    Machine& machine() { return *m_machine; }
+    Clip* root() const { return m_root; }
+    Clip* level(int number) const;
+    const MovieDefinition& movie() const { return *m_movie; }
+
+    // One frame interval: every clip moves on, scripts run.
+    void advance();
+    // The host's seek: gotoAndStop on the root, with that frame's scripts run.
+    void gotoRootFrame(int frame);
+    DisplayList displayList() const;
+
+    // Scripts' view of the tree.
+    Clip* resolvePath(Clip* base, const std::string& path);
+    Clip* duplicate(Clip* source, const std::string& name, int depth);
+    Clip* attach(Clip* parent, std::uint16_t characterId, const std::string& name, int depth);
+    Clip* createEmpty(Clip* parent, const std::string& name, int depth);
+    void removeByScript(Clip* clip);
+    void swapDepths(Clip* clip, int depth);
+    void startDrag(Clip* clip, bool lockCenter);
+    void stopDrag();
+    void callFrame(Clip* clip, const std::string& frame);
+    // getURL towards _levelN or a clip: loading from the movie's folder.
+    bool loadInto(Clip* clip, const std::string& url, const std::string& window);
+    void stopAllSounds() {}
+    // The character an ExportAssets name gives, for attachMovie.
+    std::optional<std::uint16_t> exportedCharacter(const std::string& name) const;
+    // Object.registerClass: clips of that export name get that prototype.
+    void registerClass(const std::string& name, Object* constructor);
+
+    // Geometry in pixels. A clip's bounds in another clip's space (the
+    // stage when space is null); its parent's space for _width and _height.
+    QRectF boundsIn(Clip* clip, Clip* space) const;
+    QRectF boundsOf(Clip* clip, bool inParent) const;
+    QTransform transformToStage(const Clip* clip) const;
+    // _width and _height set: the scale that gives that size.
+    void setSize(Clip* clip, bool width, double pixels);
+    std::string url() const { return m_url; }
+    void setUrl(std::string url) { m_url = std::move(url); }
+    std::size_t movieBytes() const;
+
+    // Input, as the host delivers it.
+    QPointF mouseIn(const Clip* clip) const;
+    void mouseMove(QPointF stagePixels);
+    void mouseButton(bool down);
+    void key(bool down, int code, int character);
+    bool isKeyDown(int code) const;
+    int lastKeyCode() const { return m_lastKeyCode; }
+    int lastKeyAscii() const { return m_lastKeyAscii; }
+
+    // Used by Clip.
+    void gotoFrame(Clip* clip, int target, bool play);
+    void queueEvent(Clip* clip, ClipEvent event, const char* handlerName);
+
+private:
+    struct QueuedScript {
+        Clip* clip = nullptr;
+        std::span<const std::uint8_t> code;
+        // A handler method instead of code: onEnterFrame, onLoad and the like.
+        const char* handler = nullptr;
+        // A constructor to run on a clip that attachMovie made of a registered class.
+        Object* constructor = nullptr;
+    };
+
+    const ScriptTimeline* timelineOf(std::uint16_t characterId) const;
+    Clip* instantiate(Clip* parent, std::uint16_t characterId, int depth, int placedFrame,
+                      const swf::PlaceObject* place);
+    void insertChild(Clip* parent, Clip* child);
+    void detach(Clip* clip);
+    void runFrameTags(Clip* clip, int frame, bool queueScripts);
+    void place(Clip* clip, const swf::PlaceObject& tag, int frame);
+    void removeAtDepth(Clip* clip, int depth);
+    void queueFrameScripts(Clip* clip, int frame);
+    void runInitActions(const ScriptTimeline& timeline, int frame);
+    void runQueue();
+    void runQueued(const QueuedScript& script);
+    void runIntervals();
+    void collectExecutionOrder(Clip* clip, std::vector<Clip*>& order);
+    void exportList(const Clip* clip, DisplayList& list) const;
+    void unloadTree(Clip* clip);
+    // Buttons: the state shown, what lies under the mouse, transitions.
+    void showButtonState(Clip* button, std::uint8_t state);
+    std::uint8_t buttonStateFor(Clip* button) const;
+    Clip* buttonUnderMouse();
+    void collectButtons(Clip* clip, std::vector<Clip*>& buttons);
+    bool buttonHit(Clip* button) const;
+    void buttonTransition(Clip* button, std::uint16_t condition, const char* handler);
+    void updateButtonStates();
+    // Buttons' key conditions: the key in the button numbering.
+    void pressButtonKey(int code, int character);
+    void broadcastMouse(ClipEvent event, const char* handler);
+    // Twips, in the clip's own space.
+    QRectF localBounds(const Clip* clip) const;
+
+    std::shared_ptr<const MovieDefinition> m_movie;
+    std::unique_ptr<Machine> m_machine;
+    std::unordered_map<std::uint16_t, ScriptTimeline> m_sprites;
+    ScriptTimeline m_rootTimeline;
+    std::unordered_map<std::string, std::uint16_t> m_exports;
+    std::unordered_map<std::string, Object*> m_registeredClasses;
+    std::map<int, Clip*> m_levels;
+    Clip* m_root = nullptr;
+    std::deque<QueuedScript> m_queue;
+    // DoInitAction runs once per sprite, the first time its frame comes.
+    std::vector<bool> m_initDone;
+    int m_instanceCounter = 0;
+    int m_clipsThisFrame = 0;
+    Clip* m_dragged = nullptr;
+    std::unordered_map<std::uint16_t, ButtonDefinition> m_buttons;
+    Clip* m_hovered = nullptr;
+    Clip* m_pressed = nullptr;
+    std::string m_url;
+    QPointF m_mouse;
+    std::vector<int> m_keysDown;
+    int m_lastKeyCode = 0;
+    int m_lastKeyAscii = 0;
+};
+
+} // namespace quorvane::player::avm1
