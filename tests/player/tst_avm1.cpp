@@ -203,6 +203,8 @@ void TestAvm1::waitForFrameCountsEveryFrameOfALoadedMovieAsLoaded()
     // ifFrameLoaded(10000) trace("loaded") on a one-frame movie: the skip
     // covers the trace only when the frame counts as missing.
     script.raw(0x8A, {0x10, 0x27, 2}).push("loaded").op(kTrace);
+    // Past frame 16000 nothing counts as loaded.
+    script.raw(0x8A, {0x81, 0x3E, 2}).push("16001 loaded").op(kTrace);
     script.push("after").op(kTrace);
     QCOMPARE(traceOf(script), (Lines{"loaded", "after"}));
 }

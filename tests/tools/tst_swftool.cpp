@@ -1,3 +1,4 @@
+#include "ActionFixtures.h"
 #include "SwfFixtures.h"
 
 #include <QImage>
@@ -115,6 +116,30 @@ private slots:
         // Fitted at twice the size, centred: 50-pixel margins above and below.
         QCOMPARE(large.pixel(200, 25), qRgb(250, 240, 220));
         QCOMPARE(large.pixel(5, 50 + 130), qRgb(255, 0, 0));
+    }
+
+    void traceDeliversTheInputAfterEveryFrameTheLastIncluded()
+    {
+        // onMouseDown = function () { trace("down") }, on a movie of two frames.
+        fixtures::ActionScript handler;
+        handler.push("down").op(fixtures::kTrace);
+        fixtures::ActionScript script;
+        script.push("onMouseDown").defineFunction("", {}, handler).op(fixtures::kSetVariable);
+        swf::Header head = fixtures::header(100, 100, 12, 2);
+        head.version = 8;
+        const QString movie = m_folder.filePath("mouse.swf");
+        QVERIFY(writeFile(movie, fixtures::bytes(fixtures::movie(
+                                     head, {fixtures::doAction(script), swf::Tag{swf::ShowFrame{}},
+                                            swf::Tag{swf::ShowFrame{}}}))));
+        const QString input = m_folder.filePath("input.json");
+        QFile inputFile(input);
+        QVERIFY(inputFile.open(QIODevice::WriteOnly));
+        inputFile.write(R"([{"type": "MouseDown", "pos": [5, 5], "btn": "Left"}, {"type": "Wait"},
+                            {"type": "MouseDown", "pos": [5, 5], "btn": "Left"}])");
+        inputFile.close();
+        const Run run = runTool({"trace", movie, "--frames", "2", "--input", input});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.output, QStringLiteral("down\ndown\n"));
     }
 
     void badArgumentsAreUsageErrors()

@@ -56,12 +56,13 @@ std::optional<std::string> traceMovie(const TraceRequest& request, std::ostream&
     if (auto error = player.load(request.moviePath)) {
         return error;
     }
-    for (int frame = 1; frame < request.frames && !host.quitRequested(); ++frame) {
-        // The events up to each Wait come after the frame before them ran.
+    for (int frame = 1; frame <= request.frames && !host.quitRequested(); ++frame) {
+        // The events up to each Wait come after the frame before them ran,
+        // the last frame's included: their handlers trace too.
         if (std::size_t(frame - 1) < input.size()) {
             deliverInput(player, input[std::size_t(frame - 1)]);
         }
-        if (host.quitRequested()) {
+        if (host.quitRequested() || frame == request.frames) {
             break;
         }
         player.advanceFrame();

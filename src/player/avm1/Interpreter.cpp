@@ -622,14 +622,17 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
     case 0x8A:   // WaitForFrame
     case 0x8D: { // WaitForFrame2
         // Everything is loaded at once, and a fully loaded movie counts every
-        // frame as loaded, even frames past its end: only a missing target waits.
+        // frame up to Flash's largest frame number as loaded, even frames past
+        // its end.
+        constexpr double kLastLoadableFrame = 16000;
+        double frame = 0;
         if (code == 0x8A) {
-            reader.readU16();
+            frame = reader.readU16();
         } else {
-            pop();
+            frame = popNumber() - 1;
         }
         const std::uint8_t skip = reader.readU8();
-        if (!clipOrNull()) {
+        if (!clipOrNull() || !(frame <= kLastLoadableFrame)) {
             for (int i = 0; i < skip && pc < a.code.size(); ++i) {
                 const std::uint8_t skipped = a.code[pc++];
                 if (skipped >= 0x80 && pc + 2 <= a.code.size()) {
