@@ -15,7 +15,6 @@ namespace quorvane::player::avm1 {
 
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // A hostile script can push without end; past this the stack stops growing.
 constexpr std::size_t kMaxStack = 1u << 20;
 

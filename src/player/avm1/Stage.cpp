@@ -198,6 +198,7 @@ void Stage::gotoFrame(Clip* clip, int target, bool play)
         std::uint16_t characterId = 0;
         int placedFrame = 0;
         swf::PlaceObject tag;
+        const swf::ClipActions* actions = nullptr;
     };
     std::map<int, Placement> wanted;
     for (int frame = 0; frame <= target; ++frame) {
@@ -209,7 +210,9 @@ void Stage::gotoFrame(Clip* clip, int target, bool play)
                     if (found != wanted.end() && found->second.characterId == *place->characterId) {
                         foldPlacement(found->second.tag, *place);
                     } else {
-                        wanted[place->depth] = Placement{*place->characterId, frame, *place};
+                        wanted[place->depth] =
+                            Placement{*place->characterId, frame, *place,
+                                      place->clipActions ? &*place->clipActions : nullptr};
                     }
                 } else if (!place->characterId && found != wanted.end()) {
                     foldPlacement(found->second.tag, *place);
@@ -234,18 +237,8 @@ void Stage::gotoFrame(Clip* clip, int target, bool play)
         wanted.erase(found);
     }
     for (auto& [depth, placement] : wanted) {
-        Clip* made = instantiate(clip, placement.characterId, depth + Clip::kTimelineDepthOffset,
-                                 placement.placedFrame, &placement.tag);
-        // The folded tag lives only here; the clip must not keep pointing at it.
-        if (made && made->clipActions == &*placement.tag.clipActions) {
-            made->clipActions = nullptr;
-            for (const swf::Tag* tag : clip->timeline->frames[std::size_t(placement.placedFrame)]) {
-                const auto* place = std::get_if<swf::PlaceObject>(&tag->value);
-                if (place && place->depth == depth && place->clipActions) {
-                    made->clipActions = &*place->clipActions;
-                }
-            }
-        }
+        instantiate(clip, placement.characterId, depth + Clip::kTimelineDepthOffset,
+                    placement.placedFrame, &placement.tag, placement.actions);
     }
     clip->frame = target;
     queueFrameScripts(clip, target);
@@ -330,17 +323,16 @@ void Stage::place(Clip* clip, const swf::PlaceObject& tag, int frame)
             replacement.name = existing->name;
         }
         detach(existing);
-        Clip* made = instantiate(clip, *tag.characterId, depth, frame, &replacement);
-        if (made) {
-            made->clipActions = tag.clipActions ? &*tag.clipActions : nullptr;
-        }
+        instantiate(clip, *tag.characterId, depth, frame, &replacement,
+                    tag.clipActions ? &*tag.clipActions : nullptr);
         return;
     }
-    instantiate(clip, *tag.characterId, depth, frame, &tag);
+    instantiate(clip, *tag.characterId, depth, frame, &tag,
+                tag.clipActions ? &*tag.clipActions : nullptr);
 }
 
 Clip* Stage::instantiate(Clip* parent, std::uint16_t characterId, int depth, int placedFrame,
-                         const swf::PlaceObject* place)
+                         const swf::PlaceObject* place, const swf::ClipActions* actions)
 {
     if (nestingOf(parent) >= kMaxNesting || ++m_clipsThisFrame > kMaxClipsPerFrame) {
         return nullptr;
@@ -371,10 +363,8 @@ Clip* Stage::instantiate(Clip* parent, std::uint16_t characterId, int depth, int
     clip->name = "instance" + std::to_string(++m_instanceCounter);
     if (place) {
         applyPlacement(*clip, *place);
-        if (place->clipActions) {
-            clip->clipActions = &*place->clipActions;
-        }
     }
+    clip->clipActions = actions;
     insertChild(parent, clip);
     if (button != m_buttons.end()) {
         clip->isButton = true;

@@ -116,8 +116,11 @@ private:
     };
 
     const ScriptTimeline* timelineOf(std::uint16_t characterId) const;
+    // `place` may be a copy made for the occasion; `actions` are the clip
+    // actions of the movie's own placing tag, which scripts queued here
+    // still read after a copy is gone.
     Clip* instantiate(Clip* parent, std::uint16_t characterId, int depth, int placedFrame,
-                      const swf::PlaceObject* place);
+                      const swf::PlaceObject* place, const swf::ClipActions* actions = nullptr);
     void insertChild(Clip* parent, Clip* child);
     void detach(Clip* clip);
     void runFrameTags(Clip* clip, int frame, bool queueScripts);
