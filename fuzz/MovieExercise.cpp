@@ -22,6 +22,8 @@ bool exerciseMovie(std::span<const std::uint8_t> bytes)
     player::Player::Limits limits;
     limits.timeline.maxObjectsPerCall = 5000;
     limits.maxSeekWork = 200000;
+    limits.scripts.actionsPerFrame = 200000;
+    limits.scripts.maxObjects = 100000;
     player::Player player(limits);
     if (player.loadBytes(bytes, options)) {
         return false;

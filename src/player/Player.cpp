@@ -68,8 +68,8 @@ std::optional<std::string> Player::start(swf::Result<swf::ReadMovie> read)
     m_sound.follow(&m_movie->soundtrack());
     m_sound.frameEntered(0);
     if (avm1::hasScripts(m_movie->tags())) {
-        m_scripts = std::make_unique<avm1::Stage>(m_movie, m_scriptHost ? *m_scriptHost
-                                                                        : *m_defaultScriptHost);
+        m_scripts = std::make_unique<avm1::Stage>(
+            m_movie, m_scriptHost ? *m_scriptHost : *m_defaultScriptHost, m_limits.scripts);
         syncFromScripts();
         return std::nullopt;
     }
@@ -183,8 +183,8 @@ void Player::rewind()
     if (m_scripts) {
         // Scripts leave state everywhere; only a fresh start undoes it.
         m_scripts.reset();
-        m_scripts = std::make_unique<avm1::Stage>(m_movie, m_scriptHost ? *m_scriptHost
-                                                                        : *m_defaultScriptHost);
+        m_scripts = std::make_unique<avm1::Stage>(
+            m_movie, m_scriptHost ? *m_scriptHost : *m_defaultScriptHost, m_limits.scripts);
         syncFromScripts();
         m_sound.seekedTo(0);
         return;

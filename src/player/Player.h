@@ -4,6 +4,7 @@
 #include "player/MovieDefinition.h"
 #include "player/PainterRenderer.h"
 #include "player/SoundPlayback.h"
+#include "player/avm1/Machine.h"
 #include "player/avm1/ScriptHost.h"
 
 #include <QColor>
@@ -39,6 +40,8 @@ public:
         // The most objects one seek may step through: a few hundred
         // thousand frames of an ordinary lesson, a fraction of a second.
         std::size_t maxSeekWork = 5000000;
+        // What scripts may spend in one frame.
+        avm1::Machine::Limits scripts;
     };
 
     Player();

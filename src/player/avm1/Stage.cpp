@@ -80,9 +80,10 @@ void foldPlacement(swf::PlaceObject& into, const swf::PlaceObject& tag)
 
 } // namespace
 
-Stage::Stage(std::shared_ptr<const MovieDefinition> movie, ScriptHost& host)
+Stage::Stage(std::shared_ptr<const MovieDefinition> movie, ScriptHost& host,
+             Machine::Limits limits)
     : m_movie(std::move(movie)),
-      m_machine(std::make_unique<Machine>(m_movie->header().version, host)),
+      m_machine(std::make_unique<Machine>(m_movie->header().version, host, limits)),
       m_rootTimeline(m_movie->tags(), m_movie->header().frameCount)
 {
     collectSprites(m_movie->tags(), m_sprites);

@@ -49,7 +49,8 @@ enum ClipEvent : std::uint32_t {
 // display list the renderer draws is made from the tree on request.
 class Stage {
 public:
-    Stage(std::shared_ptr<const MovieDefinition> movie, ScriptHost& host);
+    Stage(std::shared_ptr<const MovieDefinition> movie, ScriptHost& host,
+          Machine::Limits limits = {});
     ~Stage();
 
     Machine& machine() { return *m_machine; }
