@@ -293,7 +293,9 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
         const std::string name = popString();
         const Value source = pop();
         if (Clip* clip = targetClip(source); clip && m.stage()) {
-            m.stage()->duplicate(clip, name, int(depth) + Clip::kTimelineDepthOffset);
+            // Depths that are not numbers, or far outside Flash's range, become 0 or its edge.
+            const double whole = std::isfinite(depth) ? std::clamp(depth, -1e6, 1e6) : 0.0;
+            m.stage()->duplicate(clip, name, int(whole) + Clip::kTimelineDepthOffset);
         }
         break;
     }
