@@ -1,6 +1,7 @@
 // Bitmap characters: every lossless format, JPEG in its three storage
 // forms, and bitmap fills drawn clipped and repeating under colour transforms.
 
+#include "StageRendering.h"
 #include "SwfFixtures.h"
 #include "player/Bitmaps.h"
 #include "player/Player.h"
@@ -84,20 +85,6 @@ bool near(QRgb actual, QRgb expected, int tolerance)
              qPrintable(QStringLiteral("pixel %1 expected %2")                                     \
                             .arg(QColor::fromRgba(actual).name(QColor::HexArgb),                   \
                                  QColor::fromRgba(expected).name(QColor::HexArgb))))
-
-QImage render(const swf::Movie& movie)
-{
-    Player player;
-    if (const auto error = player.loadBytes(fixtures::bytes(movie))) {
-        qWarning("%s", error->c_str());
-        return {};
-    }
-    QImage image(player.stageSize().toSize(), QImage::Format_ARGB32);
-    QPainter painter(&image);
-    player.render(painter, QTransform());
-    painter.end();
-    return image;
-}
 
 // A 4 x 2 Lossless2 bitmap: opaque red, half-transparent green (stored
 // premultiplied), transparent, opaque blue; then the same row again.
@@ -233,7 +220,7 @@ private slots:
     {
         // Bitmap pixels of 5 stage pixels: clipped, the shape beyond the
         // bitmap shows nothing; repeating, it starts over.
-        const QImage clipped = render(
+        const QImage clipped = fixtures::renderFirstFrame(
             stageWith({swf::Tag{argbBitmap(1)},
                        swf::Tag{bitmapSquare(2, 1, swf::FillStyle::Type::NonSmoothedClippedBitmap,
                                              0, 0, 40, 10, 5)},
@@ -244,7 +231,7 @@ private slots:
         QCOMPARE_PIXEL(clipped.pixel(17, 7), qRgb(0, 0, 255), 0);
         QCOMPARE_PIXEL(clipped.pixel(22, 2), qRgb(255, 255, 255), 0);
 
-        const QImage repeated = render(
+        const QImage repeated = fixtures::renderFirstFrame(
             stageWith({swf::Tag{argbBitmap(1)},
                        swf::Tag{bitmapSquare(2, 1, swf::FillStyle::Type::NonSmoothedRepeatingBitmap,
                                              0, 0, 40, 20, 5)},
@@ -258,7 +245,7 @@ private slots:
         swf::PlaceObject place = fixtures::place(1, 2);
         // Red to half, blue added, alpha unchanged.
         place.colorTransform = swf::ColorTransform{128, 256, 256, 256, 0, 0, 100, 0};
-        const QImage image = render(
+        const QImage image = fixtures::renderFirstFrame(
             stageWith({swf::Tag{argbBitmap(1)},
                        swf::Tag{bitmapSquare(2, 1, swf::FillStyle::Type::NonSmoothedClippedBitmap,
                                              0, 0, 20, 10, 5)},

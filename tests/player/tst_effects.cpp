@@ -1,6 +1,7 @@
 // Morph shapes between their ends, SWF 8 blend modes, filters and cached
 // bitmaps, as drawn through the player.
 
+#include "StageRendering.h"
 #include "SwfFixtures.h"
 #include "player/Morph.h"
 #include "player/Player.h"
@@ -16,20 +17,6 @@ using namespace quorvane::player;
 namespace {
 
 constexpr int kTwips = swf::kTwipsPerPixel;
-
-QImage render(const swf::Movie& movie)
-{
-    Player player;
-    if (const auto error = player.loadBytes(fixtures::bytes(movie))) {
-        qWarning("%s", error->c_str());
-        return {};
-    }
-    QImage image(player.stageSize().toSize(), QImage::Format_ARGB32);
-    QPainter painter(&image);
-    player.render(painter, QTransform());
-    painter.end();
-    return image;
-}
 
 swf::Movie stage(std::vector<swf::Tag> tags, swf::Rgba background = {128, 128, 128, 255})
 {
@@ -159,7 +146,7 @@ private slots:
 
         swf::PlaceObject half = fixtures::place(1, 1);
         half.ratio = 32768;
-        const QImage image = render(stage({swf::Tag{morph}, swf::Tag{half}}));
+        const QImage image = fixtures::renderFirstFrame(stage({swf::Tag{morph}, swf::Tag{half}}));
         QCOMPARE_COLOR(image.pixel(45, 45), QColor(127, 0, 128), 1);
         QCOMPARE_COLOR(image.pixel(25, 25), QColor(128, 128, 128), 0);
         QCOMPARE_COLOR(image.pixel(65, 65), QColor(128, 128, 128), 0);
@@ -198,7 +185,7 @@ private slots:
     {
         QFETCH(int, mode);
         QFETCH(QColor, expected);
-        const QImage image = render(
+        const QImage image = fixtures::renderFirstFrame(
             stage({swf::Tag{fixtures::rectangle(1, 20, 20, 40, 40, swf::Rgba{255, 64, 0, 255})},
                    swf::Tag{placeWith(1, 1, std::uint8_t(mode))}}));
         QCOMPARE_COLOR(image.pixel(40, 40), expected, 2);
@@ -214,7 +201,7 @@ private slots:
         sprite.frameCount = 1;
         sprite.tags = {swf::Tag{fixtures::place(1, 1)}, swf::Tag{placeWith(2, 2, 12)},
                        swf::Tag{swf::ShowFrame{}}, swf::Tag{swf::End{}}};
-        const QImage image = render(
+        const QImage image = fixtures::renderFirstFrame(
             stage({swf::Tag{fixtures::rectangle(1, 10, 10, 80, 80, swf::Rgba{255, 255, 255, 255})},
                    swf::Tag{fixtures::rectangle(2, 40, 40, 20, 20, swf::Rgba{0, 0, 0, 255})},
                    swf::Tag{sprite}, swf::Tag{placeWith(1, 3, 2)}}));
@@ -225,7 +212,7 @@ private slots:
     void filtersChangeThePicture()
     {
         const auto drawn = [](std::vector<swf::Filter> filters) {
-            return render(
+            return fixtures::renderFirstFrame(
                 stage({swf::Tag{fixtures::rectangle(1, 40, 40, 20, 20, swf::Rgba{255, 0, 0, 255})},
                        swf::Tag{placeWith(1, 1, 0, std::move(filters))}},
                       swf::Rgba{255, 255, 255, 255}));
@@ -263,7 +250,7 @@ private slots:
         swf::PlaceObject mask = fixtures::place(1, 2);
         mask.clipDepth = 5;
         const auto drawn = [&](const swf::PlaceObject& place) {
-            return render(
+            return fixtures::renderFirstFrame(
                 stage({swf::Tag{fixtures::rectangle(1, 0, 0, 100, 100, swf::Rgba{0, 0, 255, 255})},
                        swf::Tag{fixtures::rectangle(2, 0, 0, 50, 100, fixtures::kRed)},
                        swf::Tag{mask}, swf::Tag{place}}));

@@ -1,3 +1,4 @@
+#include "StageRendering.h"
 #include "SwfFixtures.h"
 #include "player/Player.h"
 
@@ -11,22 +12,6 @@ using namespace quorvane::player;
 namespace {
 
 constexpr int kTwips = swf::kTwipsPerPixel;
-
-QImage render(const swf::Movie& movie, double scale = 1.0)
-{
-    Player player;
-    if (const auto error = player.loadBytes(fixtures::bytes(movie))) {
-        qWarning("%s", error->c_str());
-        return {};
-    }
-    const QSize size = (player.stageSize() * scale).toSize();
-    QImage image(size, QImage::Format_ARGB32);
-    image.fill(Qt::black);
-    QPainter painter(&image);
-    player.render(painter, QTransform::fromScale(scale, scale));
-    painter.end();
-    return image;
-}
 
 swf::Movie oneFrame(std::vector<swf::Tag> tags, int width = 100, int height = 100)
 {
@@ -95,7 +80,7 @@ class TestRender : public QObject {
 private slots:
     void solidFillsOnTheBackground()
     {
-        const QImage image = render(oneFrame(
+        const QImage image = fixtures::renderFirstFrame(oneFrame(
             {{fixtures::rectangle(1, 10, 10, 20, 20, fixtures::kRed)}, {fixtures::place(1, 1)}}));
         QCOMPARE(image.size(), QSize(100, 100));
         QCOMPARE_COLOR(image.pixel(20, 20), QColor(Qt::red), 0);
@@ -107,10 +92,10 @@ private slots:
 
     void stageToDeviceScales()
     {
-        const QImage image =
-            render(oneFrame({{fixtures::rectangle(1, 10, 10, 20, 20, fixtures::kRed)},
-                             {fixtures::place(1, 1, 5, 0)}}),
-                   2.0);
+        const QImage image = fixtures::renderFirstFrame(
+            oneFrame({{fixtures::rectangle(1, 10, 10, 20, 20, fixtures::kRed)},
+                      {fixtures::place(1, 1, 5, 0)}}),
+            2.0);
         QCOMPARE(image.size(), QSize(200, 200));
         QCOMPARE_COLOR(image.pixel(31, 21), QColor(Qt::red), 0);
         QCOMPARE_COLOR(image.pixel(29, 21), QColor(Qt::white), 0);
@@ -130,7 +115,7 @@ private slots:
         swf::PlaceObject outer = fixtures::place(2, 2, 50, 0);
         // Then blue plus 60 and alpha halved around the sprite.
         outer.colorTransform = swf::ColorTransform{256, 256, 256, 128, 0, 0, 60, 0};
-        const QImage image = render(oneFrame(
+        const QImage image = fixtures::renderFirstFrame(oneFrame(
             {{fixtures::rectangle(1, 0, 0, 20, 20, fixtures::kRed)}, {sprite}, {tinted}, {outer}}));
         QCOMPARE_COLOR(image.pixel(10, 10), QColor(127, 100, 0), 1);
         // (127, 100, 60) at half alpha over white.
@@ -154,7 +139,7 @@ private slots:
         QFETCH(int, at10);
         QFETCH(int, at75);
         QFETCH(int, at95);
-        const QImage image = render(
+        const QImage image = fixtures::renderFirstFrame(
             oneFrame({{square(1, gradientFill(swf::FillStyle::Type::LinearGradient,
                                               swf::SpreadMode(spread), gradientAcross(40, 20)))},
                       {fixtures::place(1, 1)}}));
@@ -173,10 +158,10 @@ private slots:
     {
         // Radius 40 pixels around the square's centre.
         swf::Matrix matrix = gradientAcross(80, 10);
-        const QImage radial =
-            render(oneFrame({{square(1, gradientFill(swf::FillStyle::Type::RadialGradient,
-                                                     swf::SpreadMode::Pad, matrix))},
-                             {fixtures::place(1, 1)}}));
+        const QImage radial = fixtures::renderFirstFrame(
+            oneFrame({{square(1, gradientFill(swf::FillStyle::Type::RadialGradient,
+                                              swf::SpreadMode::Pad, matrix))},
+                      {fixtures::place(1, 1)}}));
         QVERIFY(gray(radial.pixel(50, 50)) <= 8);
         QVERIFY(std::abs(gray(radial.pixel(70, 50)) - 128) <= 10);
         QCOMPARE(gray(radial.pixel(2, 2)), 255);
@@ -186,7 +171,8 @@ private slots:
         swf::FillStyle focal =
             gradientFill(swf::FillStyle::Type::FocalRadialGradient, swf::SpreadMode::Pad, matrix);
         focal.gradient.focalPoint = 192; // 0.75 of the radius to the right
-        const QImage focused = render(oneFrame({{square(1, focal)}, {fixtures::place(1, 1)}}));
+        const QImage focused =
+            fixtures::renderFirstFrame(oneFrame({{square(1, focal)}, {fixtures::place(1, 1)}}));
         // Darkest at the focus, 30 pixels right of the centre.
         QVERIFY(gray(focused.pixel(80, 50)) <= 16);
         QVERIFY(gray(focused.pixel(50, 50)) > 64);
@@ -196,7 +182,7 @@ private slots:
     void linearRgbGradientsAreLighterInTheMiddle()
     {
         const auto middle = [](swf::InterpolationMode mode) {
-            const QImage image = render(oneFrame(
+            const QImage image = fixtures::renderFirstFrame(oneFrame(
                 {{square(1, gradientFill(swf::FillStyle::Type::LinearGradient, swf::SpreadMode::Pad,
                                          gradientAcross(100, 0), mode))},
                  {fixtures::place(1, 1)}}));
@@ -233,7 +219,8 @@ private slots:
              {line(20, 20, 1, 60), line(20, 50, 2, 60), line(20, 80, 3, 60)}) {
             shape.shape.records.insert(shape.shape.records.end(), records.begin(), records.end());
         }
-        const QImage image = render(oneFrame({{shape}, {fixtures::place(1, 1)}}));
+        const QImage image =
+            fixtures::renderFirstFrame(oneFrame({{shape}, {fixtures::place(1, 1)}}));
         // Ten pixels wide: 15..25 around y = 20.
         QCOMPARE_COLOR(image.pixel(50, 16), QColor(Qt::blue), 0);
         QCOMPARE_COLOR(image.pixel(50, 24), QColor(Qt::blue), 0);
@@ -260,7 +247,8 @@ private slots:
         for (auto [dx, dy] : {std::pair{20, 0}, {0, 20}, {-20, 0}, {0, -20}}) {
             shape.shape.records.push_back(swf::StraightEdgeRecord{dx * kTwips, dy * kTwips});
         }
-        const QImage image = render(oneFrame({{shape}, {fixtures::place(1, 1)}}));
+        const QImage image =
+            fixtures::renderFirstFrame(oneFrame({{shape}, {fixtures::place(1, 1)}}));
         QCOMPARE_COLOR(image.pixel(10, 10), QColor(Qt::red), 0);
         QCOMPARE_COLOR(image.pixel(30, 30), QColor(Qt::white), 0);
         QCOMPARE_COLOR(image.pixel(45, 30), QColor(Qt::red), 0);
@@ -270,12 +258,12 @@ private slots:
     {
         swf::PlaceObject mask = fixtures::place(1, 1, 0, 0);
         mask.clipDepth = 2;
-        const QImage image =
-            render(oneFrame({{fixtures::rectangle(1, 0, 0, 50, 100, fixtures::kGreen)},
-                             {fixtures::rectangle(2, 0, 0, 100, 30, fixtures::kRed)},
-                             {mask},
-                             {fixtures::place(2, 2, 0, 0)},
-                             {fixtures::place(3, 2, 0, 60)}}));
+        const QImage image = fixtures::renderFirstFrame(
+            oneFrame({{fixtures::rectangle(1, 0, 0, 50, 100, fixtures::kGreen)},
+                      {fixtures::rectangle(2, 0, 0, 100, 30, fixtures::kRed)},
+                      {mask},
+                      {fixtures::place(2, 2, 0, 0)},
+                      {fixtures::place(3, 2, 0, 60)}}));
         // The mask itself is not drawn.
         QCOMPARE_COLOR(image.pixel(25, 45), QColor(Qt::white), 0);
         // Depth 2 shows only inside the mask.

@@ -2,6 +2,7 @@
 // the font names Flash movies use, Flash's HTML subset, edit text layout
 // and static text drawn from embedded glyphs.
 
+#include "StageRendering.h"
 #include "SwfFixtures.h"
 #include "player/Fonts.h"
 #include "player/HtmlText.h"
@@ -33,20 +34,6 @@ std::string gbk(const QString& text)
     QStringEncoder encoder("GBK");
     const QByteArray bytes = encoder.encode(text);
     return bytes.toStdString();
-}
-
-QImage render(const swf::Movie& movie)
-{
-    Player player;
-    if (const auto error = player.loadBytes(fixtures::bytes(movie))) {
-        qWarning("%s", error->c_str());
-        return {};
-    }
-    QImage image(player.stageSize().toSize(), QImage::Format_ARGB32);
-    QPainter painter(&image);
-    player.render(painter, QTransform());
-    painter.end();
-    return image;
 }
 
 swf::DefineEditText field(std::uint16_t id, std::optional<std::string> text)
@@ -161,9 +148,12 @@ private slots:
     void chineseDeviceTextRendersInSwf6AndSwf5()
     {
         QFETCH(QString, fontName);
-        const QImage utf8Image = render(deviceTextMovie(6, utf8(fontName), utf8(kChinese)));
-        const QImage gbkImage = render(deviceTextMovie(5, gbk(fontName), gbk(kChinese)));
-        const QImage empty = render(deviceTextMovie(6, utf8(fontName), std::nullopt));
+        const QImage utf8Image =
+            fixtures::renderFirstFrame(deviceTextMovie(6, utf8(fontName), utf8(kChinese)));
+        const QImage gbkImage =
+            fixtures::renderFirstFrame(deviceTextMovie(5, gbk(fontName), gbk(kChinese)));
+        const QImage empty =
+            fixtures::renderFirstFrame(deviceTextMovie(6, utf8(fontName), std::nullopt));
         QVERIFY(!utf8Image.isNull() && !gbkImage.isNull() && !empty.isNull());
 
         const Ink ink = inkOf(utf8Image, utf8Image.rect());
@@ -273,7 +263,8 @@ private slots:
     void editTextAlignsWrapsAndDrawsItsBorder()
     {
         const auto inkFor = [](swf::DefineEditText edit) {
-            const QImage image = render(deviceTextMovie(6, "_sans", std::nullopt, std::move(edit)));
+            const QImage image = fixtures::renderFirstFrame(
+                deviceTextMovie(6, "_sans", std::nullopt, std::move(edit)));
             return inkOf(image, image.rect().adjusted(0, 0, -1, -1));
         };
         swf::DefineEditText left = field(2, "Ab");
@@ -300,7 +291,8 @@ private slots:
 
         swf::DefineEditText bordered = field(2, std::nullopt);
         bordered.border = true;
-        const QImage box = render(deviceTextMovie(6, "_sans", std::nullopt, bordered));
+        const QImage box =
+            fixtures::renderFirstFrame(deviceTextMovie(6, "_sans", std::nullopt, bordered));
         QVERIFY(isInk(box.pixel(kField.left(), kField.center().y())));
         QVERIFY(isInk(box.pixel(kField.center().x(), kField.top())));
         QVERIFY(!isInk(box.pixel(kField.center())));
@@ -324,7 +316,7 @@ private slots:
         record.yOffset = 40 * kTwips;
         record.glyphs = {{0, 30 * kTwips}, {0, 30 * kTwips}};
         text.records = {record};
-        const QImage image = render(fixtures::movie(
+        const QImage image = fixtures::renderFirstFrame(fixtures::movie(
             fixtures::header(100, 60, 12, 1),
             {swf::Tag{swf::SetBackgroundColor{swf::Rgba{255, 255, 255, 255}}}, swf::Tag{font},
              swf::Tag{text}, swf::Tag{fixtures::place(1, 2)}, swf::Tag{swf::ShowFrame{}}}));
@@ -351,7 +343,7 @@ private slots:
         edit.useOutlines = true;
         edit.fontHeight = 20 * kTwips;
         edit.textColor = swf::Rgba{0, 0, 255, 255};
-        const QImage image = render(fixtures::movie(
+        const QImage image = fixtures::renderFirstFrame(fixtures::movie(
             fixtures::header(300, 120, 12, 1),
             {swf::Tag{swf::SetBackgroundColor{swf::Rgba{255, 255, 255, 255}}}, swf::Tag{font},
              swf::Tag{edit}, swf::Tag{fixtures::place(1, 2)}, swf::Tag{swf::ShowFrame{}}}));
