@@ -87,6 +87,9 @@ private:
     void enumerate(const Value& value);
     Completion tryBlock(std::span<const std::uint8_t> data, std::size_t& pc, std::size_t end);
     Completion withBlock(std::span<const std::uint8_t> data, std::size_t& pc, std::size_t end);
+    // Carries on after a try or with block: a return inside it ends this
+    // script too (false), a jump out of it moves on from its target.
+    static bool followBlock(const Completion& inner, std::size_t& pc, Completion& completion);
     void setTarget(const std::string& path);
     void gotoFrame2(std::uint8_t flags, int bias);
     void getUrl(const std::string& url, const std::string& window, int method);
@@ -120,6 +123,18 @@ Completion Interpreter::runRange(std::size_t begin, std::size_t end)
         return Completion{Exit::Jump, pc};
     }
     return Completion{};
+}
+
+bool Interpreter::followBlock(const Completion& inner, std::size_t& pc, Completion& completion)
+{
+    if (inner.exit == Exit::Return) {
+        completion = inner;
+        return false;
+    }
+    if (inner.exit == Exit::Jump) {
+        pc = inner.jumpTarget;
+    }
+    return true;
 }
 
 bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Completion& completion)
@@ -661,28 +676,16 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
     case 0x9B: // DefineFunction
         defineFunction(data, false, pc, end);
         break;
-    case 0x8F: { // Try
-        const Completion inner = tryBlock(data, pc, end);
-        if (inner.exit == Exit::Return) {
-            completion = inner;
+    case 0x8F: // Try
+        if (!followBlock(tryBlock(data, pc, end), pc, completion)) {
             return false;
         }
-        if (inner.exit == Exit::Jump) {
-            pc = inner.jumpTarget;
-        }
         break;
-    }
-    case 0x94: { // With
-        const Completion inner = withBlock(data, pc, end);
-        if (inner.exit == Exit::Return) {
-            completion = inner;
+    case 0x94: // With
+        if (!followBlock(withBlock(data, pc, end), pc, completion)) {
             return false;
         }
-        if (inner.exit == Exit::Jump) {
-            pc = inner.jumpTarget;
-        }
         break;
-    }
     case 0x96: // Push
         while (!reader.atEnd() && !reader.overflowed()) {
             push(reader);
