@@ -81,18 +81,7 @@ void MovieWriter::writeMorphLineStyle(BitWriter& out, const MorphLineStyle& styl
     if (!sameLineFlags(start, style.end)) {
         fail("morph line ends with different caps, joins or scaling");
     }
-    out.writeBits(static_cast<std::uint32_t>(start.startCap), 2);
-    out.writeBits(static_cast<std::uint32_t>(start.join), 2);
-    out.writeFlag(start.fill.has_value());
-    out.writeFlag(start.noHScale);
-    out.writeFlag(start.noVScale);
-    out.writeFlag(start.pixelHinting);
-    out.writeBits(0, 5);
-    out.writeFlag(start.noClose);
-    out.writeBits(static_cast<std::uint32_t>(start.endCap), 2);
-    if (start.join == JoinStyle::Miter) {
-        out.writeU16(static_cast<std::uint16_t>(start.miterLimitFactor));
-    }
+    writeLineStyle2Flags(out, start);
     if (start.fill && style.end.fill) {
         writeMorphFillStyle(out, MorphFillStyle{*start.fill, *style.end.fill});
     } else {

@@ -91,6 +91,8 @@ private:
     void writeStyles(BitWriter& out, const ShapeStyles& styles, int version);
     void writeFillStyle(BitWriter& out, const FillStyle& style, int version);
     void writeLineStyle(BitWriter& out, const LineStyle& style, int version);
+    // LINESTYLE2's caps, join, flags and miter limit, shared with morph lines.
+    void writeLineStyle2Flags(BitWriter& out, const LineStyle& style);
     void writeRecords(BitWriter& out, const Shape& shape, int version);
     void writeMorphFillStyle(BitWriter& out, const MorphFillStyle& style);
     void writeMorphLineStyle(BitWriter& out, const MorphLineStyle& style, int version);

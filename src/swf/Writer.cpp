@@ -242,13 +242,8 @@ void MovieWriter::writeFillStyle(BitWriter& out, const FillStyle& style, int ver
     }
 }
 
-void MovieWriter::writeLineStyle(BitWriter& out, const LineStyle& style, int version)
+void MovieWriter::writeLineStyle2Flags(BitWriter& out, const LineStyle& style)
 {
-    out.writeU16(style.width);
-    if (version < 4) {
-        writeColor(out, style.color, version >= 3);
-        return;
-    }
     out.writeBits(static_cast<std::uint32_t>(style.startCap), 2);
     out.writeBits(static_cast<std::uint32_t>(style.join), 2);
     out.writeFlag(style.fill.has_value());
@@ -261,6 +256,16 @@ void MovieWriter::writeLineStyle(BitWriter& out, const LineStyle& style, int ver
     if (style.join == JoinStyle::Miter) {
         out.writeU16(static_cast<std::uint16_t>(style.miterLimitFactor));
     }
+}
+
+void MovieWriter::writeLineStyle(BitWriter& out, const LineStyle& style, int version)
+{
+    out.writeU16(style.width);
+    if (version < 4) {
+        writeColor(out, style.color, version >= 3);
+        return;
+    }
+    writeLineStyle2Flags(out, style);
     if (style.fill) {
         writeFillStyle(out, *style.fill, version);
     } else {
