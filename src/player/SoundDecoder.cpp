@@ -113,7 +113,6 @@ void SoundDecoder::reset()
     m_codec.reset();
     const AVCodec* codec = avcodec_find_decoder(codecFor(m_format));
     if (!codec) {
-        m_problem = "no decoder for sound coding " + std::to_string(int(m_format.coding));
         return;
     }
     auto created = std::make_unique<Codec>();
@@ -121,7 +120,6 @@ void SoundDecoder::reset()
     created->packet = av_packet_alloc();
     created->frame = av_frame_alloc();
     if (!created->context || !created->packet || !created->frame) {
-        m_problem = "out of memory for a sound decoder";
         return;
     }
     const int channels = m_format.stereo ? 2 : 1;
@@ -131,8 +129,6 @@ void SoundDecoder::reset()
         created->parser = av_parser_init(AV_CODEC_ID_MP3);
     }
     if (avcodec_open2(created->context, codec, nullptr) < 0) {
-        m_problem =
-            "cannot open the decoder for sound coding " + std::to_string(int(m_format.coding));
         return;
     }
     m_codec = std::move(created);
@@ -235,7 +231,6 @@ void SoundDecoder::appendConverted(const AVFrame& frame, DecodedSound& out, std:
         av_channel_layout_uninit(&input);
         if (!opened) {
             swr_free(&codec.resampler);
-            m_problem = "cannot convert the decoded sound";
             return;
         }
         codec.inputRate = frame.sample_rate;

@@ -32,7 +32,7 @@ struct DecodedSound {
 // serves one sound or one stream: MP3 stream blocks go through the same
 // decoder so that frames spanning two blocks decode whole. Damaged data
 // yields what decoded before the damage; a coding libavcodec lacks yields
-// silence and says why in problem().
+// silence.
 class SoundDecoder {
 public:
     explicit SoundDecoder(const swf::SoundFormat& format);
@@ -48,8 +48,6 @@ public:
     // Forgets what was decoded, as before a seek in a stream.
     void reset();
 
-    const std::string& problem() const { return m_problem; }
-
     // A bound on one sound: half an hour at the mixer's rate. A lesson's
     // narration fits; a hostile header claiming more does not take memory.
     static constexpr std::size_t kMaxFrames = std::size_t(kMixRate) * 60 * 30;
@@ -62,7 +60,6 @@ private:
 
     swf::SoundFormat m_format;
     std::unique_ptr<Codec> m_codec;
-    std::string m_problem;
 };
 
 // A whole DefineSound, cut to the sample count it declares.

@@ -27,8 +27,6 @@ public:
     // Null for frames without a block.
     const swf::SoundStreamBlock* streamBlockAt(int frame) const;
 
-    bool isEmpty() const { return m_starts.empty() && m_streamBlocks.empty(); }
-
 private:
     std::unordered_map<std::uint16_t, const swf::DefineSound*> m_sounds;
     std::map<int, std::vector<const swf::StartSound*>> m_starts;
