@@ -73,9 +73,14 @@ private slots:
     void conversionsFollowTheMovieVersion();
     void namesIgnoreCaseBeforeVersion7();
     void functionsTakeArgumentsInRegistersAndLocals();
+    void function2RegistersAndThisByName();
+    void swf5FunctionsRunOnTheClipTheyAreCalledOn();
+    void parseIntReadsPrefixesSignsAndRadixesAsFlash_data();
+    void parseIntReadsPrefixesSignsAndRadixesAsFlash();
     void throwsReachCatchAndFinallyAlwaysRuns();
     void objectsAndArraysKeepTheirMembers();
     void enumerationEndsWithUndefined();
+    void enumerationListsNewestPropertiesFirst();
     void waitForFrameCountsEveryFrameOfALoadedMovieAsLoaded();
     void frameScriptsRunInOrderAndGotoSkipsTheFramesBetween();
     void hostSeekIsGotoAndStopAndTheSameFrameCostsNothing();
@@ -127,8 +132,14 @@ void TestAvm1::namesIgnoreCaseBeforeVersion7()
     ActionScript script;
     script.push("Value").push(5.0).op(kSetVariable);
     script.push("value").op(kGetVariable).op(kTrace);
-    QCOMPARE(traceOf(script, 6), (Lines{"5"}));
-    QCOMPARE(traceOf(script, 7), (Lines{"undefined"}));
+    // Letters beyond ASCII fold too (\u00c4 and \u00e4), but not those
+    // newer than the player's case tables (\u023a and \u2c65).
+    script.push("\xc3\x84").push("umlaut").op(kSetVariable);
+    script.push("\xc3\xa4").op(kGetVariable).op(kTrace);
+    script.push("\xc8\xba").push("stroke").op(kSetVariable);
+    script.push("\xe2\xb1\xa5").op(kGetVariable).op(kTrace);
+    QCOMPARE(traceOf(script, 6), (Lines{"5", "umlaut", "undefined"}));
+    QCOMPARE(traceOf(script, 7), (Lines{"undefined", "undefined", "undefined"}));
 }
 
 void TestAvm1::functionsTakeArgumentsInRegistersAndLocals()
@@ -146,6 +157,100 @@ void TestAvm1::functionsTakeArgumentsInRegistersAndLocals()
     // Locals of a call stay inside it.
     script.push("x").op(kGetVariable).op(kTypeOf).op(kTrace);
     QCOMPARE(traceOf(script), (Lines{"7", "ba", "42", "undefined"}));
+}
+
+void TestAvm1::function2RegistersAndThisByName()
+{
+    // Stores "hi" in register 3 and reads it back: a function2 declaring
+    // no registers has four, one declaring a single register has one.
+    ActionScript third;
+    third.push("hi").storeRegister(3).op(kPop).pushRegister(3).op(kTrace);
+    // this in register 1; the name `this` then means the timeline.
+    ActionScript preloaded;
+    preloaded.pushRegister(1).op(kTypeOf).op(kTrace);
+    preloaded.push("this").op(kGetVariable).op(kTypeOf).op(kTrace);
+    constexpr std::uint16_t kPreloadThis = 0x1;
+    ActionScript script;
+    script.defineFunction2("none", 0, third, 0, ActionScript::kSuppressAll);
+    script.defineFunction2("one", 0, third, 1, ActionScript::kSuppressAll);
+    script.defineFunction2("preloaded", 0, preloaded, 2, kPreloadThis);
+    script.push(0.0).push("none").op(kCallFunction).op(kPop);
+    script.push(0.0).push("one").op(kCallFunction).op(kPop);
+    // new preloaded(): this is the new object, the name still the timeline.
+    script.push(0.0).push("preloaded").op(kNewObject).op(kPop);
+    QCOMPARE(traceOf(script), (Lines{"hi", "undefined", "object", "movieclip"}));
+}
+
+void TestAvm1::swf5FunctionsRunOnTheClipTheyAreCalledOn()
+{
+    // where = "root"; _root.createEmptyMovieClip("clip", 1); clip.where = "clip";
+    // function tell() { trace(where); }  clip.tell = tell; clip.tell();
+    ActionScript tell;
+    tell.push("where").op(kGetVariable).op(kTrace);
+    ActionScript script;
+    script.push("where").push("root").op(kSetVariable);
+    script.push(1.0).push("clip").push(2.0).push("_root").op(kGetVariable);
+    script.push("createEmptyMovieClip").op(kCallMethod).op(kPop);
+    script.push("clip").op(kGetVariable).push("where").push("clip").op(kSetMember);
+    script.defineFunction("tell", {}, tell);
+    script.push("clip").op(kGetVariable).push("tell").push("tell").op(kGetVariable).op(kSetMember);
+    script.push(0.0).push("clip").op(kGetVariable).push("tell").op(kCallMethod).op(kPop);
+    // SWF 5 has no closures: the clip called on is the timeline.
+    QCOMPARE(traceOf(script, 5), (Lines{"clip"}));
+    QCOMPARE(traceOf(script, 6), (Lines{"root"}));
+}
+
+void TestAvm1::parseIntReadsPrefixesSignsAndRadixesAsFlash_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("radix"); // empty: none given
+    QTest::addColumn<QString>("result");
+    QTest::newRow("hex prefix") << "0x1F"
+                                << ""
+                                << "31";
+    QTest::newRow("prefix then sign") << "0x -100"
+                                      << ""
+                                      << "-256";
+    QTest::newRow("spaces hide the prefix") << " 0x100"
+                                            << ""
+                                            << "0";
+    QTest::newRow("sign before prefix") << "-0x100"
+                                        << ""
+                                        << "NaN";
+    QTest::newRow("sign before prefix, x a digit") << "-0x100"
+                                                   << "36"
+                                                   << "1540944";
+    QTest::newRow("octal") << "-0100"
+                           << ""
+                           << "-64";
+    QTest::newRow("spaced octal is decimal") << "  077"
+                                             << ""
+                                             << "77";
+    QTest::newRow("undefined radix") << "100"
+                                     << "undefined"
+                                     << "NaN";
+    QTest::newRow("radix out of range") << "100"
+                                        << "37"
+                                        << "NaN";
+    QTest::newRow("trailing junk") << "12aaa"
+                                   << ""
+                                   << "12";
+}
+
+void TestAvm1::parseIntReadsPrefixesSignsAndRadixesAsFlash()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, radix);
+    QFETCH(QString, result);
+    ActionScript script;
+    if (radix == "undefined") {
+        script.pushUndefined();
+    } else if (!radix.isEmpty()) {
+        script.push(radix.toDouble());
+    }
+    script.push(text.toStdString()).push(radix.isEmpty() ? 1.0 : 2.0).push("parseInt");
+    script.op(kCallFunction).op(kTrace);
+    QCOMPARE(traceOf(script, 8), (Lines{result.toStdString()}));
 }
 
 void TestAvm1::throwsReachCatchAndFinallyAlwaysRuns()
@@ -195,6 +300,21 @@ void TestAvm1::enumerationEndsWithUndefined()
     // A primitive has nothing to list: only the end marker.
     script.push(10.0).op(kEnumerate2).op(kTrace);
     QCOMPARE(traceOf(script), (Lines{"a", "undefined", "undefined"}));
+}
+
+void TestAvm1::enumerationListsNewestPropertiesFirst()
+{
+    // o = {a: 1, b: 2}; o.c = 4; for (k in o) trace(k + "=" + o[k]);
+    ActionScript script;
+    script.push("o").push("a").push(1.0).push("b").push(2.0).push(2.0);
+    script.op(kInitObject).op(kSetVariable);
+    script.push("o").op(kGetVariable).push("c").push(4.0).op(kSetMember);
+    script.push("o").op(kGetVariable).op(kEnumerate2);
+    for (int i = 0; i < 3; ++i) {
+        script.storeRegister(1).push("=").op(kAdd2);
+        script.push("o").op(kGetVariable).pushRegister(1).op(kGetMember).op(kAdd2).op(kTrace);
+    }
+    QCOMPARE(traceOf(script), (Lines{"c=4", "a=1", "b=2"}));
 }
 
 void TestAvm1::waitForFrameCountsEveryFrameOfALoadedMovieAsLoaded()

@@ -90,12 +90,19 @@ ActionScript& ActionScript::gotoFrame(std::uint16_t frame)
 ActionScript& ActionScript::defineFunction2(const std::string& name, std::uint8_t parameterCount,
                                             const ActionScript& body)
 {
+    return defineFunction2(name, parameterCount, body, std::uint8_t(parameterCount + 1),
+                           kSuppressAll);
+}
+
+ActionScript& ActionScript::defineFunction2(const std::string& name, std::uint8_t parameterCount,
+                                            const ActionScript& body, std::uint8_t registerCount,
+                                            std::uint16_t flags)
+{
     std::vector<std::uint8_t> header;
     putString(header, name);
     putU16(header, parameterCount);
-    header.push_back(std::uint8_t(parameterCount + 1));
-    // Suppress this, arguments and super.
-    putU16(header, 0x2 | 0x8 | 0x20);
+    header.push_back(registerCount);
+    putU16(header, flags);
     for (std::uint8_t i = 1; i <= parameterCount; ++i) {
         header.push_back(i);
         putString(header, "p" + std::to_string(i));

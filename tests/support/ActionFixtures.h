@@ -59,10 +59,15 @@ public:
     ActionScript& gotoFrame(std::uint16_t frame);
     // An action with a body written as given.
     ActionScript& raw(std::uint8_t code, const std::vector<std::uint8_t>& body);
-    // DefineFunction2 with every parameter in a register from 1 up, and
-    // `this` and `arguments` suppressed.
+    // DefineFunction2 with every parameter in a register from 1 up; by
+    // default one register more than parameters, and `this`, `arguments`
+    // and `super` suppressed.
+    static constexpr std::uint16_t kSuppressAll = 0x2 | 0x8 | 0x20;
     ActionScript& defineFunction2(const std::string& name, std::uint8_t parameterCount,
                                   const ActionScript& body);
+    ActionScript& defineFunction2(const std::string& name, std::uint8_t parameterCount,
+                                  const ActionScript& body, std::uint8_t registerCount,
+                                  std::uint16_t flags);
     ActionScript& defineFunction(const std::string& name,
                                  std::initializer_list<std::string> parameters,
                                  const ActionScript& body);

@@ -34,34 +34,47 @@ Value parseInt(Machine& machine, const Value&, Arguments& arguments)
     }
     const std::string text = machine.toString(arguments[0]);
     int radix = 0;
-    if (arguments.size() > 1 && !arguments[1].isUndefined()) {
+    // A radix given as undefined is no radix at all, not the default.
+    if (arguments.size() > 1) {
         radix = machine.toInt32(arguments[1]);
         if (radix < 2 || radix > 36) {
             return Value(kNaN);
         }
     }
+    const auto hexPrefixAt = [&](std::size_t at) {
+        return text.size() > at + 1 && text[at] == '0' &&
+               (text[at + 1] == 'x' || text[at + 1] == 'X');
+    };
     std::size_t i = 0;
-    // Flash takes a 0x prefix only at the very start, before white space
-    // and signs, and whatever radix was asked for.
-    if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    bool negative = false;
+    bool signAllowed = true;
+    if (hexPrefixAt(0)) {
+        // Flash takes a 0x prefix only at the very start, whatever radix was
+        // asked for; white space and a sign may follow it.
         i = 2;
         if (radix == 0) {
             radix = 16;
         }
+    } else if (!text.empty() && (text[0] == '-' || text[0] == '+') && hexPrefixAt(1)) {
+        // A sign before the prefix drops both the sign and the zero: the x
+        // is then read as a digit, which only radixes above 33 have.
+        i = 2;
+        signAllowed = false;
     }
+    const std::size_t afterPrefix = i;
     while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) {
         ++i;
     }
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+    const bool spaced = i != afterPrefix;
+    if (signAllowed && i < text.size() && (text[i] == '-' || text[i] == '+')) {
         negative = text[i] == '-';
         ++i;
     }
     if (radix == 0) {
-        // A leading zero means octal when every character after it is an
-        // octal digit.
+        // A leading zero means octal when the text has no leading white space
+        // and every character after the zero is an octal digit.
         radix = 10;
-        if (i < text.size() && text[i] == '0' &&
+        if (!spaced && i < text.size() && text[i] == '0' &&
             std::all_of(text.begin() + std::ptrdiff_t(i), text.end(),
                         [](char c) { return c >= '0' && c <= '7'; })) {
             radix = 8;

@@ -461,9 +461,12 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
             Value value = pop();
             members.emplace_back(popString(), std::move(value));
         }
-        // Members are made in the order they were written.
-        for (auto it = members.rbegin(); it != members.rend(); ++it) {
-            object->set(m, it->first, it->second);
+        // Members are made last written first (which is the order for-in
+        // lists them back), yet a name written twice keeps its last value.
+        for (const auto& [name, value] : members) {
+            if (!object->hasOwn(m, name)) {
+                object->set(m, name, value);
+            }
         }
         push(Value(object));
         break;
@@ -997,8 +1000,9 @@ void Interpreter::enumerate(const Value& value)
             }
         }
     }
-    for (std::string& name : names) {
-        push(Value(std::move(name)));
+    // Popped newest first, as Flash lists properties.
+    for (auto it = names.rbegin(); it != names.rend(); ++it) {
+        push(Value(std::move(*it)));
     }
 }
 
@@ -1347,12 +1351,22 @@ Value ScriptFunction::call(Machine& machine, const Value& thisValue, Arguments& 
     activation.thisValue = thisValue;
     Object* locals = machine.newObject(nullptr);
     activation.scope = scope;
+    // Without closures (SWF 5), a function called on a movie clip runs in
+    // that clip's timeline rather than the one it was defined on.
+    if (Clip* clip = dynamic_cast<Clip*>(thisValue.asObject());
+        machine.version() < 6 && clip && clip->timeline) {
+        activation.original = clip;
+        activation.target = clip;
+        activation.scope = {clip};
+    }
     if (activation.scope.empty() && definedOn) {
         activation.scope.push_back(definedOn);
     }
     activation.scope.push_back(locals);
     activation.locals = locals;
-    activation.registers.assign(isFunction2 ? std::max<std::size_t>(registerCount, 1) : 4, Value());
+    // A DefineFunction2 that declares no registers still gets the four every
+    // other function has.
+    activation.registers.assign(isFunction2 && registerCount > 0 ? registerCount : 4, Value());
 
     Object* argumentsObject = nullptr;
     const bool wantsArguments = !isFunction2 || !(flags & kSuppressArguments);
@@ -1385,6 +1399,11 @@ Value ScriptFunction::call(Machine& machine, const Value& thisValue, Arguments& 
         };
         Clip* base = definedOn;
         preload(kPreloadThis, thisValue);
+        // With `this` in a register or suppressed, the name means the
+        // timeline the function was defined on.
+        if (flags & (kPreloadThis | kSuppressThis)) {
+            activation.thisValue = base ? Value(static_cast<Object*>(base)) : Value();
+        }
         preload(kPreloadArguments, argumentsObject ? Value(argumentsObject) : Value());
         preload(kPreloadSuper, superObject ? Value(superObject) : Value());
         preload(kPreloadRoot, base ? Value(static_cast<Object*>(base->root())) : Value());

@@ -2,6 +2,7 @@
 
 #include "player/avm1/Builtins.h"
 #include "player/avm1/Clip.h"
+#include "player/avm1/Utf8.h"
 
 #include <cctype>
 #include <cmath>
@@ -33,19 +34,7 @@ void Machine::adopt(std::unique_ptr<Object> object)
 
 bool Machine::sameName(std::string_view a, std::string_view b) const
 {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    if (m_version >= 7) {
-        return a == b;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
+    return m_version >= 7 ? a == b : equalIgnoringCase(a, b);
 }
 
 Object* Machine::newObject(Object* prototype)

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cwctype>
 #include <limits>
 
 namespace quorvane::player::avm1 {
@@ -43,8 +42,7 @@ std::size_t findText(const Text& text, const Text& part, std::size_t from)
 Text mapCase(Text text, bool upper)
 {
     for (std::uint32_t& c : text) {
-        c = upper ? std::uint32_t(std::towupper(wint_t(c)))
-                  : std::uint32_t(std::towlower(wint_t(c)));
+        c = upper ? upperCase(c) : lowerCase(c);
     }
     return text;
 }

@@ -1,6 +1,8 @@
 #include "player/avm1/Utf8.h"
 
+#include <QChar>
 #include <algorithm>
+#include <cctype>
 
 namespace quorvane::player::avm1 {
 
@@ -98,6 +100,46 @@ std::uint32_t firstCodePoint(const std::string& text)
 {
     const std::vector<std::uint32_t> codePoints = decodeUtf8(text);
     return codePoints.empty() ? 0 : codePoints.front();
+}
+
+namespace {
+
+bool caseMapped(std::uint32_t codePoint)
+{
+    return codePoint <= QChar::LastValidCodePoint &&
+           QChar::unicodeVersion(char32_t(codePoint)) <= QChar::Unicode_3_2;
+}
+
+} // namespace
+
+std::uint32_t lowerCase(std::uint32_t codePoint)
+{
+    return caseMapped(codePoint) ? QChar::toLower(char32_t(codePoint)) : codePoint;
+}
+
+std::uint32_t upperCase(std::uint32_t codePoint)
+{
+    return caseMapped(codePoint) ? QChar::toUpper(char32_t(codePoint)) : codePoint;
+}
+
+bool equalIgnoringCase(std::string_view a, std::string_view b)
+{
+    const auto ascii = [](std::string_view text) {
+        return std::all_of(text.begin(), text.end(),
+                           [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    };
+    if (ascii(a) && ascii(b)) {
+        return a.size() == b.size() &&
+               std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+                   return std::tolower(static_cast<unsigned char>(x)) ==
+                          std::tolower(static_cast<unsigned char>(y));
+               });
+    }
+    const std::vector<std::uint32_t> left = decodeUtf8(std::string(a));
+    const std::vector<std::uint32_t> right = decodeUtf8(std::string(b));
+    return std::equal(
+        left.begin(), left.end(), right.begin(), right.end(),
+        [](std::uint32_t x, std::uint32_t y) { return lowerCase(x) == lowerCase(y); });
 }
 
 } // namespace quorvane::player::avm1
