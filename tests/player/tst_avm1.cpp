@@ -83,6 +83,7 @@ private slots:
     void enumerationListsNewestPropertiesFirst();
     void waitForFrameCountsEveryFrameOfALoadedMovieAsLoaded();
     void frameScriptsRunInOrderAndGotoSkipsTheFramesBetween();
+    void scriptsOfAFrameShareOneStack();
     void hostSeekIsGotoAndStopAndTheSameFrameCostsNothing();
     void runawayScriptsHaltWhileTheMovieKeepsPlaying();
     void deepRecursionHalts();
@@ -356,6 +357,33 @@ void TestAvm1::frameScriptsRunInOrderAndGotoSkipsTheFramesBetween()
     }
     QCOMPARE(host.traces, (Lines{"frame 1", "frame 2, jumping", "end"}));
     QCOMPARE(player.currentFrame(), 3);
+}
+
+void TestAvm1::scriptsOfAFrameShareOneStack()
+{
+    // What one script leaves on the stack, the next script of its frame
+    // finds; the next frame starts empty.
+    const auto leaves = [](const std::string& name, double value) {
+        ActionScript script;
+        script.push(name).push(value);
+        return doAction(script);
+    };
+    ActionScript assign;
+    assign.op(kSetVariable);
+    ActionScript report;
+    report.push("early").op(kGetVariable).op(kTrace);
+    report.push("late").op(kGetVariable).op(kTrace).op(kStop);
+    RecordingHost host;
+    player::Player player;
+    player.setScriptHost(&host);
+    QVERIFY(!player
+                 .loadBytes(movieOf({{leaves("early", 1), doAction(assign)},
+                                     {leaves("late", 2)},
+                                     {doAction(assign), doAction(report)}}))
+                 .has_value());
+    player.advanceFrame();
+    player.advanceFrame();
+    QCOMPARE(host.traces, (Lines{"1", "undefined"}));
 }
 
 void TestAvm1::hostSeekIsGotoAndStopAndTheSameFrameCostsNothing()

@@ -31,8 +31,10 @@ public:
 
     Value run()
     {
+        m_stack = std::move(a.stack);
         const Completion completion = runRange(0, a.code.size());
         (void)completion;
+        a.stack = std::move(m_stack);
         return m_returned;
     }
 
@@ -1330,8 +1332,12 @@ void runScript(Machine& machine, Clip* clip, std::span<const std::uint8_t> code)
     activation.target = clip;
     activation.original = clip;
     activation.thisValue = Value(static_cast<Object*>(clip));
+    // Flash has one stack for all its scripts: what one frame script leaves
+    // there the next one finds.
+    activation.stack = machine.takeLeftovers();
     try {
         runCode(machine, activation);
+        machine.keepLeftovers(std::move(activation.stack));
     } catch (const ScriptThrow&) {
         // Uncaught throws end the script that threw and nothing more.
     } catch (const ScriptHalt& halt) {

@@ -27,6 +27,8 @@ struct Activation {
     Clip* original = nullptr;
     Value thisValue;
     std::vector<Value> registers = std::vector<Value>(4);
+    // The values the code starts with on its stack, and those it leaves.
+    std::vector<Value> stack;
     bool isFunction = false;
     // The function2 preload of `arguments` and the like already happened;
     // the rest of the scope chain is ordinary objects.

@@ -118,7 +118,12 @@ public:
             halt("a script ran too long");
         }
     }
-    void resetBudget() { m_actionsSpent = 0; }
+    // A new frame: a fresh budget and an empty stack.
+    void beginFrame()
+    {
+        m_actionsSpent = 0;
+        m_leftovers.clear();
+    }
     void enterCall();
     void leaveCall() { --m_callDepth; }
     [[noreturn]] void halt(const std::string& reason);
@@ -148,6 +153,19 @@ public:
     // random() and Math.random(): a fixed sequence, so that runs repeat.
     std::uint32_t random();
 
+    // What a frame script left on the stack, for the next script of the
+    // same frame to find; a bounded few, since scripts that leave values
+    // mostly leave them by mistake.
+    std::vector<Value> takeLeftovers() { return std::move(m_leftovers); }
+    void keepLeftovers(std::vector<Value> values)
+    {
+        constexpr std::size_t kMostLeftovers = 64;
+        if (values.size() > kMostLeftovers) {
+            values.erase(values.begin(), values.end() - kMostLeftovers);
+        }
+        m_leftovers = std::move(values);
+    }
+
 private:
     void adopt(std::unique_ptr<Object> object);
 
@@ -165,6 +183,7 @@ private:
     std::vector<Interval> m_intervals;
     int m_lastIntervalId = 0;
     std::uint64_t m_randomState = 0x853c49e6748fea9bULL;
+    std::vector<Value> m_leftovers;
 };
 
 } // namespace quorvane::player::avm1

@@ -80,8 +80,7 @@ void foldPlacement(swf::PlaceObject& into, const swf::PlaceObject& tag)
 
 } // namespace
 
-Stage::Stage(std::shared_ptr<const MovieDefinition> movie, ScriptHost& host,
-             Machine::Limits limits)
+Stage::Stage(std::shared_ptr<const MovieDefinition> movie, ScriptHost& host, Machine::Limits limits)
     : m_movie(std::move(movie)),
       m_machine(std::make_unique<Machine>(m_movie->header().version, host, limits)),
       m_rootTimeline(m_movie->tags(), m_movie->header().frameCount)
@@ -144,7 +143,7 @@ void Stage::collectExecutionOrder(Clip* clip, std::vector<Clip*>& order)
 
 void Stage::advance()
 {
-    m_machine->resetBudget();
+    m_machine->beginFrame();
     m_machine->advanceClock(1000.0 / std::max(m_movie->header().frameRatePerSecond(), 0.01));
     std::vector<Clip*> order;
     for (const auto& [number, level] : m_levels) {
@@ -173,7 +172,7 @@ void Stage::advance()
 
 void Stage::gotoRootFrame(int frame)
 {
-    m_machine->resetBudget();
+    m_machine->beginFrame();
     gotoFrame(m_root, frame, false);
     runQueue();
 }
