@@ -81,6 +81,7 @@ private slots:
     void objectsAndArraysKeepTheirMembers();
     void enumerationEndsWithUndefined();
     void enumerationListsNewestPropertiesFirst();
+    void addingObjectsConvertsThemAsFlash();
     void waitForFrameCountsEveryFrameOfALoadedMovieAsLoaded();
     void frameScriptsRunInOrderAndGotoSkipsTheFramesBetween();
     void scriptsOfAFrameShareOneStack();
@@ -316,6 +317,31 @@ void TestAvm1::enumerationListsNewestPropertiesFirst()
         script.push("o").op(kGetVariable).pushRegister(1).op(kGetMember).op(kAdd2).op(kTrace);
     }
     QCOMPARE(traceOf(script), (Lines{"c=4", "a=1", "b=2"}));
+}
+
+void TestAvm1::addingObjectsConvertsThemAsFlash()
+{
+    // o = {}; o.toString = function () { trace("asked"); return "O"; };
+    ActionScript toText;
+    toText.push("asked").op(kTrace).push("O").op(kReturn);
+    ActionScript script;
+    script.push("o").push(0.0).op(kInitObject).op(kSetVariable);
+    script.push("o").op(kGetVariable).push("toString").defineFunction("", {}, toText);
+    script.op(kSetMember);
+    // With a string beside it, an object whose valueOf gives itself is
+    // written by its toString; with a number, it is no number and its
+    // toString goes unasked.
+    script.push("o").op(kGetVariable).push("s").op(kAdd2).op(kTrace);
+    script.push(1.0).push("o").op(kGetVariable).op(kAdd2).op(kTrace);
+    // An object without prototypes has no toString: undefined.
+    script.push("bare").push(0.0).op(kInitObject).op(kSetVariable);
+    script.push("bare").op(kGetVariable).push("__proto__").pushUndefined().op(kSetMember);
+    script.push("[").push("bare").op(kGetVariable).op(kAdd2).op(kTrace);
+    // A date is written as its text, in UTC; Boolean() gives undefined.
+    script.push(0.0).push(1.0).push("Date").op(kNewObject).push("").op(kAdd2).op(kTrace);
+    script.push(0.0).push("Boolean").op(kCallFunction).op(kTrace);
+    QCOMPARE(traceOf(script, 7), (Lines{"asked", "Os", "NaN", "[undefined",
+                                        "Thu Jan 01 00:00:00 GMT+0000 1970", "undefined"}));
 }
 
 void TestAvm1::waitForFrameCountsEveryFrameOfALoadedMovieAsLoaded()

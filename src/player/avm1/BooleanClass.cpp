@@ -22,8 +22,9 @@ void installBooleanClass(Machine& m)
     m.booleanPrototype = prototype;
     NativeFunction* constructor = m.newClass(
         prototype,
+        // Boolean() converts nothing, so it gives nothing.
         [](Machine& machine, const Value&, Arguments& arguments) {
-            return Value(!arguments.empty() && machine.toBoolean(arguments[0]));
+            return arguments.empty() ? Value() : Value(machine.toBoolean(arguments[0]));
         },
         [](Machine& machine, const Value&, Arguments& arguments) {
             Object* wrapper = machine.newObject(machine.booleanPrototype);

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <ctime>
+#include <string>
 
 namespace quorvane::player::avm1 {
 
@@ -24,6 +25,11 @@ std::tm utcParts(double milliseconds)
     return parts;
 }
 
+struct DateObject : Object {
+    using Object::Object;
+    bool isDate() const override { return true; }
+};
+
 } // namespace
 
 void installDateClass(Machine& m)
@@ -35,7 +41,7 @@ void installDateClass(Machine& m)
             return Value(machine.toString(Value(machine.millisecondsSinceStart())));
         },
         [prototype](Machine& machine, const Value&, Arguments& arguments) {
-            Object* date = machine.newObject(prototype);
+            Object* date = machine.make<DateObject>(prototype);
             double time = 0;
             if (arguments.empty()) {
                 time = double(std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -65,26 +71,49 @@ void installDateClass(Machine& m)
     m.method(prototype, "valueOf", [](Machine& machine, const Value& self, Arguments&) {
         return Value(timeOf(machine, self));
     });
+    m.method(prototype, "toString", [](Machine& machine, const Value& self, Arguments&) {
+        const double time = timeOf(machine, self);
+        if (std::isnan(time)) {
+            return Value("Invalid Date");
+        }
+        // Movies see the player's local time as UTC, so that runs repeat.
+        const std::tm parts = utcParts(time);
+        char text[64];
+        std::strftime(text, sizeof text, "%a %b %d %H:%M:%S GMT+0000 %Y", &parts);
+        return Value(std::string(text));
+    });
+    m.method(prototype, "getTimezoneOffset",
+             [](Machine&, const Value&, Arguments&) { return Value(0.0); });
     struct Part {
-        const char* name;
+        const char* utcName;
+        const char* localName;
         int (*get)(const std::tm&);
     };
     const Part parts[] = {
-        {"getUTCFullYear", [](const std::tm& t) { return t.tm_year + 1900; }},
-        {"getUTCMonth", [](const std::tm& t) { return t.tm_mon; }},
-        {"getUTCDate", [](const std::tm& t) { return t.tm_mday; }},
-        {"getUTCDay", [](const std::tm& t) { return t.tm_wday; }},
-        {"getUTCHours", [](const std::tm& t) { return t.tm_hour; }},
-        {"getUTCMinutes", [](const std::tm& t) { return t.tm_min; }},
-        {"getUTCSeconds", [](const std::tm& t) { return t.tm_sec; }},
+        {"getUTCFullYear", "getFullYear", [](const std::tm& t) { return t.tm_year + 1900; }},
+        {"getUTCYear", "getYear", [](const std::tm& t) { return t.tm_year; }},
+        {"getUTCMonth", "getMonth", [](const std::tm& t) { return t.tm_mon; }},
+        {"getUTCDate", "getDate", [](const std::tm& t) { return t.tm_mday; }},
+        {"getUTCDay", "getDay", [](const std::tm& t) { return t.tm_wday; }},
+        {"getUTCHours", "getHours", [](const std::tm& t) { return t.tm_hour; }},
+        {"getUTCMinutes", "getMinutes", [](const std::tm& t) { return t.tm_min; }},
+        {"getUTCSeconds", "getSeconds", [](const std::tm& t) { return t.tm_sec; }},
     };
     for (const Part& part : parts) {
         const auto get = part.get;
-        m.method(prototype, part.name, [get](Machine& machine, const Value& self, Arguments&) {
+        const auto method = [get](Machine& machine, const Value& self, Arguments&) {
             const double time = timeOf(machine, self);
             return std::isnan(time) ? Value(time) : Value(double(get(utcParts(time))));
-        });
+        };
+        m.method(prototype, part.utcName, method);
+        m.method(prototype, part.localName, method);
     }
+    const auto milliseconds = [](Machine& machine, const Value& self, Arguments&) {
+        const double time = timeOf(machine, self);
+        return Value(time - std::floor(time / 1000) * 1000);
+    };
+    m.method(prototype, "getUTCMilliseconds", milliseconds);
+    m.method(prototype, "getMilliseconds", milliseconds);
 }
 
 } // namespace quorvane::player::avm1

@@ -833,10 +833,23 @@ void Interpreter::add2()
     const Value leftValue = pop();
     const Value left = m.toPrimitive(leftValue);
     const Value right = m.toPrimitive(rightValue);
-    if (left.isString() || right.isString() || left.isObject() || right.isObject()) {
-        push(Value(m.toString(left) + m.toString(right)));
+    if (left.isString() || right.isString()) {
+        // An object whose valueOf gave no primitive is written by its own
+        // toString.
+        // toString. A display object passes for a primitive: its path.
+        const auto text = [&](const Value& primitive, const Value& original) {
+            return primitive.isObject() && !dynamic_cast<Clip*>(primitive.asObject())
+                       ? m.objectText(original.asObject())
+                       : m.toString(primitive);
+        };
+        push(Value(text(left, leftValue) + text(right, rightValue)));
     } else {
-        push(Value(m.toNumber(left) + m.toNumber(right)));
+        // ...and counts as no number at all.
+        const auto number = [&](const Value& primitive) {
+            return primitive.isObject() ? std::numeric_limits<double>::quiet_NaN()
+                                        : m.toNumber(primitive);
+        };
+        push(Value(number(left) + number(right)));
     }
 }
 

@@ -148,6 +148,9 @@ Value Machine::toPrimitive(const Value& value)
     if (!object) {
         return value;
     }
+    if (object->isDate()) {
+        return Value(objectText(object));
+    }
     if (object->hasPrimitive()) {
         return object->primitive;
     }
@@ -166,17 +169,28 @@ std::string Machine::objectText(Object* object)
     if (const auto* clip = dynamic_cast<const Clip*>(object); clip && !clip->removed) {
         return clip->dotPath();
     }
-    if (object->hasPrimitive()) {
+    if (object->hasPrimitive() && !object->isDate()) {
         return toString(object->primitive);
     }
     Object* toStringMethod = object->get(*this, "toString").asObject();
     if (!toStringMethod || !toStringMethod->isFunction()) {
-        return object->isFunction() ? "[type Function]" : "[type Object]";
+        if (object->isFunction()) {
+            return "[type Function]";
+        }
+        // An object cut off from every prototype reads as undefined.
+        return object->has(*this, "toString") ? "[type Object]" : toString(Value());
     }
     Arguments none;
     const Value text = call(toStringMethod, Value(object), none);
-    // A toString that gives anything but a string is not believed.
-    return text.isString() ? text.asString() : "[type Object]";
+    if (text.isString()) {
+        return text.asString();
+    }
+    // Anything but a string is not believed, save a display object, which
+    // stands for its path.
+    if (const auto* clip = dynamic_cast<const Clip*>(text.asObject()); clip && !clip->removed) {
+        return clip->dotPath();
+    }
+    return "[type Object]";
 }
 
 Object* Machine::toObject(const Value& value)

@@ -66,6 +66,8 @@ public:
     void setFlags(Machine& machine, std::string_view name, std::uint8_t set, std::uint8_t clear);
 
     virtual bool isFunction() const { return false; }
+    // Dates turn into their text where other objects give their value.
+    virtual bool isDate() const { return false; }
     // typeof's answer.
     virtual const char* typeName() const { return "object"; }
     // The primitive a Boolean, Number or String object wraps.
