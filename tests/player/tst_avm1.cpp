@@ -82,6 +82,8 @@ private slots:
     void enumerationEndsWithUndefined();
     void enumerationListsNewestPropertiesFirst();
     void addingObjectsConvertsThemAsFlash();
+    void comparingObjectsFollowsFlash();
+    void mathTakesExactlyTwoOperands();
     void waitForFrameCountsEveryFrameOfALoadedMovieAsLoaded();
     void frameScriptsRunInOrderAndGotoSkipsTheFramesBetween();
     void scriptsOfAFrameShareOneStack();
@@ -342,6 +344,43 @@ void TestAvm1::addingObjectsConvertsThemAsFlash()
     script.push(0.0).push("Boolean").op(kCallFunction).op(kTrace);
     QCOMPARE(traceOf(script, 7), (Lines{"asked", "Os", "NaN", "[undefined",
                                         "Thu Jan 01 00:00:00 GMT+0000 1970", "undefined"}));
+}
+
+void TestAvm1::comparingObjectsFollowsFlash()
+{
+    ActionScript noisy;
+    noisy.push("asked").op(kTrace).push(1.0).op(kReturn);
+    ActionScript script;
+    script.push("counted").push(0.0).op(kInitObject).op(kSetVariable);
+    script.push("counted").op(kGetVariable).push("valueOf").defineFunction("", {}, noisy);
+    script.op(kSetMember);
+    // {} < counted: the left stays an object, so false, the right unasked.
+    script.push(0.0).op(kInitObject).push("counted").op(kGetVariable).op(kLess2).op(kTrace);
+    // 0 < counted asks it.
+    script.push(0.0).push("counted").op(kGetVariable).op(kLess2).op(kTrace);
+    // A movie clip is no number: undefined.
+    script.push("this").op(kGetVariable).push(1.0).op(kLess2).op(kTrace);
+    // _global, without valueOf, is undefined: 0 before SWF 7.
+    script.push("_global").op(kGetVariable).pushBool(true).op(kLess2).op(kTrace);
+    QCOMPARE(traceOf(script, 5), (Lines{"false", "asked", "true", "undefined", "true"}));
+}
+
+void TestAvm1::mathTakesExactlyTwoOperands()
+{
+    const auto math = [](ActionScript& script, const char* name, std::vector<double> arguments) {
+        for (auto it = arguments.rbegin(); it != arguments.rend(); ++it) {
+            script.push(*it);
+        }
+        script.push(double(arguments.size())).push("Math").op(kGetVariable).push(name);
+        script.op(kCallMethod).op(kTrace);
+    };
+    ActionScript script;
+    math(script, "min", {});
+    math(script, "min", {5});
+    math(script, "max", {1, 3, 7});
+    math(script, "pow", {1});
+    math(script, "pow", {2});
+    QCOMPARE(traceOf(script), (Lines{"Infinity", "NaN", "3", "1", "NaN"}));
 }
 
 void TestAvm1::waitForFrameCountsEveryFrameOfALoadedMovieAsLoaded()

@@ -273,11 +273,29 @@ bool Machine::looseEquals(const Value& a, const Value& b)
 
 Value Machine::lessThan(const Value& a, const Value& b)
 {
-    const Value left = toPrimitive(a);
-    const Value right = toPrimitive(b);
+    // A display object compares as no number; an object without valueOf
+    // (_global) as undefined.
+    const auto primitiveOf = [this](const Value& value) {
+        Value primitive = toPrimitive(value);
+        if (Object* object = primitive.asObject()) {
+            if (dynamic_cast<const Clip*>(object)) {
+                return Value(std::numeric_limits<double>::quiet_NaN());
+            }
+            const Object* valueOf = object->get(*this, "valueOf").asObject();
+            if (!valueOf || !valueOf->isFunction()) {
+                return Value();
+            }
+        }
+        return primitive;
+    };
     // An object whose valueOf gives an object is less than nothing and
-    // nothing is less than it.
-    if (left.isObject() || right.isObject()) {
+    // nothing is less than it; the right side goes unasked then.
+    const Value left = primitiveOf(a);
+    if (left.isObject()) {
+        return Value(false);
+    }
+    const Value right = primitiveOf(b);
+    if (right.isObject()) {
         return Value(false);
     }
     if (left.isString() && right.isString()) {

@@ -10,6 +10,7 @@ namespace quorvane::player::avm1 {
 namespace {
 
 using Unary = double (*)(double);
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 } // namespace
 
@@ -58,46 +59,39 @@ void installMathClass(Machine& m)
                      return Value(function(first));
                  });
     }
-    m.method(math, "atan2", [](Machine& machine, const Value&, Arguments& arguments) {
-        if (arguments.size() < 2) {
-            return Value(std::numeric_limits<double>::quiet_NaN());
+    // The two-operand functions read exactly two arguments, first to
+    // second, a missing one as NaN; more are ignored. Called with none,
+    // min and max give the extremes.
+    using Binary = double (*)(double, double);
+    const auto binary = [&m, math](const char* name, Binary function, double withNone) {
+        m.method(
+            math, name, [function, withNone](Machine& machine, const Value&, Arguments& arguments) {
+                if (arguments.empty()) {
+                    return Value(withNone);
+                }
+                const double first = machine.toNumber(arguments[0]);
+                const double second = arguments.size() < 2 ? kNaN : machine.toNumber(arguments[1]);
+                return Value(function(first, second));
+            });
+    };
+    constexpr double kInfinity = std::numeric_limits<double>::infinity();
+    binary(
+        "atan2", [](double y, double x) { return std::atan2(y, x); }, kNaN);
+    binary(
+        "pow", [](double base, double exponent) { return std::pow(base, exponent); }, kNaN);
+    binary(
+        "max",
+        [](double a, double b) { return std::isnan(a) || std::isnan(b) ? kNaN : std::max(a, b); },
+        -kInfinity);
+    binary(
+        "min",
+        [](double a, double b) { return std::isnan(a) || std::isnan(b) ? kNaN : std::min(a, b); },
+        kInfinity);
+    m.method(math, "random", [](Machine& machine, const Value&, Arguments& arguments) {
+        // Its two ignored arguments are still read.
+        for (std::size_t i = 0; i < std::min<std::size_t>(arguments.size(), 2); ++i) {
+            machine.toNumber(arguments[i]);
         }
-        return Value(std::atan2(machine.toNumber(argument(arguments, 0)),
-                                machine.toNumber(argument(arguments, 1))));
-    });
-    m.method(math, "pow", [](Machine& machine, const Value&, Arguments& arguments) {
-        return Value(std::pow(machine.toNumber(argument(arguments, 0)),
-                              machine.toNumber(argument(arguments, 1))));
-    });
-    m.method(math, "max", [](Machine& machine, const Value&, Arguments& arguments) {
-        if (arguments.empty()) {
-            return Value(-std::numeric_limits<double>::infinity());
-        }
-        double result = -std::numeric_limits<double>::infinity();
-        for (const Value& value : arguments) {
-            const double number = machine.toNumber(value);
-            if (std::isnan(number)) {
-                return Value(number);
-            }
-            result = std::max(result, number);
-        }
-        return Value(result);
-    });
-    m.method(math, "min", [](Machine& machine, const Value&, Arguments& arguments) {
-        if (arguments.empty()) {
-            return Value(std::numeric_limits<double>::infinity());
-        }
-        double result = std::numeric_limits<double>::infinity();
-        for (const Value& value : arguments) {
-            const double number = machine.toNumber(value);
-            if (std::isnan(number)) {
-                return Value(number);
-            }
-            result = std::min(result, number);
-        }
-        return Value(result);
-    });
-    m.method(math, "random", [](Machine& machine, const Value&, Arguments&) {
         return Value(machine.random() / 4294967296.0);
     });
 }
