@@ -84,6 +84,7 @@ private slots:
     void addingObjectsConvertsThemAsFlash();
     void comparingObjectsFollowsFlash();
     void mathTakesExactlyTwoOperands();
+    void settingPropertiesConvertsAsFlash();
     void waitForFrameCountsEveryFrameOfALoadedMovieAsLoaded();
     void frameScriptsRunInOrderAndGotoSkipsTheFramesBetween();
     void scriptsOfAFrameShareOneStack();
@@ -381,6 +382,44 @@ void TestAvm1::mathTakesExactlyTwoOperands()
     math(script, "pow", {1});
     math(script, "pow", {2});
     QCOMPARE(traceOf(script), (Lines{"Infinity", "NaN", "3", "1", "NaN"}));
+}
+
+void TestAvm1::settingPropertiesConvertsAsFlash()
+{
+    enum Property { kX = 0, kVisible = 7, kName = 13, kHighQuality = 16, kQuality = 19 };
+    const auto set = [](ActionScript& script, Property property, const auto& value) {
+        script.push("").push(double(property)).push(value).op(kSetProperty);
+    };
+    const auto show = [](ActionScript& script, Property property) {
+        script.push("").push(double(property)).op(kGetProperty).op(kTrace);
+    };
+    ActionScript script;
+    // Infinity wraps to the least integer of twips; undefined changes nothing.
+    set(script, kX, 1.0 / 0.0);
+    show(script, kX);
+    set(script, kX, 3.0);
+    script.push("").push(double(kX)).pushUndefined().op(kSetProperty);
+    show(script, kX);
+    // Text that is no number leaves _visible alone.
+    set(script, kVisible, "abc");
+    show(script, kVisible);
+    // _highquality and _quality are one setting.
+    set(script, kHighQuality, 0.0);
+    show(script, kQuality);
+    set(script, kQuality, "best");
+    show(script, kHighQuality);
+    set(script, kQuality, "2");
+    show(script, kQuality);
+    // _name asks an object for its text, never its value.
+    ActionScript valueOf;
+    valueOf.push("valueOf asked").op(kTrace).push(1.0).op(kReturn);
+    script.push("o").push(0.0).op(kInitObject).op(kSetVariable);
+    script.push("o").op(kGetVariable).push("valueOf").defineFunction("", {}, valueOf);
+    script.op(kSetMember);
+    script.push("").push(double(kName)).push("o").op(kGetVariable).op(kSetProperty);
+    show(script, kName);
+    QCOMPARE(traceOf(script, 5),
+             (Lines{"-107374182.4", "3", "true", "LOW", "2", "BEST", "[object Object]"}));
 }
 
 void TestAvm1::waitForFrameCountsEveryFrameOfALoadedMovieAsLoaded()

@@ -24,6 +24,8 @@ enum Action : std::uint8_t {
     kPop = 0x17,
     kGetVariable = 0x1C,
     kSetVariable = 0x1D,
+    kGetProperty = 0x22,
+    kSetProperty = 0x23,
     kTrace = 0x26,
     kThrow = 0x2A,
     kDefineLocal = 0x3C,

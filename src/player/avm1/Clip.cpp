@@ -12,6 +12,8 @@ namespace quorvane::player::avm1 {
 
 namespace {
 
+constexpr std::array<const char*, 4> kQualityNames = {"LOW", "MEDIUM", "HIGH", "BEST"};
+
 constexpr std::array<const char*, 22> kPropertyNames = {
     "_x",           "_y",           "_xscale",       "_yscale",       "_currentframe",
     "_totalframes", "_alpha",       "_visible",      "_width",        "_height",
@@ -126,9 +128,11 @@ void Clip::applyScaleAndRotation()
     const double radians = rotation * std::numbers::pi / 180;
     const double sx = xScale / 100;
     const double sy = yScale / 100;
+    // A rotation or scale of no number collapses the clip.
     const auto fixed = [](double value) {
-        return static_cast<swf::Fixed16>(
-            std::clamp(value * kFixedOne, -2147483647.0, 2147483647.0));
+        return std::isnan(value) ? swf::Fixed16(0)
+                                 : static_cast<swf::Fixed16>(
+                                       std::clamp(value * kFixedOne, -2147483647.0, 2147483647.0));
     };
     matrix.scaleX = fixed(std::cos(radians) * sx);
     matrix.rotateSkew0 = fixed(std::sin(radians) * sx);
@@ -216,14 +220,16 @@ std::optional<Value> Clip::getSpecial(Machine& machine, std::string_view key)
         return Value("");
     case 15:
         return Value(stage.url());
-    case 16:
-        return Value(1.0);
+    case 16: {
+        const int quality = stage.settings().quality;
+        return Value(quality == 3 ? 2.0 : quality >= 1 ? 1.0 : 0.0);
+    }
     case 17:
-        return Value(1.0);
+        return Value(stage.settings().focusRect ? 1.0 : 0.0);
     case 18:
-        return Value(5.0);
+        return Value(double(stage.settings().soundBufferSeconds));
     case 19:
-        return Value("HIGH");
+        return Value(kQualityNames[std::size_t(stage.settings().quality)]);
     case 20:
         return Value(stage.mouseIn(this).x());
     default:
@@ -237,68 +243,97 @@ bool Clip::setSpecial(Machine& machine, std::string_view key, const Value& value
     if (index < 0) {
         return false;
     }
+    // Names and qualities are text; everything else a number, where
+    // undefined, null and NaN leave the property as it was.
+    if (index == 13) {
+        name = machine.toString(value);
+        return true;
+    }
+    if (index == 19) {
+        const std::string quality = machine.toString(value);
+        for (std::size_t i = 0; i < kQualityNames.size(); ++i) {
+            if (machine.sameName(quality, kQualityNames[i])) {
+                stage.settings().quality = int(i);
+            }
+        }
+        return true;
+    }
+    if (index == 17) {
+        // Without asking objects for their value: an object is no.
+        if (value.isObject()) {
+            stage.settings().focusRect = false;
+        } else if (const double number = machine.toNumber(value);
+                   !value.isNullish() && !std::isnan(number)) {
+            stage.settings().focusRect = number != 0;
+        }
+        return true;
+    }
+    if (index >= 11 && index != 16 && index != 18) {
+        // The rest are read-only.
+        return true;
+    }
     const double number = machine.toNumber(value);
-    const bool valid = !std::isnan(number) && std::isfinite(number);
-    const auto twips = [](double pixels) {
-        return static_cast<swf::Twips>(
-            std::clamp(std::round(pixels * 20), -2147483647.0, 2147483647.0));
+    if (value.isNullish() || std::isnan(number)) {
+        return true;
+    }
+    // Out-of-range numbers wrap as the player's integer conversion does:
+    // infinity becomes the least integer.
+    const auto integer = [](double n) {
+        return std::isfinite(n) && std::abs(n) < 2147483648.0 ? std::int32_t(n) : INT32_MIN;
     };
     switch (index) {
     case 0:
-        if (valid) {
-            matrix.translateX = twips(number);
-            movedByScript = true;
-        }
-        return true;
     case 1:
-        if (valid) {
-            matrix.translateY = twips(number);
-            movedByScript = true;
-        }
-        return true;
+        (index == 0 ? matrix.translateX : matrix.translateY) =
+            std::isfinite(number) ? static_cast<swf::Twips>(std::clamp(std::round(number * 20),
+                                                                       -2147483648.0, 2147483647.0))
+                                  : INT32_MIN;
+        movedByScript = true;
+        break;
     case 2:
     case 3:
-        if (valid) {
-            (index == 2 ? xScale : yScale) = number;
-            applyScaleAndRotation();
-            movedByScript = true;
-        }
-        return true;
+        (index == 2 ? xScale : yScale) = number;
+        applyScaleAndRotation();
+        movedByScript = true;
+        break;
     case 6:
-        if (valid) {
-            colors.alphaMultiply = std::int16_t(std::clamp(number * 2.56, -32768.0, 32767.0));
-            movedByScript = true;
-        }
-        return true;
+        colors.alphaMultiply = std::isfinite(number)
+                                   ? std::int16_t(std::clamp(number * 2.56, -32768.0, 32767.0))
+                                   : std::int16_t(0);
+        movedByScript = true;
+        break;
     case 7:
-        visible = machine.toBoolean(value);
-        return true;
+        visible = number != 0;
+        break;
     case 8:
     case 9:
-        if (valid && number >= 0) {
+        if (std::isfinite(number) && number >= 0) {
             stage.setSize(this, index == 8, number);
         }
-        return true;
-    case 10:
-        if (valid) {
-            double degrees = std::fmod(number, 360.0);
-            if (degrees > 180) {
-                degrees -= 360;
-            } else if (degrees < -180) {
-                degrees += 360;
-            }
-            rotation = degrees;
-            applyScaleAndRotation();
-            movedByScript = true;
+        break;
+    case 10: {
+        double degrees = std::fmod(number, 360.0);
+        if (degrees > 180) {
+            degrees -= 360;
+        } else if (degrees < -180) {
+            degrees += 360;
         }
-        return true;
-    case 13:
-        name = machine.toString(value);
-        return true;
-    default:
-        // The rest are read-only or player-wide settings.
-        return true;
+        rotation = degrees;
+        applyScaleAndRotation();
+        movedByScript = true;
+        break;
     }
+    case 16:
+        // 0 low, 1 high, 2 and above best; below zero high.
+        stage.settings().quality = number >= 2 ? 3 : number >= 1 || number < 0 ? 2 : 0;
+        break;
+    case 18:
+        stage.settings().soundBufferSeconds = integer(number);
+        break;
+    default:
+        break;
+    }
+    return true;
 }
 
 } // namespace quorvane::player::avm1

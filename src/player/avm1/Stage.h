@@ -89,6 +89,15 @@ public:
     QTransform transformToStage(const Clip* clip) const;
     // _width and _height set: the scale that gives that size.
     void setSize(Clip* clip, bool width, double pixels);
+    // The player-wide settings scripts read and write as _quality,
+    // _highquality, _focusrect and _soundbuftime; they only report here.
+    struct Settings {
+        // 0 low, 1 medium, 2 high, 3 best.
+        int quality = 2;
+        bool focusRect = true;
+        int soundBufferSeconds = 5;
+    };
+    Settings& settings() { return m_settings; }
     std::string url() const { return m_url; }
     void setUrl(std::string url) { m_url = std::move(url); }
     std::size_t movieBytes() const;
@@ -107,6 +116,7 @@ public:
     void queueEvent(Clip* clip, ClipEvent event, const char* handlerName);
 
 private:
+    Settings m_settings;
     struct QueuedScript {
         Clip* clip = nullptr;
         std::span<const std::uint8_t> code;
