@@ -88,6 +88,7 @@ private slots:
     void waitForFrameCountsEveryFrameOfALoadedMovieAsLoaded();
     void frameScriptsRunInOrderAndGotoSkipsTheFramesBetween();
     void scriptsOfAFrameShareOneStack();
+    void newClipsInitializeBeforeTheFrameScripts();
     void hostSeekIsGotoAndStopAndTheSameFrameCostsNothing();
     void runawayScriptsHaltWhileTheMovieKeepsPlaying();
     void deepRecursionHalts();
@@ -488,6 +489,34 @@ void TestAvm1::scriptsOfAFrameShareOneStack()
     player.advanceFrame();
     player.advanceFrame();
     QCOMPARE(host.traces, (Lines{"1", "undefined"}));
+}
+
+void TestAvm1::newClipsInitializeBeforeTheFrameScripts()
+{
+    constexpr std::uint32_t kInitialize = 1u << 9;
+    constexpr std::uint32_t kLoad = 1u << 0;
+    const auto actions = [](const std::string& text) {
+        ActionScript script;
+        script.push(text).op(kTrace).op(0);
+        return script.bytes();
+    };
+    swf::DefineSprite sprite{1, 1, {swf::Tag{swf::ShowFrame{}}}};
+    swf::PlaceObject placed = place(1, 1);
+    placed.clipActions =
+        swf::ClipActions{kInitialize | kLoad,
+                         {swf::ClipActionRecord{kLoad, std::nullopt, actions("load")},
+                          swf::ClipActionRecord{kInitialize, std::nullopt, actions("initialize")}}};
+    ActionScript frame;
+    frame.push("frame").op(kTrace);
+    RecordingHost host;
+    player::Player player;
+    player.setScriptHost(&host);
+    // The frame script comes first in the file, yet runs after initialize.
+    QVERIFY(!player
+                 .loadBytes(movieOf(
+                     {{swf::Tag{std::move(sprite)}, doAction(frame), swf::Tag{std::move(placed)}}}))
+                 .has_value());
+    QCOMPARE(host.traces, (Lines{"initialize", "frame", "load"}));
 }
 
 void TestAvm1::hostSeekIsGotoAndStopAndTheSameFrameCostsNothing()

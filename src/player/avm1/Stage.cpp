@@ -373,7 +373,7 @@ Clip* Stage::instantiate(Clip* parent, std::uint16_t characterId, int depth, int
     }
     queueEvent(clip, kEventInitialize, nullptr);
     if (constructor) {
-        m_queue.push_back(QueuedScript{clip, {}, nullptr, constructor});
+        m_initQueue.push_back(QueuedScript{clip, {}, nullptr, constructor});
     }
     queueEvent(clip, kEventConstruct, nullptr);
     if (timeline) {
@@ -429,7 +429,9 @@ void Stage::queueEvent(Clip* clip, ClipEvent event, const char* handlerName)
     if (clip->clipActions) {
         for (const swf::ClipActionRecord& record : clip->clipActions->records) {
             if (record.events & event) {
-                m_queue.push_back(QueuedScript{clip, record.actions, nullptr, nullptr});
+                const bool first = event == kEventInitialize || event == kEventConstruct;
+                (first ? m_initQueue : m_queue)
+                    .push_back(QueuedScript{clip, record.actions, nullptr, nullptr});
             }
         }
     }
@@ -442,9 +444,10 @@ void Stage::runQueue()
 {
     // Scripts queue more scripts (gotos, new clips); a runaway chain of
     // them is bounded by the action budget, checked per script run.
-    while (!m_queue.empty()) {
-        const QueuedScript script = m_queue.front();
-        m_queue.pop_front();
+    while (!m_initQueue.empty() || !m_queue.empty()) {
+        auto& queue = m_initQueue.empty() ? m_queue : m_initQueue;
+        const QueuedScript script = queue.front();
+        queue.pop_front();
         try {
             for (int i = 0; i < kActionsPerQueuedScript; ++i) {
                 m_machine->spendAction();

@@ -168,6 +168,9 @@ private:
     std::map<int, Clip*> m_levels;
     Clip* m_root = nullptr;
     std::deque<QueuedScript> m_queue;
+    // Initialize and construct events and class constructors of new clips:
+    // they run before anything else queued.
+    std::deque<QueuedScript> m_initQueue;
     // DoInitAction runs once per sprite, the first time its frame comes.
     std::vector<bool> m_initDone;
     int m_instanceCounter = 0;
