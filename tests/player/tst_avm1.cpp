@@ -89,6 +89,7 @@ private slots:
     void frameScriptsRunInOrderAndGotoSkipsTheFramesBetween();
     void scriptsOfAFrameShareOneStack();
     void newClipsInitializeBeforeTheFrameScripts();
+    void goingBackRemovesScriptClipsAtTimelineDepths();
     void hostSeekIsGotoAndStopAndTheSameFrameCostsNothing();
     void runawayScriptsHaltWhileTheMovieKeepsPlaying();
     void deepRecursionHalts();
@@ -517,6 +518,33 @@ void TestAvm1::newClipsInitializeBeforeTheFrameScripts()
                      {{swf::Tag{std::move(sprite)}, doAction(frame), swf::Tag{std::move(placed)}}}))
                  .has_value());
     QCOMPARE(host.traces, (Lines{"initialize", "frame", "load"}));
+}
+
+void TestAvm1::goingBackRemovesScriptClipsAtTimelineDepths()
+{
+    // The first time round, make clips at depths 5, -1 and -20000; every
+    // time, report which exist. The movie then loops back to frame 1.
+    ActionScript script;
+    script.push("made").op(kGetVariable);
+    const std::size_t report = script.jumpSite(kIf);
+    script.push("made").pushBool(true).op(kSetVariable);
+    for (const auto& [name, depth] :
+         {std::pair{"above", 5.0}, {"timeline", -1.0}, {"below", -20000.0}}) {
+        script.push(depth).push(name).push(2.0).push("createEmptyMovieClip");
+        script.op(kCallFunction).op(kPop);
+    }
+    script.land(report);
+    for (const char* name : {"above", "timeline", "below"}) {
+        script.push(name).op(kGetVariable).op(kTypeOf).op(kTrace);
+    }
+    RecordingHost host;
+    player::Player player;
+    player.setScriptHost(&host);
+    QVERIFY(!player.loadBytes(movieOf({{doAction(script)}, {}})).has_value());
+    host.traces.clear();
+    player.advanceFrame();
+    player.advanceFrame();
+    QCOMPARE(host.traces, (Lines{"movieclip", "undefined", "movieclip"}));
 }
 
 void TestAvm1::hostSeekIsGotoAndStopAndTheSameFrameCostsNothing()

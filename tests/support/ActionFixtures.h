@@ -45,6 +45,8 @@ enum Action : std::uint8_t {
     kCallMethod = 0x52,
     kEnumerate2 = 0x55,
     kStrictEquals = 0x66,
+    kJump = 0x99,
+    kIf = 0x9D,
 };
 
 class ActionScript {

@@ -222,9 +222,13 @@ void Stage::gotoFrame(Clip* clip, int target, bool play)
             }
         }
     }
+    // Going back rebuilds the timeline's depths from scratch: clips that
+    // scripts made there go too. Clips above and far below them stay.
+    const bool backwards = target < clip->frame;
     std::vector<Clip*> current = clip->children;
     for (Clip* child : current) {
-        if (child->depth >= 0 || child->placedFrame < 0) {
+        if (child->depth >= 0 || child->depth < Clip::kTimelineDepthOffset ||
+            (child->placedFrame < 0 && !backwards)) {
             continue;
         }
         const auto found = wanted.find(child->depth - Clip::kTimelineDepthOffset);
