@@ -90,6 +90,7 @@ private slots:
     void scriptsOfAFrameShareOneStack();
     void newClipsInitializeBeforeTheFrameScripts();
     void goingBackRemovesScriptClipsAtTimelineDepths();
+    void shapesAreNoScriptObjects();
     void hostSeekIsGotoAndStopAndTheSameFrameCostsNothing();
     void runawayScriptsHaltWhileTheMovieKeepsPlaying();
     void deepRecursionHalts();
@@ -545,6 +546,28 @@ void TestAvm1::goingBackRemovesScriptClipsAtTimelineDepths()
     player.advanceFrame();
     player.advanceFrame();
     QCOMPARE(host.traces, (Lines{"movieclip", "undefined", "movieclip"}));
+}
+
+void TestAvm1::shapesAreNoScriptObjects()
+{
+    // A shape at depth 1 and a sprite at depth 2: only the sprite takes an
+    // instance name, and asking for the shape gives its parent.
+    ActionScript script;
+    for (const double depth : {-16383.0, -16382.0}) {
+        script.push(depth).push(1.0).push("_root").op(kGetVariable);
+        script.push("getInstanceAtDepth").op(kCallMethod).op(kTrace);
+    }
+    script.push(0.0).push("_root").op(kGetVariable).push("getDepth").op(kCallMethod).op(kTrace);
+    swf::DefineSprite sprite{2, 1, {swf::Tag{swf::ShowFrame{}}}};
+    RecordingHost host;
+    player::Player player;
+    player.setScriptHost(&host);
+    QVERIFY(!player
+                 .loadBytes(movieOf({{swf::Tag{rectangle(1, 0, 0, 10, 10, {255, 0, 0, 255})},
+                                      swf::Tag{std::move(sprite)}, swf::Tag{place(1, 1)},
+                                      swf::Tag{place(2, 2)}, doAction(script)}}))
+                 .has_value());
+    QCOMPARE(host.traces, (Lines{"_level0", "_level0.instance1", "-16384"}));
 }
 
 void TestAvm1::hostSeekIsGotoAndStopAndTheSameFrameCostsNothing()

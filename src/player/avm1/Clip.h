@@ -45,6 +45,8 @@ public:
     std::string name;
     bool visible = true;
     bool isButton = false;
+    // Shapes, static texts and bitmaps: on the display list, out of scripts' reach.
+    bool isScriptless = false;
     // A button's state shown (ButtonState), and its definition.
     std::uint8_t buttonState = 0;
     const struct ButtonDefinition* button = nullptr;

@@ -76,7 +76,11 @@ void depthMethods(Machine& m, Object* prototype)
     m.method(prototype, "getDepth", [](Machine&, const Value& self, Arguments&) {
         // A removed clip's unload handlers still see the depth it waits at.
         auto* clip = dynamic_cast<Clip*>(self.asObject());
-        return clip ? Value(double(clip->depth)) : Value();
+        if (!clip) {
+            return Value();
+        }
+        // A level sits where the first timeline depth would.
+        return Value(double(clip->parent ? clip->depth : Clip::kTimelineDepthOffset));
     });
     m.method(prototype, "swapDepths",
              [](Machine& machine, const Value& self, Arguments& arguments) {
@@ -119,8 +123,7 @@ void depthMethods(Machine& m, Object* prototype)
                      return Value();
                  }
                  // Shapes have no script object; Flash answers with their parent.
-                 return Value(
-                     static_cast<Object*>(child->timeline || child->isButton ? child : clip));
+                 return Value(static_cast<Object*>(child->isScriptless ? clip : child));
              });
 }
 

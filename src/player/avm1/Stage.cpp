@@ -97,6 +97,9 @@ Stage::Stage(std::shared_ptr<const MovieDefinition> movie, ScriptHost& host, Mac
         }
     }
     for (const swf::Tag& tag : m_movie->tags()) {
+        if (const auto* editText = std::get_if<swf::DefineEditText>(&tag.value)) {
+            m_editTexts.insert(editText->id);
+        }
         if (const auto* unknown = std::get_if<swf::Unknown>(&tag.value)) {
             if (auto button = readButton(*unknown)) {
                 m_buttons.try_emplace(button->id, std::move(*button));
@@ -364,7 +367,12 @@ Clip* Stage::instantiate(Clip* parent, std::uint16_t characterId, int depth, int
     clip->characterId = characterId;
     clip->depth = depth;
     clip->placedFrame = placedFrame;
-    clip->name = "instance" + std::to_string(++m_instanceCounter);
+    // Only script objects take instance names.
+    if (timeline || button != m_buttons.end() || m_editTexts.contains(characterId)) {
+        clip->name = "instance" + std::to_string(++m_instanceCounter);
+    } else {
+        clip->isScriptless = true;
+    }
     if (place) {
         applyPlacement(*clip, *place);
     }

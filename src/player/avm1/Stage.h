@@ -16,6 +16,7 @@
 #include <span>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace quorvane::player::avm1 {
@@ -177,6 +178,8 @@ private:
     int m_clipsThisFrame = 0;
     Clip* m_dragged = nullptr;
     std::unordered_map<std::uint16_t, ButtonDefinition> m_buttons;
+    // Edit texts are script objects too; shapes, static texts and bitmaps not.
+    std::unordered_set<std::uint16_t> m_editTexts;
     Clip* m_hovered = nullptr;
     Clip* m_pressed = nullptr;
     std::string m_url;
