@@ -91,6 +91,7 @@ private slots:
     void newClipsInitializeBeforeTheFrameScripts();
     void goingBackRemovesScriptClipsAtTimelineDepths();
     void shapesAreNoScriptObjects();
+    void timelinesStepNewestFirstAndGoRoundOnlyWhenComplete();
     void hostSeekIsGotoAndStopAndTheSameFrameCostsNothing();
     void runawayScriptsHaltWhileTheMovieKeepsPlaying();
     void deepRecursionHalts();
@@ -568,6 +569,39 @@ void TestAvm1::shapesAreNoScriptObjects()
                                       swf::Tag{place(2, 2)}, doAction(script)}}))
                  .has_value());
     QCOMPARE(host.traces, (Lines{"_level0", "_level0.instance1", "-16384"}));
+}
+
+void TestAvm1::timelinesStepNewestFirstAndGoRoundOnlyWhenComplete()
+{
+    const auto says = [](const std::string& text) {
+        ActionScript script;
+        script.push(text).op(kTrace);
+        return doAction(script);
+    };
+    const swf::Tag show{swf::ShowFrame{}};
+    const swf::Tag end{swf::End{}};
+    // "whole" has two frames and its End: it goes round. "cut" lacks its
+    // End and "trailing" ends in a frame without ShowFrame: they stop on
+    // their last frame. The header's frame counts say nothing.
+    swf::DefineSprite whole{1, 1, {says("whole 1"), show, says("whole 2"), show, end}};
+    swf::DefineSprite cut{2, 5, {says("cut 1"), show, says("cut 2"), show}};
+    swf::DefineSprite trailing{3, 0, {says("trailing 1"), show, says("trailing 2"), end}};
+    RecordingHost host;
+    player::Player player;
+    player.setScriptHost(&host);
+    QVERIFY(!player
+                 .loadBytes(movieOf({{swf::Tag{std::move(whole)}, swf::Tag{std::move(cut)},
+                                      swf::Tag{std::move(trailing)}, swf::Tag{place(1, 1)},
+                                      swf::Tag{place(2, 2)}, swf::Tag{place(3, 3)}},
+                                     {says("root 2")}}))
+                 .has_value());
+    host.traces.clear();
+    player.advanceFrame();
+    // The newest clip (the topmost) steps first, the root last.
+    QCOMPARE(host.traces, (Lines{"trailing 2", "cut 2", "whole 2", "root 2"}));
+    host.traces.clear();
+    player.advanceFrame();
+    QCOMPARE(host.traces, (Lines{"whole 1"}));
 }
 
 void TestAvm1::hostSeekIsGotoAndStopAndTheSameFrameCostsNothing()

@@ -5,23 +5,30 @@
 namespace quorvane::player::avm1 {
 
 ScriptTimeline::ScriptTimeline(const std::vector<swf::Tag>& tags, int tagFrameCount)
-    : frameCount(std::max(1, tagFrameCount)), declaredFrames(tagFrameCount),
-      frames(std::size_t(frameCount))
+    : declaredFrames(tagFrameCount), frames(1)
 {
-    int frame = 0;
+    bool ended = false;
     for (const swf::Tag& tag : tags) {
-        if (frame >= frameCount) {
+        if (std::holds_alternative<swf::End>(tag.value)) {
+            ended = true;
             break;
         }
         if (std::holds_alternative<swf::ShowFrame>(tag.value)) {
-            ++frame;
+            frames.emplace_back();
             continue;
         }
         if (const auto* label = std::get_if<swf::FrameLabel>(&tag.value)) {
-            labels.emplace_back(label->name, frame);
+            labels.emplace_back(label->name, int(frames.size()) - 1);
         }
-        frames[std::size_t(frame)].push_back(&tag);
+        frames.back().push_back(&tag);
     }
+    // The tags after the last ShowFrame make a frame only when there are any.
+    const bool partial = !frames.back().empty();
+    if (!partial && frames.size() > 1) {
+        frames.pop_back();
+    }
+    frameCount = int(frames.size());
+    loops = ended && !partial && frameCount > 1;
 }
 
 const swf::Unknown* unknownTag(const swf::Tag& tag, std::uint16_t code)

@@ -15,10 +15,17 @@ struct ScriptTimeline {
     ScriptTimeline() = default;
     ScriptTimeline(const std::vector<swf::Tag>& tags, int tagFrameCount);
 
-    // At least one: even an empty sprite shows its (empty) first frame.
+    // The frames the tags hold, whatever the count in the header says: one
+    // per ShowFrame, and the tags after the last ShowFrame as one more,
+    // entered once. At least one: even an empty sprite shows its (empty)
+    // first frame.
     int frameCount = 1;
     // As the tag says, zero included: what _totalframes reports.
     int declaredFrames = 1;
+    // A timeline goes round only when its tags ended properly, in an End
+    // after a ShowFrame; a cut one waits on its last frame, as Flash waits
+    // for the rest of a file still loading.
+    bool loops = false;
     std::vector<std::vector<const swf::Tag*>> frames;
     std::vector<std::pair<std::string, int>> labels;
 };

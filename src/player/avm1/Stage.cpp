@@ -136,12 +136,12 @@ const ScriptTimeline* Stage::timelineOf(std::uint16_t characterId) const
 
 void Stage::collectExecutionOrder(Clip* clip, std::vector<Clip*>& order)
 {
-    order.push_back(clip);
-    for (Clip* child : clip->children) {
-        if (child->timeline) {
-            collectExecutionOrder(child, order);
+    for (auto it = clip->children.rbegin(); it != clip->children.rend(); ++it) {
+        if ((*it)->timeline) {
+            collectExecutionOrder(*it, order);
         }
     }
+    order.push_back(clip);
 }
 
 void Stage::advance()
@@ -164,7 +164,7 @@ void Stage::advance()
         if (clip->frame + 1 < clip->totalFrames()) {
             ++clip->frame;
             runFrameTags(clip, clip->frame, true);
-        } else {
+        } else if (clip->timeline->loops) {
             gotoFrame(clip, 0, true);
         }
     }

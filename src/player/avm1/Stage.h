@@ -143,6 +143,8 @@ private:
     void runQueue();
     void runQueued(const QueuedScript& script);
     void runIntervals();
+    // The order Flash steps timelines in: the newest (topmost) child first,
+    // each child's own children before it, the parent last.
     void collectExecutionOrder(Clip* clip, std::vector<Clip*>& order);
     void exportList(const Clip* clip, DisplayList& list) const;
     void unloadTree(Clip* clip);
