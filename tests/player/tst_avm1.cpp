@@ -81,6 +81,7 @@ private slots:
     void objectsAndArraysKeepTheirMembers();
     void enumerationEndsWithUndefined();
     void enumerationListsNewestPropertiesFirst();
+    void countsBeyondTheStackMakeNothing();
     void addingObjectsConvertsThemAsFlash();
     void comparingObjectsFollowsFlash();
     void mathTakesExactlyTwoOperands();
@@ -424,6 +425,16 @@ void TestAvm1::settingPropertiesConvertsAsFlash()
     show(script, kName);
     QCOMPARE(traceOf(script, 5),
              (Lines{"-107374182.4", "3", "true", "LOW", "2", "BEST", "[object Object]"}));
+}
+
+void TestAvm1::countsBeyondTheStackMakeNothing()
+{
+    ActionScript script;
+    script.push("a").push("b").push(4294967297.0).op(kInitArray).op(kTrace).op(kTrace);
+    script.push("c").push("d").push(1e300).op(kInitObject).op(kTrace).op(kTrace);
+    // A count the stack holds still works after them.
+    script.push("e").push(1.0).op(kInitArray).op(kTrace);
+    QCOMPARE(traceOf(script), (Lines{"undefined", "b", "undefined", "d", "e"}));
 }
 
 void TestAvm1::waitForFrameCountsEveryFrameOfALoadedMovieAsLoaded()

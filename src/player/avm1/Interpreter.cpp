@@ -444,9 +444,13 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
     }
     case 0x42: { // InitArray
         const double count = popNumber();
+        // A count the stack cannot hold makes nothing and takes nothing.
+        if (count > double(m_stack.size())) {
+            push(Value());
+            break;
+        }
         std::vector<Value> elements;
-        const std::size_t n =
-            count > 0 ? std::min<std::size_t>(std::size_t(count), m_stack.size()) : 0;
+        const std::size_t n = count > 0 ? std::size_t(count) : 0;
         for (std::size_t i = 0; i < n; ++i) {
             elements.push_back(pop());
         }
@@ -455,9 +459,12 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
     }
     case 0x43: { // InitObject
         const double count = popNumber();
+        if (count > double(m_stack.size() / 2)) {
+            push(Value());
+            break;
+        }
         Object* object = m.newObject();
-        const std::size_t n =
-            count > 0 ? std::min<std::size_t>(std::size_t(count), m_stack.size() / 2) : 0;
+        const std::size_t n = count > 0 ? std::size_t(count) : 0;
         std::vector<std::pair<std::string, Value>> members;
         for (std::size_t i = 0; i < n; ++i) {
             Value value = pop();
