@@ -2,6 +2,7 @@
 
 #include "player/QtConversions.h"
 #include "player/avm1/Interpreter.h"
+#include "player/avm1/TextField.h"
 #include "swf/BitReader.h"
 
 #include <algorithm>
@@ -80,8 +81,7 @@ void foldPlacement(swf::PlaceObject& into, const swf::PlaceObject& tag)
 
 } // namespace
 
-Stage::Stage(std::shared_ptr<const MovieDefinition> movie, ScriptHost& host,
-             Machine::Limits limits)
+Stage::Stage(std::shared_ptr<const MovieDefinition> movie, ScriptHost& host, Machine::Limits limits)
     : m_movie(std::move(movie)),
       m_machine(std::make_unique<Machine>(m_movie->header().version, host, limits)),
       m_rootTimeline(m_movie->tags(), m_movie->header().frameCount)
@@ -344,6 +344,10 @@ Clip* Stage::instantiate(Clip* parent, std::uint16_t characterId, int depth, int
     if (button != m_buttons.end()) {
         prototype = m_machine->buttonPrototype;
     }
+    const swf::DefineEditText* editText = editTextDefinition(*m_movie, characterId);
+    if (editText) {
+        prototype = m_machine->textFieldPrototype;
+    }
     Object* constructor = nullptr;
     for (const auto& [name, id] : m_exports) {
         if (id == characterId) {
@@ -366,6 +370,9 @@ Clip* Stage::instantiate(Clip* parent, std::uint16_t characterId, int depth, int
         applyPlacement(*clip, *place);
     }
     clip->clipActions = actions;
+    if (editText) {
+        clip->textField = std::make_shared<TextField>(*editText, *m_movie);
+    }
     insertChild(parent, clip);
     if (button != m_buttons.end()) {
         clip->isButton = true;
@@ -636,6 +643,19 @@ Clip* Stage::createEmpty(Clip* parent, const std::string& name, int depth)
     clip->name = name;
     static const ScriptTimeline empty;
     clip->timeline = &empty;
+    ++m_instanceCounter;
+    insertChild(parent, clip);
+    return clip;
+}
+
+Clip* Stage::createTextField(Clip* parent, const std::string& name, int depth,
+                             const swf::DefineEditText& definition)
+{
+    removeAtDepth(parent, depth);
+    Clip* clip = m_machine->make<Clip>(m_machine->textFieldPrototype, *this, parent);
+    clip->depth = depth;
+    clip->name = name;
+    clip->textField = std::make_shared<TextField>(definition, *m_movie);
     ++m_instanceCounter;
     insertChild(parent, clip);
     return clip;

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "player/HtmlText.h"
+#include "player/TextLayout.h"
+#include "swf/TextTags.h"
+
+#include <QString>
+#include <string>
+
+namespace quorvane::player {
+class MovieDefinition;
+}
+
+namespace quorvane::player::avm1 {
+
+// An edit text as scripts change it. Its settings stay in the shape of the
+// DefineEditText it came from (a field made by createTextField starts from
+// an empty one), so that it lays out exactly as a placed one does. One
+// format applies to the whole field.
+class TextField {
+public:
+    TextField(const swf::DefineEditText& definition, const MovieDefinition& movie);
+
+    const swf::DefineEditText& definition() const { return m_definition; }
+    swf::DefineEditText& definition() { return m_definition; }
+
+    // The text without markup; paragraphs end with a carriage return.
+    std::string text() const;
+    void setText(const std::string& text);
+    // Flash's own markup for the field: a P and a FONT per paragraph.
+    std::string htmlText() const;
+    void setHtmlText(const std::string& html);
+
+    // The format new text takes, the field's settings in TextFormat's terms.
+    TextFormat format() const;
+    // An embedded font by its name, or the name kept for a system font.
+    void setFontName(const std::string& name);
+    std::string fontName() const;
+
+    TextBlock layout() const;
+
+private:
+    std::vector<TextParagraph> paragraphs() const;
+
+    swf::DefineEditText m_definition;
+    const MovieDefinition& m_movie;
+};
+
+// The DefineEditText of a character, if the movie defines one by that id.
+const swf::DefineEditText* editTextDefinition(const MovieDefinition& movie, std::uint16_t id);
+
+} // namespace quorvane::player::avm1
