@@ -65,6 +65,7 @@ TextField::TextField(const swf::DefineEditText& definition, const MovieDefinitio
         m_definition.fontClass =
             decodeMovieString(*m_definition.fontClass, movie.header().version).toStdString();
     }
+    setHtml(m_definition.html);
 }
 
 std::vector<TextParagraph> TextField::paragraphs() const
@@ -138,6 +139,16 @@ void TextField::setHtmlText(const std::string& html)
     m_definition.initialText = html;
 }
 
+void TextField::setHtml(bool html)
+{
+    m_definition.html = html;
+    // An HTML field's paragraphs say their own alignment; the layout's
+    // margins, indent and leading still hold.
+    if (html && m_definition.layout) {
+        m_definition.layout->align = swf::TextAlign::Left;
+    }
+}
+
 TextFormat TextField::format() const
 {
     TextFormat format;
@@ -181,6 +192,49 @@ void TextField::setFontName(const std::string& name)
     }
     m_definition.fontId.reset();
     m_definition.fontClass = name;
+}
+
+std::vector<TextField::CharacterFormat> TextField::formatsBetween(qsizetype begin,
+                                                                  qsizetype end) const
+{
+    std::vector<CharacterFormat> formats;
+    const auto add = [&](const TextFormat& format, swf::TextAlign align) {
+        const CharacterFormat character{format, align};
+        if (formats.empty() || !(formats.back() == character)) {
+            formats.push_back(character);
+        }
+    };
+    const std::vector<TextParagraph> all = paragraphs();
+    qsizetype position = 0;
+    for (std::size_t i = 0; i < all.size() && position < end; ++i) {
+        const TextParagraph& paragraph = all[i];
+        for (const TextSpan& span : paragraph.spans) {
+            const qsizetype next = position + span.text.size();
+            if (next > begin && position < end) {
+                add(span.format, paragraph.align);
+            }
+            position = next;
+        }
+        if (i + 1 < all.size()) {
+            if (position >= begin && position < end) {
+                add(paragraph.spans.empty() ? format() : paragraph.spans.back().format,
+                    paragraph.align);
+            }
+            ++position;
+        }
+    }
+    return formats;
+}
+
+TextField::CharacterFormat TextField::newTextFormat() const
+{
+    return CharacterFormat{format(),
+                           m_definition.layout ? m_definition.layout->align : swf::TextAlign::Left};
+}
+
+qsizetype TextField::length() const
+{
+    return QString::fromStdString(text()).size();
 }
 
 TextBlock TextField::layout() const

@@ -30,6 +30,8 @@ public:
     // Flash's own markup for the field: a P and a FONT per paragraph.
     std::string htmlText() const;
     void setHtmlText(const std::string& html);
+    // Turned on, paragraphs are left aligned unless their markup says otherwise.
+    void setHtml(bool html);
 
     // The format new text takes, the field's settings in TextFormat's terms.
     TextFormat format() const;
@@ -38,6 +40,20 @@ public:
     std::string fontName() const;
 
     TextBlock layout() const;
+
+    // The formats of the characters from begin up to end, a paragraph's end
+    // counting as one character of its last span, with the alignment of the
+    // paragraph each lies in; consecutive repeats are left out.
+    struct CharacterFormat {
+        TextFormat format;
+        swf::TextAlign align = swf::TextAlign::Left;
+
+        bool operator==(const CharacterFormat&) const = default;
+    };
+    std::vector<CharacterFormat> formatsBetween(qsizetype begin, qsizetype end) const;
+    // The format new text takes, with the field's alignment.
+    CharacterFormat newTextFormat() const;
+    qsizetype length() const;
 
 private:
     std::vector<TextParagraph> paragraphs() const;

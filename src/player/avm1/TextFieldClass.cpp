@@ -53,39 +53,57 @@ double pixels(double twips)
     return twips / swf::kTwipsPerPixel;
 }
 
-// A TextFormat object describing the whole field.
-Value formatObject(Machine& machine, const TextField& field)
+// A property the characters share, or null where they differ.
+template <class Read>
+Value shared(const std::vector<TextField::CharacterFormat>& formats, Read read)
+{
+    const Value first = read(formats.front());
+    for (const TextField::CharacterFormat& format : formats) {
+        if (!(read(format) == first)) {
+            return Value(Null{});
+        }
+    }
+    return first;
+}
+
+// A TextFormat object describing characters of the field.
+Value formatObject(Machine& machine, const TextField& field,
+                   const std::vector<TextField::CharacterFormat>& formats)
 {
     Arguments none;
     auto* constructor =
         dynamic_cast<Function*>(machine.global()->get(machine, "TextFormat").asObject());
-    Object* format = constructor ? constructor->construct(machine, none).asObject() : nullptr;
-    if (!format) {
-        return Value();
+    Object* object = constructor ? constructor->construct(machine, none).asObject() : nullptr;
+    if (!object || formats.empty()) {
+        return Value(object);
     }
-    const swf::DefineEditText& definition = field.definition();
-    const swf::EditTextLayout layout = definition.layout.value_or(swf::EditTextLayout{});
-    const TextFormat text = field.format();
-    format->set(machine, "font", Value(field.fontName()));
-    format->set(machine, "size", Value(pixels(text.size)));
-    format->set(machine, "color",
-                Value(double((text.color.r << 16) | (text.color.g << 8) | text.color.b)));
-    format->set(machine, "bold", Value(text.bold));
-    format->set(machine, "italic", Value(text.italic));
-    format->set(machine, "underline", Value(text.underline));
-    format->set(machine, "url", Value(""));
-    format->set(machine, "target", Value(""));
-    format->set(machine, "align", Value(alignText(layout.align)));
-    format->set(machine, "leftMargin", Value(pixels(layout.leftMargin)));
-    format->set(machine, "rightMargin", Value(pixels(layout.rightMargin)));
-    format->set(machine, "indent", Value(pixels(layout.indent)));
-    format->set(machine, "leading", Value(pixels(layout.leading)));
-    format->set(machine, "blockIndent", Value(0.0));
-    format->set(machine, "bullet", Value(false));
-    format->set(machine, "kerning", Value(false));
-    format->set(machine, "letterSpacing", Value(0.0));
-    format->set(machine, "tabStops", Value(machine.newArray()));
-    return Value(format);
+    using Character = TextField::CharacterFormat;
+    const auto set = [&](const char* name, auto read) {
+        object->set(machine, name, shared(formats, read));
+    };
+    set("font", [](const Character& c) { return Value(c.format.face.toStdString()); });
+    set("size", [](const Character& c) { return Value(pixels(c.format.size)); });
+    set("color", [](const Character& c) {
+        const swf::Rgba color = c.format.color;
+        return Value(double((color.r << 16) | (color.g << 8) | color.b));
+    });
+    set("bold", [](const Character& c) { return Value(c.format.bold); });
+    set("italic", [](const Character& c) { return Value(c.format.italic); });
+    set("underline", [](const Character& c) { return Value(c.format.underline); });
+    set("kerning", [](const Character& c) { return Value(c.format.kerning); });
+    set("url", [](const Character& c) { return Value(c.format.url.toStdString()); });
+    set("align", [](const Character& c) { return Value(alignText(c.align)); });
+    const swf::EditTextLayout layout = field.definition().layout.value_or(swf::EditTextLayout{});
+    object->set(machine, "target", Value(""));
+    object->set(machine, "leftMargin", Value(pixels(layout.leftMargin)));
+    object->set(machine, "rightMargin", Value(pixels(layout.rightMargin)));
+    object->set(machine, "indent", Value(pixels(layout.indent)));
+    object->set(machine, "leading", Value(pixels(layout.leading)));
+    object->set(machine, "blockIndent", Value(0.0));
+    object->set(machine, "bullet", Value(false));
+    object->set(machine, "letterSpacing", Value(0.0));
+    object->set(machine, "tabStops", Value(machine.newArray()));
+    return Value(object);
 }
 
 // Twips from a pixel count a script gave, or nothing when it is no number.
@@ -141,7 +159,6 @@ constexpr FlagAccessor kFlags[] = {
     {"border", &swf::DefineEditText::border},
     {"embedFonts", &swf::DefineEditText::useOutlines},
     {"password", &swf::DefineEditText::password},
-    {"html", &swf::DefineEditText::html},
     {"selectable", &swf::DefineEditText::noSelect},
 };
 
@@ -172,6 +189,18 @@ void defineProperties(Machine& m, Object* prototype)
                 return Value();
             });
     }
+    defineAccessor(
+        m, prototype, "html",
+        [](Machine&, const Value& self, Arguments&) {
+            TextField* field = fieldOf(self);
+            return field ? Value(field->definition().html) : Value();
+        },
+        [](Machine& machine, const Value& self, Arguments& arguments) {
+            if (TextField* field = fieldOf(self)) {
+                field->setHtml(machine.toBoolean(argument(arguments, 0)));
+            }
+            return Value();
+        });
     defineAccessor(
         m, prototype, "text",
         [](Machine&, const Value& self, Arguments&) {
@@ -220,10 +249,32 @@ void defineProperties(Machine& m, Object* prototype)
 
 void defineMethods(Machine& m, Object* prototype)
 {
-    const auto getFormat = [](Machine& machine, const Value& self, Arguments&) {
+    // No arguments: the whole text; one: that character; two: the range.
+    m.method(
+        prototype, "getTextFormat", [](Machine& machine, const Value& self, Arguments& arguments) {
+            TextField* field = fieldOf(self);
+            if (!field) {
+                return Value();
+            }
+            const double length = double(field->length());
+            const double begin = arguments.empty() ? 0 : machine.toNumber(argument(arguments, 0));
+            double end = arguments.size() < 2 ? (arguments.empty() ? length : begin + 1)
+                                              : machine.toNumber(argument(arguments, 1));
+            if (std::isnan(begin) || std::isnan(end)) {
+                return Value();
+            }
+            end = std::min(end, length);
+            auto formats = field->formatsBetween(qsizetype(std::clamp(begin, 0.0, length)),
+                                                 qsizetype(std::max(end, 0.0)));
+            if (formats.empty()) {
+                formats.push_back(field->newTextFormat());
+            }
+            return formatObject(machine, *field, formats);
+        });
+    m.method(prototype, "getNewTextFormat", [](Machine& machine, const Value& self, Arguments&) {
         TextField* field = fieldOf(self);
-        return field ? formatObject(machine, *field) : Value();
-    };
+        return field ? formatObject(machine, *field, {field->newTextFormat()}) : Value();
+    });
     // The format goes last; its range arguments, if any, come before it.
     const auto setFormat = [](Machine& machine, const Value& self, Arguments& arguments) {
         TextField* field = fieldOf(self);
@@ -233,8 +284,6 @@ void defineMethods(Machine& m, Object* prototype)
         }
         return Value();
     };
-    m.method(prototype, "getTextFormat", getFormat);
-    m.method(prototype, "getNewTextFormat", getFormat);
     m.method(prototype, "setTextFormat", setFormat);
     m.method(prototype, "setNewTextFormat", setFormat);
 }
