@@ -761,6 +761,9 @@ QRectF Stage::localBounds(const Clip* clip) const
     if (const ShapeGeometry* shape = m_movie->dictionary().shape(clip->characterId)) {
         const swf::Rect& rect = shape->bounds;
         bounds = QRectF(QPointF(rect.xMin, rect.yMin), QPointF(rect.xMax, rect.yMax));
+    } else if (clip->textField) {
+        const swf::Rect& rect = clip->textField->definition().bounds;
+        bounds = QRectF(QPointF(rect.xMin, rect.yMin), QPointF(rect.xMax, rect.yMax));
     }
     for (const Clip* child : clip->children) {
         const QRectF inner = localBounds(child);
@@ -802,12 +805,43 @@ QRectF Stage::boundsOf(Clip* clip, bool inParent) const
     if (local.isNull()) {
         return QRectF();
     }
-    const QRectF mapped = inParent ? toQTransform(clip->matrix).mapRect(local) : local;
+    if (!inParent) {
+        return QRectF(local.topLeft() / 20, local.bottomRight() / 20);
+    }
+    // Flash keeps bounds in whole twips: each corner lands on one.
+    const QTransform matrix = toQTransform(clip->matrix);
+    double left = 0;
+    double top = 0;
+    double right = 0;
+    double bottom = 0;
+    bool first = true;
+    for (const QPointF corner :
+         {local.topLeft(), local.topRight(), local.bottomLeft(), local.bottomRight()}) {
+        const QPointF point = matrix.map(corner);
+        const double x = std::round(point.x());
+        const double y = std::round(point.y());
+        left = first ? x : std::min(left, x);
+        right = first ? x : std::max(right, x);
+        top = first ? y : std::min(top, y);
+        bottom = first ? y : std::max(bottom, y);
+        first = false;
+    }
+    const QRectF mapped(QPointF(left, top), QPointF(right, bottom));
     return QRectF(mapped.topLeft() / 20, mapped.bottomRight() / 20);
 }
 
 void Stage::setSize(Clip* clip, bool width, double pixels)
 {
+    // A text field's box takes the size, in its own units, and its scale
+    // stays.
+    if (clip->textField) {
+        swf::Rect& rect = clip->textField->definition().bounds;
+        if (pixels >= 0) {
+            const auto twips = swf::Twips(std::round(pixels * 20));
+            (width ? rect.xMax : rect.yMax) = (width ? rect.xMin : rect.yMin) + twips;
+        }
+        return;
+    }
     const QRectF local = localBounds(clip);
     const double extent = (width ? local.width() : local.height()) / 20;
     if (extent <= 0) {
