@@ -3,6 +3,7 @@
 #include "player/QtConversions.h"
 #include "player/avm1/Interpreter.h"
 #include "player/avm1/TextField.h"
+#include "player/avm1/TextFieldVariable.h"
 #include "swf/BitReader.h"
 
 #include <algorithm>
@@ -374,6 +375,9 @@ Clip* Stage::instantiate(Clip* parent, std::uint16_t characterId, int depth, int
         clip->textField = std::make_shared<TextField>(*editText, *m_movie);
     }
     insertChild(parent, clip);
+    if (editText) {
+        bindTextFieldVariable(*m_machine, *clip);
+    }
     if (button != m_buttons.end()) {
         clip->isButton = true;
         clip->button = &button->second;

@@ -65,7 +65,19 @@ TextField::TextField(const swf::DefineEditText& definition, const MovieDefinitio
         m_definition.fontClass =
             decodeMovieString(*m_definition.fontClass, movie.header().version).toStdString();
     }
+    variable = decodeMovieString(m_definition.variableName, movie.header().version).toStdString();
+    m_initialText = m_definition.initialText;
     setHtml(m_definition.html);
+}
+
+void TextField::setVariableValue(const std::string& value)
+{
+    m_definition.initialText = value;
+}
+
+void TextField::restoreInitialText()
+{
+    m_definition.initialText = m_initialText;
 }
 
 std::vector<TextParagraph> TextField::paragraphs() const

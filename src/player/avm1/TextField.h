@@ -5,6 +5,7 @@
 #include "swf/TextTags.h"
 
 #include <QString>
+#include <optional>
 #include <string>
 
 namespace quorvane::player {
@@ -32,6 +33,13 @@ public:
     void setHtmlText(const std::string& html);
     // Turned on, paragraphs are left aligned unless their markup says otherwise.
     void setHtml(bool html);
+    // Text that came through a variable: markup in an HTML field.
+    void setVariableValue(const std::string& value);
+    // Back to the text the field was defined with, as when it is bound anew.
+    void restoreInitialText();
+
+    // The variable the field shows (see TextFieldVariable.h); empty for none.
+    std::string variable;
 
     // The format new text takes, the field's settings in TextFormat's terms.
     TextFormat format() const;
@@ -59,6 +67,7 @@ private:
     std::vector<TextParagraph> paragraphs() const;
 
     swf::DefineEditText m_definition;
+    std::optional<std::string> m_initialText;
     const MovieDefinition& m_movie;
 };
 

@@ -3,6 +3,7 @@
 #include "player/avm1/Machine.h"
 #include "player/avm1/Stage.h"
 #include "player/avm1/TextField.h"
+#include "player/avm1/TextFieldVariable.h"
 
 #include <cmath>
 
@@ -10,10 +11,27 @@ namespace quorvane::player::avm1 {
 
 namespace {
 
-TextField* fieldOf(const Value& self)
+Clip* fieldClipOf(const Value& self)
 {
     auto* clip = dynamic_cast<Clip*>(self.asObject());
-    return clip && !clip->removed ? clip->textField.get() : nullptr;
+    return clip && !clip->removed && clip->textField ? clip : nullptr;
+}
+
+TextField* fieldOf(const Value& self)
+{
+    Clip* clip = fieldClipOf(self);
+    return clip ? clip->textField.get() : nullptr;
+}
+
+// The field with its variable's current value taken in.
+TextField* currentFieldOf(Machine& machine, const Value& self)
+{
+    Clip* clip = fieldClipOf(self);
+    if (!clip) {
+        return nullptr;
+    }
+    readTextFieldVariable(machine, *clip);
+    return clip->textField.get();
 }
 
 const char* alignText(swf::TextAlign align)
@@ -203,42 +221,63 @@ void defineProperties(Machine& m, Object* prototype)
         });
     defineAccessor(
         m, prototype, "text",
-        [](Machine&, const Value& self, Arguments&) {
-            TextField* field = fieldOf(self);
+        [](Machine& machine, const Value& self, Arguments&) {
+            TextField* field = currentFieldOf(machine, self);
             return field ? Value(field->text()) : Value();
         },
         [](Machine& machine, const Value& self, Arguments& arguments) {
-            if (TextField* field = fieldOf(self)) {
-                field->setText(machine.toString(argument(arguments, 0)));
+            if (Clip* clip = fieldClipOf(self)) {
+                const std::string text = machine.toString(argument(arguments, 0));
+                clip->textField->setText(text);
+                writeTextFieldVariable(machine, *clip, text);
+            }
+            return Value();
+        });
+    defineAccessor(
+        m, prototype, "variable",
+        [](Machine&, const Value& self, Arguments&) {
+            TextField* field = fieldOf(self);
+            if (!field) {
+                return Value();
+            }
+            return field->variable.empty() ? Value(Null{}) : Value(field->variable);
+        },
+        [](Machine& machine, const Value& self, Arguments& arguments) {
+            if (Clip* clip = fieldClipOf(self)) {
+                const Value name = argument(arguments, 0);
+                clip->textField->variable = name.isNullish() ? "" : machine.toString(name);
+                clip->textField->restoreInitialText();
+                bindTextFieldVariable(machine, *clip);
             }
             return Value();
         });
     defineAccessor(
         m, prototype, "htmlText",
-        [](Machine&, const Value& self, Arguments&) {
-            TextField* field = fieldOf(self);
+        [](Machine& machine, const Value& self, Arguments&) {
+            TextField* field = currentFieldOf(machine, self);
             if (!field) {
                 return Value();
             }
             return Value(field->definition().html ? field->htmlText() : field->text());
         },
         [](Machine& machine, const Value& self, Arguments& arguments) {
-            if (TextField* field = fieldOf(self)) {
+            if (Clip* clip = fieldClipOf(self)) {
                 const std::string text = machine.toString(argument(arguments, 0));
                 // Markup counts only in an HTML field; elsewhere it is text.
-                if (field->definition().html) {
-                    field->setHtmlText(text);
+                if (clip->textField->definition().html) {
+                    clip->textField->setHtmlText(text);
                 } else {
-                    field->setText(text);
+                    clip->textField->setText(text);
                 }
+                writeTextFieldVariable(machine, *clip, text);
             }
             return Value();
         });
     const auto measure = [&](const char* name, double TextBlock::*extent) {
         defineAccessor(
             m, prototype, name,
-            [extent](Machine&, const Value& self, Arguments&) {
-                TextField* field = fieldOf(self);
+            [extent](Machine& machine, const Value& self, Arguments&) {
+                TextField* field = currentFieldOf(machine, self);
                 return field ? Value(std::round(pixels(field->layout().*extent))) : Value();
             },
             [](Machine&, const Value&, Arguments&) { return Value(); });
