@@ -561,6 +561,9 @@ void Stage::exportList(const Clip* clip, DisplayList& list) const
         object.name = child->name;
         object.clipDepth = child->clipDepth;
         object.frame = child->frame;
+        if (child->textField && child->textField->changed()) {
+            object.text = std::make_shared<const TextBlock>(child->textField->layout());
+        }
         exportList(child, object.children);
         list.push_back(std::move(object));
     }
@@ -659,7 +662,7 @@ Clip* Stage::createTextField(Clip* parent, const std::string& name, int depth,
     Clip* clip = m_machine->make<Clip>(m_machine->textFieldPrototype, *this, parent);
     clip->depth = depth;
     clip->name = name;
-    clip->textField = std::make_shared<TextField>(definition, *m_movie);
+    clip->textField = std::make_shared<TextField>(definition, *m_movie, true);
     ++m_instanceCounter;
     insertChild(parent, clip);
     return clip;

@@ -53,8 +53,9 @@ const char* alignName(swf::TextAlign align)
 
 } // namespace
 
-TextField::TextField(const swf::DefineEditText& definition, const MovieDefinition& movie)
-    : m_definition(definition), m_movie(movie)
+TextField::TextField(const swf::DefineEditText& definition, const MovieDefinition& movie,
+                     bool madeByScript)
+    : m_definition(definition), m_changed(madeByScript), m_movie(movie)
 {
     if (m_definition.initialText) {
         // From here on the text is held in UTF-8.
@@ -67,16 +68,22 @@ TextField::TextField(const swf::DefineEditText& definition, const MovieDefinitio
     }
     variable = decodeMovieString(m_definition.variableName, movie.header().version).toStdString();
     m_initialText = m_definition.initialText;
-    setHtml(m_definition.html);
+    // An HTML field's paragraphs say their own alignment; the layout's
+    // margins, indent and leading still hold.
+    if (m_definition.html && m_definition.layout) {
+        m_definition.layout->align = swf::TextAlign::Left;
+    }
 }
 
 void TextField::setVariableValue(const std::string& value)
 {
+    m_changed = true;
     m_definition.initialText = value;
 }
 
 void TextField::restoreInitialText()
 {
+    m_changed = true;
     m_definition.initialText = m_initialText;
 }
 
@@ -104,6 +111,7 @@ std::string TextField::text() const
 
 void TextField::setText(const std::string& text)
 {
+    m_changed = true;
     m_definition.html = false;
     m_definition.initialText = text;
 }
@@ -147,15 +155,15 @@ std::string TextField::htmlText() const
 
 void TextField::setHtmlText(const std::string& html)
 {
+    m_changed = true;
     m_definition.html = true;
     m_definition.initialText = html;
 }
 
 void TextField::setHtml(bool html)
 {
+    m_changed = true;
     m_definition.html = html;
-    // An HTML field's paragraphs say their own alignment; the layout's
-    // margins, indent and leading still hold.
     if (html && m_definition.layout) {
         m_definition.layout->align = swf::TextAlign::Left;
     }

@@ -20,10 +20,17 @@ namespace quorvane::player::avm1 {
 // format applies to the whole field.
 class TextField {
 public:
-    TextField(const swf::DefineEditText& definition, const MovieDefinition& movie);
+    TextField(const swf::DefineEditText& definition, const MovieDefinition& movie,
+              bool madeByScript = false);
 
     const swf::DefineEditText& definition() const { return m_definition; }
-    swf::DefineEditText& definition() { return m_definition; }
+    swf::DefineEditText& definition()
+    {
+        m_changed = true;
+        return m_definition;
+    }
+    // Made or changed by scripts: drawn from here, not from its character.
+    bool changed() const { return m_changed; }
 
     // The text without markup; paragraphs end with a carriage return.
     std::string text() const;
@@ -68,6 +75,7 @@ private:
 
     swf::DefineEditText m_definition;
     std::optional<std::string> m_initialText;
+    bool m_changed = false;
     const MovieDefinition& m_movie;
 };
 
