@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,8 @@ struct DisplayObject {
     std::uint8_t blendMode = 0;
     std::vector<swf::Filter> filters;
     bool cacheAsBitmap = false;
+    // An edit text as scripts left it, drawn instead of its character.
+    std::shared_ptr<const TextBlock> text;
     // A sprite's own timeline: its frame and its objects.
     int frame = 0;
     DisplayList children;

@@ -22,6 +22,12 @@ ShapeGeometry glyphGeometry(const swf::Shape& glyph)
     return ShapeGeometry::build(shape);
 }
 
+// Authoring tools store font names with their C terminator.
+QString fontName(const std::string& bytes, int swfVersion)
+{
+    return decodeMovieString(bytes.substr(0, bytes.find('\0')), swfVersion);
+}
+
 } // namespace
 
 std::optional<std::size_t> Font::glyphFor(char16_t code) const
@@ -37,7 +43,7 @@ std::optional<std::size_t> Font::glyphFor(char16_t code) const
 Font Font::build(const swf::DefineFont& font, int swfVersion)
 {
     Font result;
-    result.name = decodeMovieString(font.name, swfVersion);
+    result.name = fontName(font.name, swfVersion);
     result.bold = font.bold;
     result.italic = font.italic;
     result.emSquare = font.version >= 3 ? 1024.0 * 20 : 1024.0;
@@ -51,7 +57,7 @@ Font Font::build(const swf::DefineFont& font, int swfVersion)
 
 void Font::apply(const swf::DefineFontInfo& info, int swfVersion)
 {
-    name = decodeMovieString(info.name, swfVersion);
+    name = fontName(info.name, swfVersion);
     bold = info.bold;
     italic = info.italic;
     codes = info.codes;

@@ -57,17 +57,30 @@ QString attribute(const QString& tag, const QString& name)
     return decodeEntities(match.captured(1) + match.captured(2) + match.captured(3));
 }
 
+// "#" and hex digits, white space allowed between; digits run until the
+// first other character, and only the last six count. Anything else
+// leaves the colour as it was.
 swf::Rgba parseColor(const QString& value, swf::Rgba fallback)
 {
-    QString hex = value.trimmed();
-    if (hex.startsWith(u'#')) {
-        hex = hex.mid(1);
-    } else if (hex.startsWith(u"0x", Qt::CaseInsensitive)) {
-        hex = hex.mid(2);
+    if (!value.startsWith(u'#')) {
+        return fallback;
     }
-    bool ok = false;
-    const uint rgb = hex.toUInt(&ok, 16);
-    if (!ok) {
+    qsizetype i = 1;
+    while (i < value.size() && value[i].isSpace()) {
+        ++i;
+    }
+    uint rgb = 0;
+    bool any = false;
+    for (; i < value.size(); ++i) {
+        bool hex = false;
+        const uint digit = QString(value[i]).toUInt(&hex, 16);
+        if (!hex) {
+            break;
+        }
+        rgb = ((rgb << 4) | digit) & 0xFFFFFFu;
+        any = true;
+    }
+    if (!any) {
         return fallback;
     }
     return swf::Rgba{std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8), std::uint8_t(rgb), 255};
@@ -196,6 +209,10 @@ public:
             const QString color = attribute(tag, QStringLiteral("color"));
             if (!color.isEmpty()) {
                 format.color = parseColor(color, format.color);
+            }
+            const QString kerning = attribute(tag, QStringLiteral("kerning"));
+            if (!kerning.isEmpty()) {
+                format.kerning = kerning.toInt() != 0;
             }
         }
         m_formats.push_back(format);

@@ -16,6 +16,8 @@ struct TextFormat {
     bool bold = false;
     bool italic = false;
     bool underline = false;
+    // Asked for by the markup; glyph pairs are not moved closer when drawn.
+    bool kerning = false;
     QString url;
 
     bool operator==(const TextFormat&) const = default;

@@ -85,7 +85,9 @@ void drawObject(const Dictionary& dictionary, const DisplayObject& object,
                 const QTransform& transform, const ColorTransform& colors, Renderer& renderer,
                 bool buildingMask)
 {
-    if (const ShapeGeometry* shape = dictionary.shape(object.characterId)) {
+    if (object.text) {
+        drawText(*object.text, transform, colors, renderer, buildingMask);
+    } else if (const ShapeGeometry* shape = dictionary.shape(object.characterId)) {
         renderer.drawShape(*shape, transform, colors);
     } else if (const MorphShape* morph = dictionary.morph(object.characterId)) {
         renderer.drawShape(morph->at(object.ratio), transform, colors);

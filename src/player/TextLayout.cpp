@@ -140,6 +140,7 @@ public:
         const double left = m_text.bounds.xMin + kGutter + layout.leftMargin;
         const double right = m_text.bounds.xMax - kGutter - layout.rightMargin;
         double top = m_text.bounds.yMin + kGutter;
+        int lineCount = 0;
         for (const TextParagraph& paragraph : paragraphs) {
             const double start = left + paragraph.leftMargin;
             const double firstIndent = layout.indent + paragraph.indent;
@@ -159,7 +160,14 @@ public:
                     placePiece(block, piece, start + indent + shift + piece.x, baseline);
                 }
                 top = baseline + line.descent + layout.leading;
+                block.textWidth = std::max(block.textWidth, indent + line.width);
+                block.textHeight += line.ascent + line.descent + layout.leading;
+                ++lineCount;
             }
+        }
+        // The last line's leading counts only when it is the only line.
+        if (lineCount > 1) {
+            block.textHeight -= layout.leading;
         }
         return block;
     }

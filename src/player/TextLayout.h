@@ -38,6 +38,10 @@ struct TextBlock {
     std::optional<ShapeGeometry> box;
     std::vector<GlyphDraw> glyphs;
     std::vector<DeviceTextRun> runs;
+    // Twips: the widest line and the lines' height, as textWidth and
+    // textHeight report them.
+    double textWidth = 0;
+    double textHeight = 0;
 };
 
 using FontLookup = std::function<const Font*(std::uint16_t id)>;

@@ -713,7 +713,8 @@ void TestAvm1::addressesAndCommandsReachTheHost()
     ActionScript script = getUrl("https://example.org/lesson", "_blank");
     for (const auto& part :
          {getUrl("file:///etc/passwd", ""), getUrl("javascript:alert(1)", ""),
-          getUrl("mailto:teacher@example.org", ""), getUrl("FSCommand:quit", "now")}) {
+          getUrl("mailto:teacher@example.org", ""), getUrl("FSCommand:quit", "now"),
+          getUrl("fscommand:fullscreen", "true")}) {
         for (const std::uint8_t byte : part.bytes()) {
             script.op(byte);
         }
@@ -723,7 +724,7 @@ void TestAvm1::addressesAndCommandsReachTheHost()
     player.setScriptHost(&host);
     QVERIFY(!player.loadBytes(movieOf({{doAction(script)}})).has_value());
     QCOMPARE(host.addresses, (Lines{"https://example.org/lesson", "mailto:teacher@example.org"}));
-    QCOMPARE(host.commands, (Lines{"quit now"}));
+    QCOMPARE(host.commands, (Lines{"quit now", "fullscreen true"}));
 }
 
 void TestAvm1::buttonsAnswerTheMouseInsideTheirHitArea()

@@ -260,6 +260,34 @@ private slots:
         QCOMPARE(plain[3].align, swf::TextAlign::Center);
     }
 
+    void htmlColoursReadAsFlashReadsThem_data()
+    {
+        QTest::addColumn<QString>("color");
+        QTest::addColumn<uint>("rgb");
+        // 0x010203 is the colour outside the inner font.
+        QTest::newRow("six digits") << QStringLiteral("#234567") << 0x234567u;
+        QTest::newRow("short") << QStringLiteral("#abf") << 0xabfu;
+        QTest::newRow("last six count") << QStringLiteral("#23456789a") << 0x56789au;
+        QTest::newRow("stops at a non-digit") << QStringLiteral("#23g45") << 0x23u;
+        QTest::newRow("spaces after the mark") << QStringLiteral("#  234567") << 0x234567u;
+        QTest::newRow("no mark") << QStringLiteral("202020") << 0x010203u;
+        QTest::newRow("space before the mark") << QStringLiteral(" #234567") << 0x010203u;
+        QTest::newRow("no digits") << QStringLiteral("#g1") << 0x010203u;
+    }
+
+    void htmlColoursReadAsFlashReadsThem()
+    {
+        QFETCH(QString, color);
+        QFETCH(uint, rgb);
+        const auto paragraphs = htmlParagraphs(
+            QStringLiteral("<font color=\"#010203\">x<font color=\"%1\">y</font></font>")
+                .arg(color),
+            TextFormat{}, swf::TextAlign::Left);
+        QCOMPARE(paragraphs.size(), std::size_t(1));
+        const swf::Rgba inner = paragraphs[0].spans.back().format.color;
+        QCOMPARE(uint((inner.r << 16) | (inner.g << 8) | inner.b), rgb);
+    }
+
     void editTextAlignsWrapsAndDrawsItsBorder()
     {
         const auto inkFor = [](swf::DefineEditText edit) {

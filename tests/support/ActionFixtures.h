@@ -43,6 +43,7 @@ enum Action : std::uint8_t {
     kSetMember = 0x4F,
     kIncrement = 0x50,
     kCallMethod = 0x52,
+    kNewMethod = 0x53,
     kEnumerate2 = 0x55,
     kStrictEquals = 0x66,
     kJump = 0x99,

@@ -18,6 +18,10 @@ void installBuiltins(Machine& machine)
     installDateClass(machine);
     installMovieClipClass(machine);
     installInputClasses(machine);
+    installFilterClasses(machine);
+    installTextSnapshotClass(machine);
+    installTextFieldClass(machine);
+    installTextFormatClass(machine);
     installGlobalFunctions(machine);
 }
 

@@ -22,6 +22,10 @@ void installErrorClass(Machine& machine);
 void installMovieClipClass(Machine& machine);
 void installDateClass(Machine& machine);
 void installInputClasses(Machine& machine);
+void installFilterClasses(Machine& machine);
+void installTextSnapshotClass(Machine& machine);
+void installTextFieldClass(Machine& machine);
+void installTextFormatClass(Machine& machine);
 
 // The argument at index, undefined past the end.
 inline Value argument(const Arguments& arguments, std::size_t index)

@@ -5,6 +5,7 @@
 #include "swf/Types.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 namespace quorvane::player::avm1 {
 
 class Stage;
+class TextField;
 struct ScriptTimeline;
 
 // A display object with identity: what scripts see as a MovieClip (or
@@ -69,6 +71,8 @@ public:
     const swf::ClipActions* clipActions = nullptr;
     // The drawing API's shapes, in this clip's twips, drawn under its children.
     std::uint16_t drawingId = 0;
+    // An edit text's state as scripts change it; null for anything else.
+    std::shared_ptr<TextField> textField;
 
     int totalFrames() const;
     Clip* root();

@@ -178,8 +178,9 @@ void setPropertyFlags(Machine& machine, Arguments& arguments)
         return;
     }
     const Value names = argument(arguments, 1);
-    const auto set = std::uint8_t(machine.toInt32(argument(arguments, 2)) & 7);
-    const auto clear = std::uint8_t(machine.toInt32(argument(arguments, 3)) & 7);
+    constexpr int kKnownFlags = kDontEnum | kDontDelete | kReadOnly | kFromSwf6;
+    const auto set = std::uint8_t(machine.toInt32(argument(arguments, 2)) & kKnownFlags);
+    const auto clear = std::uint8_t(machine.toInt32(argument(arguments, 3)) & kKnownFlags);
     std::vector<std::string> list;
     if (names.isNull()) {
         // Every own property, hidden ones included.

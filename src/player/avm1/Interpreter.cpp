@@ -7,9 +7,11 @@
 #include "swf/BitReader.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <string_view>
 
 namespace quorvane::player::avm1 {
 
@@ -1186,8 +1188,13 @@ void Interpreter::gotoFrame2(std::uint8_t flags, int bias)
 void Interpreter::getUrl(const std::string& url, const std::string& window, int method)
 {
     (void)method;
-    if (url.rfind("FSCommand:", 0) == 0) {
-        m.host().fscommand(url.substr(10), window);
+    // The scheme is matched without case, as URL schemes are.
+    constexpr std::string_view kFsCommand = "fscommand:";
+    if (url.size() >= kFsCommand.size() &&
+        std::equal(kFsCommand.begin(), kFsCommand.end(), url.begin(), [](char a, char b) {
+            return a == std::tolower(static_cast<unsigned char>(b));
+        })) {
+        m.host().fscommand(url.substr(kFsCommand.size()), window);
         return;
     }
     if (m.stage() && m.stage()->loadInto(a.target ? a.target : a.original, url, window)) {

@@ -16,6 +16,13 @@ constexpr int kMaxChain = 256;
 
 Property* Object::findOwn(Machine& machine, std::string_view name)
 {
+    Property* property = findAny(machine, name);
+    const bool hiddenByVersion = property && (property->flags & kFromSwf6) && machine.version() < 6;
+    return hiddenByVersion ? nullptr : property;
+}
+
+Property* Object::findAny(Machine& machine, std::string_view name)
+{
     for (Property& property : m_properties) {
         if (machine.sameName(property.name, name)) {
             return &property;
@@ -27,7 +34,7 @@ Property* Object::findOwn(Machine& machine, std::string_view name)
 Value Object::get(Machine& machine, std::string_view name)
 {
     if (name == "__proto__") {
-        return Value(m_prototype);
+        return m_prototype ? Value(m_prototype) : m_nonObjectPrototype;
     }
     Object* object = this;
     for (int i = 0; object && i < kMaxChain; ++i, object = object->m_prototype) {
@@ -51,7 +58,10 @@ Value Object::get(Machine& machine, std::string_view name)
 void Object::set(Machine& machine, std::string_view name, const Value& value)
 {
     if (name == "__proto__") {
-        m_prototype = value.asObject();
+        if (!(m_prototypeFlags & kReadOnly)) {
+            m_prototype = value.asObject();
+            m_nonObjectPrototype = m_prototype ? Value() : value;
+        }
         return;
     }
     if (setSpecial(machine, name, value)) {
@@ -96,11 +106,22 @@ bool Object::has(Machine& machine, std::string_view name)
 
 bool Object::hasOwn(Machine& machine, std::string_view name)
 {
+    if (name == "__proto__") {
+        return m_prototype != nullptr || !m_nonObjectPrototype.isUndefined();
+    }
     return findOwn(machine, name) != nullptr || getSpecial(machine, name).has_value();
 }
 
 bool Object::remove(Machine& machine, std::string_view name)
 {
+    if (name == "__proto__") {
+        if (!hasOwn(machine, name) || (m_prototypeFlags & kDontDelete)) {
+            return false;
+        }
+        m_prototype = nullptr;
+        m_nonObjectPrototype = Value();
+        return true;
+    }
     const auto found =
         std::find_if(m_properties.begin(), m_properties.end(), [&](const Property& property) {
             return machine.sameName(property.name, name);
@@ -135,7 +156,7 @@ void Object::defineAccessor(Machine& machine, std::string_view name, Function* g
     m_properties.push_back(Property{std::string(name), Value(), getter, setter, 0});
 }
 
-std::vector<std::string> Object::ownKeys(Machine&)
+std::vector<std::string> Object::ownKeys(Machine& machine)
 {
     std::vector<std::string> keys;
     for (auto it = m_properties.rbegin(); it != m_properties.rend(); ++it) {
@@ -143,12 +164,18 @@ std::vector<std::string> Object::ownKeys(Machine&)
             keys.push_back(it->name);
         }
     }
+    if (hasOwn(machine, "__proto__") && !(m_prototypeFlags & kDontEnum)) {
+        keys.push_back("__proto__");
+    }
     return keys;
 }
 
 std::vector<std::string> Object::allOwnNames() const
 {
     std::vector<std::string> names;
+    if (m_prototype || !m_nonObjectPrototype.isUndefined()) {
+        names.push_back("__proto__");
+    }
     for (const Property& property : m_properties) {
         names.push_back(property.name);
     }
@@ -157,7 +184,11 @@ std::vector<std::string> Object::allOwnNames() const
 
 void Object::setFlags(Machine& machine, std::string_view name, std::uint8_t set, std::uint8_t clear)
 {
-    if (Property* own = findOwn(machine, name)) {
+    if (name == "__proto__") {
+        m_prototypeFlags = std::uint8_t((m_prototypeFlags & ~clear) | set);
+        return;
+    }
+    if (Property* own = findAny(machine, name)) {
         own->flags = std::uint8_t((own->flags & ~clear) | set);
     }
 }

@@ -19,6 +19,8 @@ enum PropertyFlag : std::uint8_t {
     kDontEnum = 1,
     kDontDelete = 2,
     kReadOnly = 4,
+    // Absent for movies before SWF 6, though for-in still lists it.
+    kFromSwf6 = 128,
 };
 
 struct Property {
@@ -79,10 +81,19 @@ protected:
     virtual std::optional<Value> getSpecial(Machine&, std::string_view) { return std::nullopt; }
     virtual bool setSpecial(Machine&, std::string_view, const Value&) { return false; }
 
+    // Skips what the movie's version may not see.
     Property* findOwn(Machine& machine, std::string_view name);
 
 private:
+    Property* findAny(Machine& machine, std::string_view name);
+
     Object* m_prototype = nullptr;
+    // __proto__ is an own property of every object that has a prototype,
+    // hidden and permanent until a script says otherwise.
+    std::uint8_t m_prototypeFlags = kDontEnum | kDontDelete;
+    // What a script set __proto__ to when it set no object: it reads back,
+    // though lookups no longer go past this object.
+    Value m_nonObjectPrototype;
     std::vector<Property> m_properties;
 };
 

@@ -2,6 +2,8 @@
 
 #include "player/QtConversions.h"
 #include "player/avm1/Interpreter.h"
+#include "player/avm1/TextField.h"
+#include "player/avm1/TextFieldVariable.h"
 #include "swf/BitReader.h"
 
 #include <algorithm>
@@ -350,6 +352,10 @@ Clip* Stage::instantiate(Clip* parent, std::uint16_t characterId, int depth, int
     if (button != m_buttons.end()) {
         prototype = m_machine->buttonPrototype;
     }
+    const swf::DefineEditText* editText = editTextDefinition(*m_movie, characterId);
+    if (editText) {
+        prototype = m_machine->textFieldPrototype;
+    }
     Object* constructor = nullptr;
     for (const auto& [name, id] : m_exports) {
         if (id == characterId) {
@@ -377,7 +383,13 @@ Clip* Stage::instantiate(Clip* parent, std::uint16_t characterId, int depth, int
         applyPlacement(*clip, *place);
     }
     clip->clipActions = actions;
+    if (editText) {
+        clip->textField = std::make_shared<TextField>(*editText, *m_movie);
+    }
     insertChild(parent, clip);
+    if (editText) {
+        bindTextFieldVariable(*m_machine, *clip);
+    }
     if (button != m_buttons.end()) {
         clip->isButton = true;
         clip->button = &button->second;
@@ -564,6 +576,9 @@ void Stage::exportList(const Clip* clip, DisplayList& list) const
         object.name = child->name;
         object.clipDepth = child->clipDepth;
         object.frame = child->frame;
+        if (child->textField && child->textField->changed()) {
+            object.text = std::make_shared<const TextBlock>(child->textField->layout());
+        }
         exportList(child, object.children);
         list.push_back(std::move(object));
     }
@@ -650,6 +665,19 @@ Clip* Stage::createEmpty(Clip* parent, const std::string& name, int depth)
     clip->name = name;
     static const ScriptTimeline empty;
     clip->timeline = &empty;
+    ++m_instanceCounter;
+    insertChild(parent, clip);
+    return clip;
+}
+
+Clip* Stage::createTextField(Clip* parent, const std::string& name, int depth,
+                             const swf::DefineEditText& definition)
+{
+    removeAtDepth(parent, depth);
+    Clip* clip = m_machine->make<Clip>(m_machine->textFieldPrototype, *this, parent);
+    clip->depth = depth;
+    clip->name = name;
+    clip->textField = std::make_shared<TextField>(definition, *m_movie, true);
     ++m_instanceCounter;
     insertChild(parent, clip);
     return clip;
@@ -755,6 +783,9 @@ QRectF Stage::localBounds(const Clip* clip) const
     if (const ShapeGeometry* shape = m_movie->dictionary().shape(clip->characterId)) {
         const swf::Rect& rect = shape->bounds;
         bounds = QRectF(QPointF(rect.xMin, rect.yMin), QPointF(rect.xMax, rect.yMax));
+    } else if (clip->textField) {
+        const swf::Rect& rect = clip->textField->definition().bounds;
+        bounds = QRectF(QPointF(rect.xMin, rect.yMin), QPointF(rect.xMax, rect.yMax));
     }
     for (const Clip* child : clip->children) {
         const QRectF inner = localBounds(child);
@@ -796,12 +827,43 @@ QRectF Stage::boundsOf(Clip* clip, bool inParent) const
     if (local.isNull()) {
         return QRectF();
     }
-    const QRectF mapped = inParent ? toQTransform(clip->matrix).mapRect(local) : local;
+    if (!inParent) {
+        return QRectF(local.topLeft() / 20, local.bottomRight() / 20);
+    }
+    // Flash keeps bounds in whole twips: each corner lands on one.
+    const QTransform matrix = toQTransform(clip->matrix);
+    double left = 0;
+    double top = 0;
+    double right = 0;
+    double bottom = 0;
+    bool first = true;
+    for (const QPointF corner :
+         {local.topLeft(), local.topRight(), local.bottomLeft(), local.bottomRight()}) {
+        const QPointF point = matrix.map(corner);
+        const double x = std::round(point.x());
+        const double y = std::round(point.y());
+        left = first ? x : std::min(left, x);
+        right = first ? x : std::max(right, x);
+        top = first ? y : std::min(top, y);
+        bottom = first ? y : std::max(bottom, y);
+        first = false;
+    }
+    const QRectF mapped(QPointF(left, top), QPointF(right, bottom));
     return QRectF(mapped.topLeft() / 20, mapped.bottomRight() / 20);
 }
 
 void Stage::setSize(Clip* clip, bool width, double pixels)
 {
+    // A text field's box takes the size, in its own units, and its scale
+    // stays.
+    if (clip->textField) {
+        swf::Rect& rect = clip->textField->definition().bounds;
+        if (pixels >= 0) {
+            const auto twips = swf::Twips(std::round(pixels * 20));
+            (width ? rect.xMax : rect.yMax) = (width ? rect.xMin : rect.yMin) + twips;
+        }
+        return;
+    }
     const QRectF local = localBounds(clip);
     const double extent = (width ? local.width() : local.height()) / 20;
     if (extent <= 0) {

@@ -70,6 +70,8 @@ public:
     Clip* duplicate(Clip* source, const std::string& name, int depth);
     Clip* attach(Clip* parent, std::uint16_t characterId, const std::string& name, int depth);
     Clip* createEmpty(Clip* parent, const std::string& name, int depth);
+    Clip* createTextField(Clip* parent, const std::string& name, int depth,
+                          const swf::DefineEditText& definition);
     void removeByScript(Clip* clip);
     void swapDepths(Clip* clip, int depth);
     void startDrag(Clip* clip, bool lockCenter);

@@ -1,0 +1,351 @@
+// Built-in classes beyond the language core (filters, text snapshots, text
+// fields), through movies built in code whose scripts trace what they see.
+
+#include "ActionFixtures.h"
+#include "SwfFixtures.h"
+#include "player/Player.h"
+#include "player/avm1/ScriptHost.h"
+
+#include <QtTest>
+
+using namespace quorvane;
+using namespace quorvane::fixtures;
+
+namespace {
+
+class TraceHost : public player::avm1::ScriptHost {
+public:
+    void trace(const std::string& line) override { traces.push_back(line); }
+    std::vector<std::string> traces;
+};
+
+using Lines = std::vector<std::string>;
+
+// The script runs in the first frame, after the given definitions and placements.
+Lines traceOf(const ActionScript& script, int version = 8, std::vector<swf::Tag> tags = {})
+{
+    swf::Header head = header(100, 100, 12, 1);
+    head.version = std::uint8_t(version);
+    tags.push_back(doAction(script));
+    tags.push_back(swf::Tag{swf::ShowFrame{}});
+    TraceHost host;
+    player::Player player;
+    player.setScriptHost(&host);
+    const auto error = player.loadBytes(bytes(movie(head, std::move(tags))));
+    if (error) {
+        return {"load failed: " + *error};
+    }
+    return host.traces;
+}
+
+// Pushes the value of a dotted path: a variable, then its members.
+ActionScript& pushPath(ActionScript& script, const std::string& path)
+{
+    std::size_t start = 0;
+    for (bool first = true; start <= path.size(); first = false) {
+        const std::size_t dot = std::min(path.find('.', start), path.size());
+        script.push(path.substr(start, dot - start)).op(first ? kGetVariable : kGetMember);
+        start = dot + 1;
+    }
+    return script;
+}
+
+void tracePath(ActionScript& script, const std::string& path)
+{
+    pushPath(script, path).op(kTrace);
+}
+
+// object.member = value, object given by its path.
+template <class T>
+void setMember(ActionScript& script, const std::string& object, const std::string& member,
+               const T& value)
+{
+    pushPath(script, object).push(member);
+    if constexpr (std::is_same_v<T, bool>) {
+        script.pushBool(value);
+    } else {
+        script.push(value);
+    }
+    script.op(kSetMember);
+}
+
+// path.method(arguments...), its result left on the stack.
+ActionScript& callMethod(ActionScript& script, const std::string& object, const std::string& method,
+                         const std::vector<double>& arguments = {})
+{
+    for (auto it = arguments.rbegin(); it != arguments.rend(); ++it) {
+        script.push(*it);
+    }
+    script.push(double(arguments.size()));
+    pushPath(script, object).push(method).op(kCallMethod);
+    return script;
+}
+
+// _root.createTextField(name, depth, 0, 0, width, height)
+void createTextField(ActionScript& script, const std::string& name, double depth, double width,
+                     double height)
+{
+    script.push(height).push(width).push(0.0).push(0.0).push(depth).push(name).push(6.0);
+    pushPath(script, "_root").push("createTextField").op(kCallMethod).op(kPop);
+}
+
+// A font whose glyphs write the given characters, and a static text of
+// them placed at depth 1.
+std::vector<swf::Tag> staticText(const std::u16string& characters)
+{
+    swf::DefineFont font;
+    font.id = 1;
+    font.name = "Snapshot";
+    swf::DefineText text;
+    text.id = 2;
+    swf::TextRecord record;
+    record.fontId = 1;
+    record.height = 240;
+    for (std::size_t i = 0; i < characters.size(); ++i) {
+        font.codes.push_back(characters[i]);
+        font.glyphs.emplace_back();
+        record.glyphs.push_back(swf::GlyphEntry{std::uint32_t(i), 100});
+    }
+    text.records.push_back(record);
+    return {swf::Tag{font}, swf::Tag{text}, swf::Tag{place(1, 2)}};
+}
+
+// variable = new flash.filters.<className>(arguments...)
+void newFilter(ActionScript& script, const std::string& variable, const std::string& className,
+               const std::vector<double>& arguments)
+{
+    script.push(variable);
+    for (auto it = arguments.rbegin(); it != arguments.rend(); ++it) {
+        script.push(*it);
+    }
+    script.push(double(arguments.size()));
+    script.push("flash").op(kGetVariable).push("filters").op(kGetMember);
+    script.push(className).op(kNewMethod).op(kSetVariable);
+}
+
+// trace(variable.member)
+void traceMember(ActionScript& script, const std::string& variable, const std::string& member)
+{
+    script.push(variable).op(kGetVariable).push(member).op(kGetMember).op(kTrace);
+}
+
+} // namespace
+
+class TestScriptClasses : public QObject {
+    Q_OBJECT
+
+private slots:
+    void filtersStartFromFlashDefaults();
+    void filterSettingsAreClampedAndCoerced();
+    void colorMatrixIsCopiedInAndOut();
+    void cloneCopiesSettingsIntoANewFilter();
+    void textSnapshotReadsAndSelectsTheClipsStaticText();
+    void textSnapshotMethodsAreHiddenBeforeSwf6();
+    void protoIsAnOwnPropertyHoldingAnyValue();
+    void textFieldTextAndMarkup();
+    void textFormatsCoverCharacterRanges();
+    void textFieldSizeChangesItsBoxNotItsScale();
+    void textFieldFollowsItsVariable();
+};
+
+void TestScriptClasses::filtersStartFromFlashDefaults()
+{
+    ActionScript script;
+    newFilter(script, "blur", "BlurFilter", {});
+    newFilter(script, "shadow", "DropShadowFilter", {});
+    for (const char* member : {"blurX", "blurY", "quality"}) {
+        traceMember(script, "blur", member);
+    }
+    for (const char* member :
+         {"distance", "angle", "color", "alpha", "strength", "inner", "knockout", "hideObject"}) {
+        traceMember(script, "shadow", member);
+    }
+    // The prototype's accessors answer nothing for the prototype itself.
+    script.push("flash").op(kGetVariable).push("filters").op(kGetMember);
+    script.push("BlurFilter").op(kGetMember).push("prototype").op(kGetMember);
+    script.push("blurX").op(kGetMember).op(kTrace);
+    QCOMPARE(traceOf(script), (Lines{"4", "4", "1", "4", "45", "0", "1", "1", "false", "false",
+                                     "false", "undefined"}));
+}
+
+void TestScriptClasses::filterSettingsAreClampedAndCoerced()
+{
+    ActionScript script;
+    newFilter(script, "blur", "BlurFilter", {300, -2, 3.7});
+    for (const char* member : {"blurX", "blurY", "quality"}) {
+        traceMember(script, "blur", member);
+    }
+    // distance, angle, color, alpha: the angle turns round, the colour loses its alpha byte.
+    newFilter(script, "shadow", "DropShadowFilter", {-7.5, 405, double(0x80FF8040), 2});
+    for (const char* member : {"distance", "angle", "color", "alpha"}) {
+        traceMember(script, "shadow", member);
+    }
+    script.push("shadow").op(kGetVariable).push("quality").push(99.0).op(kSetMember);
+    traceMember(script, "shadow", "quality");
+    script.push("shadow").op(kGetVariable).push("inner").push("yes").op(kSetMember);
+    traceMember(script, "shadow", "inner");
+    QCOMPARE(traceOf(script),
+             (Lines{"255", "0", "3", "-7.5", "45", "16744512", "1", "15", "true"}));
+}
+
+void TestScriptClasses::colorMatrixIsCopiedInAndOut()
+{
+    ActionScript script;
+    newFilter(script, "m", "ColorMatrixFilter", {});
+    // The identity until set; changing the array read leaves the filter alone.
+    script.push("m").op(kGetVariable).push("matrix").op(kGetMember);
+    script.push("0").push(9.0).op(kSetMember);
+    script.push(0.0).push("m").op(kGetVariable).push("matrix").op(kGetMember);
+    script.push("join").op(kCallMethod).op(kTrace);
+    // A short array leaves the rest zero.
+    script.push("m").op(kGetVariable).push("matrix").push(2.0).push(1.0).push(2.0).op(kInitArray);
+    script.op(kSetMember);
+    script.push(0.0).push("m").op(kGetVariable).push("matrix").op(kGetMember);
+    script.push("join").op(kCallMethod).op(kTrace);
+    QCOMPARE(traceOf(script), (Lines{"1,0,0,0,0,0,1,0,0,0,0,0,1,0,0,0,0,0,1,0",
+                                     "1,2,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0"}));
+}
+
+void TestScriptClasses::cloneCopiesSettingsIntoANewFilter()
+{
+    ActionScript script;
+    newFilter(script, "blur", "BlurFilter", {8, 2, 2});
+    script.push("copy").push(0.0).push("blur").op(kGetVariable).push("clone").op(kCallMethod);
+    script.op(kSetVariable);
+    script.push("blur").op(kGetVariable).push("blurX").push(1.0).op(kSetMember);
+    traceMember(script, "copy", "blurX");
+    traceMember(script, "copy", "quality");
+    // The copy is a BlurFilter of its own.
+    script.push("copy").op(kGetVariable).push("blur").op(kGetVariable).op(kEquals2).op(kTrace);
+    script.push("copy").op(kGetVariable).push("__constructor__").op(kGetMember);
+    script.push("flash").op(kGetVariable).push("filters").op(kGetMember);
+    script.push("BlurFilter").op(kGetMember).op(kEquals2).op(kTrace);
+    QCOMPARE(traceOf(script), (Lines{"8", "2", "false", "true"}));
+}
+
+void TestScriptClasses::textSnapshotReadsAndSelectsTheClipsStaticText()
+{
+    ActionScript script;
+    script.push("snapshot");
+    callMethod(script, "_root", "getTextSnapshot").op(kSetVariable);
+    callMethod(script, "snapshot", "getCount").op(kTrace);
+    callMethod(script, "snapshot", "getText", {1, 4}).op(kTrace);
+    // findText(from, text, caseSensitive)
+    script.pushBool(false).push("LL").push(0.0).push(3.0);
+    pushPath(script, "snapshot").push("findText").op(kCallMethod).op(kTrace);
+    script.pushBool(true).push("LL").push(0.0).push(3.0);
+    pushPath(script, "snapshot").push("findText").op(kCallMethod).op(kTrace);
+    // setSelected(0, 2, true)
+    script.pushBool(true).push(2.0).push(0.0).push(3.0);
+    pushPath(script, "snapshot").push("setSelected").op(kCallMethod).op(kPop);
+    callMethod(script, "snapshot", "getSelectedText").op(kTrace);
+    callMethod(script, "snapshot", "getSelected", {2, 5}).op(kTrace);
+    QCOMPARE(traceOf(script, 8, staticText(u"Hello")),
+             (Lines{"5", "ell", "2", "-1", "He", "false"}));
+}
+
+void TestScriptClasses::textSnapshotMethodsAreHiddenBeforeSwf6()
+{
+    ActionScript script;
+    tracePath(script, "TextSnapshot.prototype.getCount");
+    // Listed by for-in all the same: the first name that comes out.
+    pushPath(script, "TextSnapshot.prototype").op(kEnumerate2).op(kTrace);
+    QCOMPARE(traceOf(script, 5).front(), std::string("undefined"));
+    QCOMPARE(traceOf(script, 6).front(), std::string("[type Function]"));
+    QCOMPARE(traceOf(script, 5).back(), traceOf(script, 6).back());
+}
+
+void TestScriptClasses::protoIsAnOwnPropertyHoldingAnyValue()
+{
+    ActionScript script;
+    script.push("o").push(0.0).op(kInitObject).op(kSetVariable);
+    script.push("__proto__").push(1.0);
+    pushPath(script, "o").push("hasOwnProperty").op(kCallMethod).op(kTrace);
+    // Hidden and permanent.
+    script.push("o").op(kGetVariable).op(kEnumerate2).op(kTrace);
+    pushPath(script, "o").push("__proto__").op(0x3A).op(kTrace);
+    // A string reads back, and lookups stop at the object.
+    setMember(script, "o", "__proto__", "elsewhere");
+    tracePath(script, "o.__proto__");
+    tracePath(script, "o.toString");
+    QCOMPARE(traceOf(script), (Lines{"true", "undefined", "false", "elsewhere", "undefined"}));
+}
+
+void TestScriptClasses::textFieldTextAndMarkup()
+{
+    ActionScript script;
+    createTextField(script, "field", 1, 100, 20);
+    setMember(script, "field", "text", "a<b\nc");
+    tracePath(script, "field.text");
+    tracePath(script, "field.htmlText");
+    // Markup counts in an HTML field only; entities are decoded.
+    setMember(script, "field", "html", true);
+    setMember(script, "field", "htmlText", "<p align='center'>x&amp;y</p><p>z</p>");
+    tracePath(script, "field.text");
+    tracePath(script, "field.htmlText");
+    const Lines expected{
+        "a<b\rc", "a<b\rc", "x&y\rz",
+        "<P ALIGN=\"CENTER\"><FONT FACE=\"Times New Roman\" SIZE=\"12\" COLOR=\"#000000\" "
+        "LETTERSPACING=\"0\" KERNING=\"0\">x&amp;y</FONT></P><P ALIGN=\"LEFT\"><FONT "
+        "FACE=\"Times New Roman\" SIZE=\"12\" COLOR=\"#000000\" LETTERSPACING=\"0\" "
+        "KERNING=\"0\">z</FONT></P>"};
+    QCOMPARE(traceOf(script), expected);
+}
+
+void TestScriptClasses::textFormatsCoverCharacterRanges()
+{
+    ActionScript script;
+    createTextField(script, "field", 1, 100, 20);
+    setMember(script, "field", "html", true);
+    setMember(script, "field", "htmlText",
+              "<font color='#ff0000' size='20'>ab</font><font color='#00ff00' size='20'>cd</font>");
+    // One character, a range across both colours, the whole text.
+    script.push("format");
+    callMethod(script, "field", "getTextFormat", {1}).op(kSetVariable);
+    tracePath(script, "format.color");
+    script.push("format");
+    callMethod(script, "field", "getTextFormat", {1, 3}).op(kSetVariable);
+    tracePath(script, "format.color");
+    tracePath(script, "format.size");
+    // A new format's set properties apply; its nulls leave the field alone.
+    script.push("change").push(0.0).push("TextFormat").op(kNewObject).op(kSetVariable);
+    setMember(script, "change", "leading", 7.0);
+    script.push("change").op(kGetVariable).push(1.0);
+    pushPath(script, "field").push("setNewTextFormat").op(kCallMethod).op(kPop);
+    script.push("format");
+    callMethod(script, "field", "getNewTextFormat").op(kSetVariable);
+    tracePath(script, "format.leading");
+    tracePath(script, "format.size");
+    tracePath(script, "format.font");
+    QCOMPARE(traceOf(script), (Lines{"16711680", "null", "20", "7", "12", "Times New Roman"}));
+}
+
+void TestScriptClasses::textFieldSizeChangesItsBoxNotItsScale()
+{
+    ActionScript script;
+    createTextField(script, "field", 1, 100, 30);
+    setMember(script, "field", "_xscale", 200.0);
+    tracePath(script, "field._width");
+    setMember(script, "field", "_width", 50.0);
+    tracePath(script, "field._width");
+    tracePath(script, "field._xscale");
+    QCOMPARE(traceOf(script), (Lines{"200", "100", "200"}));
+}
+
+void TestScriptClasses::textFieldFollowsItsVariable()
+{
+    ActionScript script;
+    createTextField(script, "field", 1, 100, 20);
+    // Bound with no text of its own: the variable stays undefined.
+    setMember(script, "field", "variable", "shown");
+    tracePath(script, "shown");
+    tracePath(script, "field.variable");
+    script.push("shown").push("from the variable").op(kSetVariable);
+    tracePath(script, "field.text");
+    setMember(script, "field", "text", "from the field");
+    tracePath(script, "shown");
+    QCOMPARE(traceOf(script), (Lines{"undefined", "shown", "from the variable", "from the field"}));
+}
+
+QTEST_GUILESS_MAIN(TestScriptClasses)
+#include "tst_scriptclasses.moc"
