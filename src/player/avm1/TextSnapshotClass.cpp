@@ -73,31 +73,47 @@ qsizetype indexArgument(Machine& machine, const Value& value, qsizetype length)
 void defineMethods(Machine& m, Object* prototype)
 {
     // Visible to SWF 6 and later only, yet listed by for-in in every
-    // version; defined last to first so that for-in lists them in Flash's order.
+    // version, newest first.
     const auto define = [&](const char* name, NativeFunction::Body body) {
         prototype->define(m, name, Value(m.newFunction(std::move(body))), kFromSwf6);
     };
-    define("getTextRunInfo", [](Machine& machine, const Value& self, Arguments&) {
-        return snapshotOf(self) ? Value(machine.newArray()) : Value();
+    define("getCount", [](Machine&, const Value& self, Arguments&) {
+        auto* snapshot = snapshotOf(self);
+        return snapshot ? Value(double(snapshot->text.size())) : Value();
     });
-    // Selected static text is not highlighted when drawn, so its colour has no use.
-    define("setSelectColor", [](Machine&, const Value&, Arguments&) { return Value(); });
-    define("findText", [](Machine& machine, const Value& self, Arguments& arguments) {
+    define("setSelected", [](Machine& machine, const Value& self, Arguments& arguments) {
+        if (auto* snapshot = snapshotOf(self)) {
+            const qsizetype length = snapshot->text.size();
+            const qsizetype from = indexArgument(machine, argument(arguments, 0), length);
+            const qsizetype to = indexArgument(machine, argument(arguments, 1), length);
+            const bool select = machine.toBoolean(argument(arguments, 2));
+            for (qsizetype i = from; i < to; ++i) {
+                snapshot->selected[std::size_t(i)] = select;
+            }
+        }
+        return Value();
+    });
+    define("getSelected", [](Machine& machine, const Value& self, Arguments& arguments) {
         auto* snapshot = snapshotOf(self);
         if (!snapshot) {
             return Value();
         }
-        const qsizetype from =
-            indexArgument(machine, argument(arguments, 0), snapshot->text.size());
-        const QString wanted = QString::fromStdString(machine.toString(argument(arguments, 1)));
-        const bool caseSensitive = machine.toBoolean(argument(arguments, 2));
-        return Value(double(snapshot->text.indexOf(
-            wanted, from, caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive)));
+        const qsizetype length = snapshot->text.size();
+        const qsizetype from = indexArgument(machine, argument(arguments, 0), length);
+        const qsizetype to = indexArgument(machine, argument(arguments, 1), length);
+        return Value(std::any_of(snapshot->selected.begin() + from,
+                                 snapshot->selected.begin() + std::max(from, to),
+                                 [](bool selected) { return selected; }));
     });
-    // Static text carries no positions that scripts can reach here: no
-    // character is ever near a point.
-    define("hitTestTextNearPos", [](Machine&, const Value& self, Arguments&) {
-        return snapshotOf(self) ? Value(-1.0) : Value();
+    define("getText", [](Machine& machine, const Value& self, Arguments& arguments) {
+        auto* snapshot = snapshotOf(self);
+        if (!snapshot) {
+            return Value();
+        }
+        const qsizetype length = snapshot->text.size();
+        const qsizetype from = indexArgument(machine, argument(arguments, 0), length);
+        const qsizetype to = indexArgument(machine, argument(arguments, 1), length);
+        return Value(snapshot->text.mid(from, std::max<qsizetype>(0, to - from)).toStdString());
     });
     define("getSelectedText", [](Machine&, const Value& self, Arguments&) {
         auto* snapshot = snapshotOf(self);
@@ -112,44 +128,28 @@ void defineMethods(Machine& m, Object* prototype)
         }
         return Value(text.toStdString());
     });
-    define("getText", [](Machine& machine, const Value& self, Arguments& arguments) {
+    define("hitTestTextNearPos", [](Machine&, const Value& self, Arguments&) {
+        return snapshotOf(self) ? Value(-1.0) : Value();
+    });
+    define("findText", [](Machine& machine, const Value& self, Arguments& arguments) {
         auto* snapshot = snapshotOf(self);
         if (!snapshot) {
             return Value();
         }
-        const qsizetype length = snapshot->text.size();
-        const qsizetype from = indexArgument(machine, argument(arguments, 0), length);
-        const qsizetype to = indexArgument(machine, argument(arguments, 1), length);
-        return Value(snapshot->text.mid(from, std::max<qsizetype>(0, to - from)).toStdString());
+        const qsizetype from =
+            indexArgument(machine, argument(arguments, 0), snapshot->text.size());
+        const QString wanted = QString::fromStdString(machine.toString(argument(arguments, 1)));
+        const bool caseSensitive = machine.toBoolean(argument(arguments, 2));
+        return Value(double(snapshot->text.indexOf(
+            wanted, from, caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive)));
     });
-    define("getSelected", [](Machine& machine, const Value& self, Arguments& arguments) {
-        auto* snapshot = snapshotOf(self);
-        if (!snapshot) {
-            return Value();
-        }
-        const qsizetype length = snapshot->text.size();
-        const qsizetype from = indexArgument(machine, argument(arguments, 0), length);
-        const qsizetype to = indexArgument(machine, argument(arguments, 1), length);
-        return Value(std::any_of(snapshot->selected.begin() + from,
-                                 snapshot->selected.begin() + std::max(from, to),
-                                 [](bool selected) { return selected; }));
+    // Static text carries no positions that scripts can reach here: no
+    // character is ever near a point.
+    define("setSelectColor", [](Machine&, const Value&, Arguments&) { return Value(); });
+    define("getTextRunInfo", [](Machine& machine, const Value& self, Arguments&) {
+        return snapshotOf(self) ? Value(machine.newArray()) : Value();
     });
-    define("setSelected", [](Machine& machine, const Value& self, Arguments& arguments) {
-        if (auto* snapshot = snapshotOf(self)) {
-            const qsizetype length = snapshot->text.size();
-            const qsizetype from = indexArgument(machine, argument(arguments, 0), length);
-            const qsizetype to = indexArgument(machine, argument(arguments, 1), length);
-            const bool select = machine.toBoolean(argument(arguments, 2));
-            for (qsizetype i = from; i < to; ++i) {
-                snapshot->selected[std::size_t(i)] = select;
-            }
-        }
-        return Value();
-    });
-    define("getCount", [](Machine&, const Value& self, Arguments&) {
-        auto* snapshot = snapshotOf(self);
-        return snapshot ? Value(double(snapshot->text.size())) : Value();
-    });
+    // Selected static text is not highlighted when drawn, so its colour has no use.
 }
 
 } // namespace
