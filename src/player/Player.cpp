@@ -46,6 +46,10 @@ Player::~Player() = default;
 std::optional<std::string> Player::load(const std::string& path)
 {
     unload();
+    m_movieFolder = std::filesystem::path(path).parent_path();
+    if (m_movieFolder.empty()) {
+        m_movieFolder = ".";
+    }
     return start(swf::readMovieFile(path));
 }
 
@@ -53,6 +57,7 @@ std::optional<std::string> Player::loadBytes(std::span<const std::uint8_t> bytes
                                              const swf::ReadOptions& options)
 {
     unload();
+    m_movieFolder.clear();
     return start(swf::readMovie(bytes, options));
 }
 
@@ -68,9 +73,7 @@ std::optional<std::string> Player::start(swf::Result<swf::ReadMovie> read)
     m_sound.follow(&m_movie->soundtrack());
     m_sound.frameEntered(0);
     if (avm1::hasScripts(m_movie->tags())) {
-        m_scripts = std::make_unique<avm1::Stage>(
-            m_movie, m_scriptHost ? *m_scriptHost : *m_defaultScriptHost, m_limits.scripts);
-        syncFromScripts();
+        startScripts();
         return std::nullopt;
     }
     m_list = m_runner->firstFrame(m_movie->rootTimeline());
@@ -117,6 +120,14 @@ int Player::totalFrames() const
 int Player::currentFrame() const
 {
     return m_frame;
+}
+
+void Player::startScripts()
+{
+    m_scripts =
+        std::make_unique<avm1::Stage>(m_movie, m_scriptHost ? *m_scriptHost : *m_defaultScriptHost,
+                                      m_limits.scripts, m_movieFolder);
+    syncFromScripts();
 }
 
 void Player::play()
@@ -183,9 +194,7 @@ void Player::rewind()
     if (m_scripts) {
         // Scripts leave state everywhere; only a fresh start undoes it.
         m_scripts.reset();
-        m_scripts = std::make_unique<avm1::Stage>(
-            m_movie, m_scriptHost ? *m_scriptHost : *m_defaultScriptHost, m_limits.scripts);
-        syncFromScripts();
+        startScripts();
         m_sound.seekedTo(0);
         return;
     }

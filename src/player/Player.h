@@ -14,6 +14,7 @@
 #include <QTransform>
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -134,6 +135,7 @@ private:
     };
 
     std::optional<std::string> start(swf::Result<swf::ReadMovie> read);
+    void startScripts();
     Clock::duration frameInterval() const;
     // True while more than a frame's stream sound waits to be mixed.
     bool waitingForSound() const;
@@ -147,6 +149,9 @@ private:
 
     Limits m_limits;
     std::shared_ptr<const MovieDefinition> m_movie;
+    // Where a movie's scripts may load files from: the folder of the file
+    // it came from.
+    std::filesystem::path m_movieFolder;
     std::unique_ptr<TimelineRunner> m_runner;
     int m_frame = 0;
     DisplayList m_list;

@@ -40,12 +40,13 @@ const swf::Unknown* unknownTag(const swf::Tag& tag, std::uint16_t code)
 bool hasScripts(const std::vector<swf::Tag>& tags)
 {
     // DefineButton and DefineButton2 carry actions (or at least states
-    // that react to the mouse).
+    // that react to the mouse); imported sprites may bring scripts along.
     constexpr std::uint16_t kDefineButton = 7;
     constexpr std::uint16_t kDefineButton2 = 34;
     for (const swf::Tag& tag : tags) {
         if (unknownTag(tag, kDoAction) || unknownTag(tag, kDoInitAction) ||
-            unknownTag(tag, kDefineButton) || unknownTag(tag, kDefineButton2)) {
+            unknownTag(tag, kDefineButton) || unknownTag(tag, kDefineButton2) ||
+            unknownTag(tag, kImportAssets) || unknownTag(tag, kImportAssets2)) {
             return true;
         }
         if (const auto* place = std::get_if<swf::PlaceObject>(&tag.value);

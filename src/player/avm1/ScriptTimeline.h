@@ -30,11 +30,13 @@ struct ScriptTimeline {
     std::vector<std::pair<std::string, int>> labels;
 };
 
-// The movie's DoAction, DoInitAction and ExportAssets tags are Unknown to
+// The movie's DoAction, DoInitAction, ExportAssets and ImportAssets tags are Unknown to
 // the format library; their codes and contents.
 constexpr std::uint16_t kDoAction = 12;
 constexpr std::uint16_t kDoInitAction = 59;
 constexpr std::uint16_t kExportAssets = 56;
+constexpr std::uint16_t kImportAssets = 57;
+constexpr std::uint16_t kImportAssets2 = 71;
 
 const swf::Unknown* unknownTag(const swf::Tag& tag, std::uint16_t code);
 // True when any tag of the movie, sprites' included, carries script or

@@ -82,11 +82,13 @@ void foldPlacement(swf::PlaceObject& into, const swf::PlaceObject& tag)
 
 } // namespace
 
-Stage::Stage(std::shared_ptr<const MovieDefinition> movie, ScriptHost& host, Machine::Limits limits)
+Stage::Stage(std::shared_ptr<const MovieDefinition> movie, ScriptHost& host, Machine::Limits limits,
+             std::filesystem::path movieFolder)
     : m_movie(std::move(movie)),
       m_machine(std::make_unique<Machine>(m_movie->header().version, host, limits)),
       m_rootTimeline(m_movie->tags(), m_movie->header().frameCount)
 {
+    m_movieFolder = std::move(movieFolder);
     collectSprites(m_movie->tags(), m_sprites);
     for (const swf::Tag& tag : m_movie->tags()) {
         if (const swf::Unknown* exports = unknownTag(tag, kExportAssets)) {
@@ -111,6 +113,13 @@ Stage::Stage(std::shared_ptr<const MovieDefinition> movie, ScriptHost& host, Mac
                     applyButtonCxform(*unknown, found->second);
                 }
             }
+        }
+    }
+    for (const swf::Tag& tag : m_movie->tags()) {
+        if (const swf::Unknown* imports = unknownTag(tag, kImportAssets)) {
+            importAssets(*imports);
+        } else if (const swf::Unknown* imports2 = unknownTag(tag, kImportAssets2)) {
+            importAssets(*imports2);
         }
     }
     m_initDone.assign(std::size_t(m_rootTimeline.frameCount), false);

@@ -11,6 +11,7 @@
 #include <QRectF>
 #include <QTransform>
 #include <deque>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <span>
@@ -50,8 +51,10 @@ enum ClipEvent : std::uint32_t {
 // display list the renderer draws is made from the tree on request.
 class Stage {
 public:
+    // The movie's folder is where it may load files from; none for a
+    // movie given as bytes.
     Stage(std::shared_ptr<const MovieDefinition> movie, ScriptHost& host,
-          Machine::Limits limits = {});
+          Machine::Limits limits = {}, std::filesystem::path movieFolder = {});
     ~Stage();
 
     Machine& machine() { return *m_machine; }
@@ -119,7 +122,15 @@ public:
     void queueEvent(Clip* clip, ClipEvent event, const char* handlerName);
 
 private:
+    // ImportAssets: another movie of the folder lends its exported sprites.
+    void importAssets(const swf::Unknown& tag);
+    std::uint16_t unusedCharacterId();
+
     Settings m_settings;
+    std::filesystem::path m_movieFolder;
+    // The movies imports came from, kept for the timelines that point into them.
+    std::vector<std::unique_ptr<swf::Movie>> m_importedMovies;
+    std::uint16_t m_lastFreeId = 0xffff;
     struct QueuedScript {
         Clip* clip = nullptr;
         std::span<const std::uint8_t> code;

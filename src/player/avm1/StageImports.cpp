@@ -1,0 +1,102 @@
+#include "player/avm1/LocalFiles.h"
+#include "player/avm1/Stage.h"
+#include "swf/BitReader.h"
+#include "swf/Reader.h"
+
+namespace quorvane::player::avm1 {
+
+namespace {
+
+std::unordered_map<std::string, std::uint16_t> exportsOf(const swf::Movie& movie)
+{
+    std::unordered_map<std::string, std::uint16_t> exports;
+    for (const swf::Tag& tag : movie.tags) {
+        if (const swf::Unknown* exportTag = unknownTag(tag, kExportAssets)) {
+            swf::BitReader reader(exportTag->data);
+            const std::uint16_t count = reader.readU16();
+            for (std::uint16_t i = 0; i < count && !reader.overflowed(); ++i) {
+                const std::uint16_t id = reader.readU16();
+                exports.emplace(reader.readString(), id);
+            }
+        }
+    }
+    return exports;
+}
+
+} // namespace
+
+std::uint16_t Stage::unusedCharacterId()
+{
+    const Dictionary& dictionary = m_movie->dictionary();
+    while (m_lastFreeId > 0) {
+        const std::uint16_t id = m_lastFreeId--;
+        if (!m_sprites.contains(id) && !m_buttons.contains(id) && !m_editTexts.contains(id) &&
+            !dictionary.shape(id) && !dictionary.sprite(id) && !dictionary.bitmap(id) &&
+            !dictionary.morph(id) && !dictionary.text(id) && !dictionary.font(id)) {
+            return id;
+        }
+    }
+    return 0;
+}
+
+void Stage::importAssets(const swf::Unknown& tag)
+{
+    swf::BitReader reader(tag.data);
+    const std::string url = reader.readString();
+    if (tag.code == kImportAssets2) {
+        reader.readU8();
+        reader.readU8();
+    }
+    std::vector<std::pair<std::uint16_t, std::string>> wanted;
+    const std::uint16_t count = reader.readU16();
+    for (std::uint16_t i = 0; i < count && !reader.overflowed(); ++i) {
+        const std::uint16_t id = reader.readU16();
+        wanted.emplace_back(id, reader.readString());
+    }
+    const auto file = localFile(m_movieFolder, url);
+    if (!file || reader.overflowed()) {
+        return;
+    }
+    auto read = swf::readMovieFile(file->string());
+    if (!read) {
+        return;
+    }
+    auto movie = std::make_unique<swf::Movie>(std::move(read).value().movie);
+    const auto exports = exportsOf(*movie);
+    // The lending movie's characters get ids of ours: the imported names
+    // those the importer chose, every other sprite one nobody uses, and
+    // the rest (shapes, fonts, texts we do not draw from there) one that
+    // stands for nothing.
+    std::unordered_map<std::uint16_t, std::uint16_t> ids;
+    for (const auto& [localId, name] : wanted) {
+        if (const auto exported = exports.find(name); exported != exports.end()) {
+            ids.emplace(exported->second, localId);
+            m_exports.emplace(name, localId);
+        }
+    }
+    const std::uint16_t nothing = unusedCharacterId();
+    for (swf::Tag& definition : movie->tags) {
+        if (auto* sprite = std::get_if<swf::DefineSprite>(&definition.value)) {
+            if (!ids.contains(sprite->id)) {
+                ids.emplace(sprite->id, unusedCharacterId());
+            }
+        }
+    }
+    for (swf::Tag& definition : movie->tags) {
+        auto* sprite = std::get_if<swf::DefineSprite>(&definition.value);
+        if (!sprite) {
+            continue;
+        }
+        for (swf::Tag& inner : sprite->tags) {
+            if (auto* place = std::get_if<swf::PlaceObject>(&inner.value);
+                place && place->characterId) {
+                const auto mapped = ids.find(*place->characterId);
+                place->characterId = mapped != ids.end() ? mapped->second : nothing;
+            }
+        }
+        m_sprites.try_emplace(ids.at(sprite->id), sprite->tags, sprite->frameCount);
+    }
+    m_importedMovies.push_back(std::move(movie));
+}
+
+} // namespace quorvane::player::avm1
