@@ -6,6 +6,7 @@
 #include "player/SoundPlayback.h"
 #include "player/avm1/Machine.h"
 #include "player/avm1/ScriptHost.h"
+#include "player/avm1/SoundOutput.h"
 
 #include <QColor>
 #include <QPainter>
@@ -134,6 +135,7 @@ private:
     };
 
     std::optional<std::string> start(swf::Result<swf::ReadMovie> read);
+    std::unique_ptr<avm1::Stage> makeStage();
     Clock::duration frameInterval() const;
     // True while more than a frame's stream sound waits to be mixed.
     bool waitingForSound() const;
@@ -169,6 +171,9 @@ private:
     // snapshots above, which replay timelines without their scripts.
     avm1::ScriptHost* m_scriptHost = nullptr;
     std::unique_ptr<avm1::ScriptHost> m_defaultScriptHost;
+    // The folder of the movie file, where its scripts load their files from.
+    std::string m_folder;
+    std::unique_ptr<avm1::SoundOutput> m_scriptSound;
     std::unique_ptr<avm1::Stage> m_scripts;
 };
 

@@ -17,7 +17,9 @@ void installBuiltins(Machine& machine)
     installMathClass(machine);
     installDateClass(machine);
     installMovieClipClass(machine);
+    installButtonClass(machine);
     installInputClasses(machine);
+    installSoundClass(machine);
     installGlobalFunctions(machine);
 }
 

@@ -22,6 +22,8 @@ void installErrorClass(Machine& machine);
 void installMovieClipClass(Machine& machine);
 void installDateClass(Machine& machine);
 void installInputClasses(Machine& machine);
+void installSoundClass(Machine& machine);
+void installButtonClass(Machine& machine);
 
 // The argument at index, undefined past the end.
 inline Value argument(const Arguments& arguments, std::size_t index)

@@ -14,6 +14,16 @@ namespace quorvane::player::avm1 {
 class Stage;
 struct ScriptTimeline;
 
+// What Sound.setVolume, setPan and setTransform set, in percent: the volume
+// and how much of each input channel goes to each output channel.
+struct SoundTransform {
+    int volume = 100;
+    int leftToLeft = 100;
+    int leftToRight = 0;
+    int rightToLeft = 0;
+    int rightToRight = 100;
+};
+
 // A display object with identity: what scripts see as a MovieClip (or
 // another display object), and the state the timeline and scripts change.
 // Depths are Flash's script depths: timeline placements sit at
@@ -48,6 +58,8 @@ public:
     // A button's state shown (ButtonState), and its definition.
     std::uint8_t buttonState = 0;
     const struct ButtonDefinition* button = nullptr;
+    // The record of its button that shows it, for a part of a button's state.
+    int buttonRecord = -1;
     // Scripts took over its transform: timeline moves leave it alone.
     bool movedByScript = false;
     // Off the display list; scripts that still hold it see an empty clip.
@@ -67,6 +79,7 @@ public:
     const swf::ClipActions* clipActions = nullptr;
     // The drawing API's shapes, in this clip's twips, drawn under its children.
     std::uint16_t drawingId = 0;
+    SoundTransform sound;
 
     int totalFrames() const;
     Clip* root();

@@ -461,9 +461,13 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
             Value value = pop();
             members.emplace_back(popString(), std::move(value));
         }
-        // Members are made in the order they were written.
-        for (auto it = members.rbegin(); it != members.rend(); ++it) {
-            object->set(m, it->first, it->second);
+        // Members are made as they come off the stack, the last written
+        // first, so that for-in, newest first, lists them as written; a
+        // name written twice keeps its last value.
+        for (const auto& [name, value] : members) {
+            if (!object->hasOwn(m, name)) {
+                object->set(m, name, value);
+            }
         }
         push(Value(object));
         break;
@@ -997,8 +1001,9 @@ void Interpreter::enumerate(const Value& value)
             }
         }
     }
-    for (std::string& name : names) {
-        push(Value(std::move(name)));
+    // The newest comes off first.
+    for (auto name = names.rbegin(); name != names.rend(); ++name) {
+        push(Value(std::move(*name)));
     }
 }
 

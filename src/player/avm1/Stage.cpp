@@ -80,9 +80,14 @@ void foldPlacement(swf::PlaceObject& into, const swf::PlaceObject& tag)
 
 } // namespace
 
-Stage::Stage(std::shared_ptr<const MovieDefinition> movie, ScriptHost& host,
-             Machine::Limits limits)
-    : m_movie(std::move(movie)),
+Stage::Stage(std::shared_ptr<const MovieDefinition> movie, ScriptHost& host, Machine::Limits limits)
+    : Stage(std::move(movie), host, limits, Surroundings{})
+{
+}
+
+Stage::Stage(std::shared_ptr<const MovieDefinition> movie, ScriptHost& host, Machine::Limits limits,
+             Surroundings surroundings)
+    : m_movie(std::move(movie)), m_surroundings(std::move(surroundings)),
       m_machine(std::make_unique<Machine>(m_movie->header().version, host, limits)),
       m_rootTimeline(m_movie->tags(), m_movie->header().frameCount)
 {
@@ -168,6 +173,7 @@ void Stage::advance()
     }
     runQueue();
     runIntervals();
+    finishSounds();
     runQueue();
 }
 
@@ -250,9 +256,6 @@ void Stage::runFrameTags(Clip* clip, int frame, bool queueScripts)
     if (!clip->timeline || frame >= clip->timeline->frameCount) {
         return;
     }
-    if (clip == m_root) {
-        runInitActions(*clip->timeline, frame);
-    }
     for (const swf::Tag* tag : clip->timeline->frames[std::size_t(frame)]) {
         if (clip->removed) {
             return;
@@ -265,6 +268,11 @@ void Stage::runFrameTags(Clip* clip, int frame, bool queueScripts)
                    action && queueScripts) {
             m_queue.push_back(QueuedScript{clip, action->data, nullptr, nullptr});
         }
+    }
+    // Initialising scripts see the frame's objects in place, and run
+    // before the frame's own scripts.
+    if (clip == m_root) {
+        runInitActions(*clip->timeline, frame);
     }
 }
 
@@ -361,7 +369,11 @@ Clip* Stage::instantiate(Clip* parent, std::uint16_t characterId, int depth, int
     clip->characterId = characterId;
     clip->depth = depth;
     clip->placedFrame = placedFrame;
-    clip->name = "instance" + std::to_string(++m_instanceCounter);
+    // Only what the movie leaves unnamed takes a number, and shapes, which
+    // scripts cannot reach, take none.
+    if ((!place || !place->name) && (timeline || button != m_buttons.end())) {
+        clip->name = "instance" + std::to_string(++m_instanceCounter);
+    }
     if (place) {
         applyPlacement(*clip, *place);
     }
@@ -431,11 +443,13 @@ void Stage::queueEvent(Clip* clip, ClipEvent event, const char* handlerName)
         for (const swf::ClipActionRecord& record : clip->clipActions->records) {
             if (record.events & event) {
                 m_queue.push_back(QueuedScript{clip, record.actions, nullptr, nullptr});
+                m_queue.back().unload = event == kEventUnload;
             }
         }
     }
     if (handlerName) {
         m_queue.push_back(QueuedScript{clip, {}, handlerName, nullptr});
+        m_queue.back().unload = event == kEventUnload;
     }
 }
 
@@ -463,11 +477,28 @@ void Stage::runQueued(const QueuedScript& script)
     if (m_machine->halted()) {
         return;
     }
-    Clip* clip = script.clip;
-    const bool unloading = clip->removed;
-    if (unloading && !script.handler && script.code.empty()) {
+    if (script.task) {
+        try {
+            script.task();
+        } catch (const ScriptThrow&) {
+        } catch (const ScriptHalt& halt) {
+            m_machine->reportHalt(halt);
+        }
         return;
     }
+    Clip* clip = script.clip;
+    const bool unloading = clip->removed;
+    if (unloading && !script.unload) {
+        return;
+    }
+    // Its unload handlers still see the clip where it was, path and all.
+    clip->removed = false;
+    runQueuedOn(clip, script);
+    clip->removed = unloading;
+}
+
+void Stage::runQueuedOn(Clip* clip, const QueuedScript& script)
+{
     if (!script.code.empty()) {
         runScript(*m_machine, clip, script.code);
         return;
@@ -806,55 +837,6 @@ std::size_t Stage::movieBytes() const
 QPointF Stage::mouseIn(const Clip* clip) const
 {
     return transformToStage(clip).inverted().map(m_mouse);
-}
-
-void Stage::mouseMove(QPointF stagePixels)
-{
-    m_mouse = stagePixels;
-    broadcastMouse(kEventMouseMove, "onMouseMove");
-    Clip* under = buttonUnderMouse();
-    if (m_pressed) {
-        if (under == m_pressed && m_hovered != m_pressed) {
-            buttonTransition(m_pressed, kOutDownToOverDown, "onDragOver");
-        } else if (under != m_pressed && m_hovered == m_pressed) {
-            buttonTransition(m_pressed, kOverDownToOutDown, "onDragOut");
-        }
-        m_hovered = under == m_pressed ? under : nullptr;
-    } else if (under != m_hovered) {
-        Clip* left = m_hovered;
-        m_hovered = under;
-        if (left) {
-            buttonTransition(left, kOverUpToIdle, "onRollOut");
-        }
-        if (under) {
-            buttonTransition(under, kIdleToOverUp, "onRollOver");
-        }
-    }
-    updateButtonStates();
-    runQueue();
-}
-
-void Stage::mouseButton(bool down)
-{
-    broadcastMouse(down ? kEventMouseDown : kEventMouseUp, down ? "onMouseDown" : "onMouseUp");
-    if (down && m_hovered) {
-        m_pressed = m_hovered;
-        buttonTransition(m_pressed, kOverUpToOverDown, "onPress");
-    } else if (!down && m_pressed) {
-        Clip* released = m_pressed;
-        m_pressed = nullptr;
-        if (m_hovered == released) {
-            buttonTransition(released, kOverDownToOverUp, "onRelease");
-        } else {
-            buttonTransition(released, kOutDownToIdle, "onReleaseOutside");
-            m_hovered = buttonUnderMouse();
-            if (m_hovered) {
-                buttonTransition(m_hovered, kIdleToOverUp, "onRollOver");
-            }
-        }
-    }
-    updateButtonStates();
-    runQueue();
 }
 
 void Stage::key(bool down, int code, int character)
