@@ -81,6 +81,9 @@ public:
     std::uint16_t drawingId = 0;
     SoundTransform sound;
 
+    // What scripts of a movie of that version see of it: before SWF 6 a
+    // button is no object of its own and stands for the clip it is on.
+    Clip* seenFrom(int version);
     int totalFrames() const;
     Clip* root();
     Clip* childNamed(Machine& machine, std::string_view name);

@@ -1223,7 +1223,9 @@ std::optional<Value> specialName(Machine& m, Activation& a, const std::string& n
         return base ? Value(static_cast<Object*>(base->root())) : Value();
     }
     if (m.sameName(name, "_parent")) {
-        return base && base->parent ? Value(static_cast<Object*>(base->parent)) : Value();
+        return base && base->parent
+                   ? Value(static_cast<Object*>(base->parent->seenFrom(m.version())))
+                   : Value();
     }
     if (name.size() > 6 && m.sameName(name.substr(0, 6), "_level") && m.stage()) {
         const double level = stringToNumber(name.substr(6), m.version());

@@ -110,7 +110,9 @@ void Stage::collectButtons(Clip* clip, std::vector<Clip*>& buttons)
         }
         // A clip acting as a button takes the mouse for everything in it.
         if (actsAsButton(child)) {
-            if (m_machine->toBoolean(child->get(*m_machine, "enabled"))) {
+            // Only an enabled set to something false turns it off.
+            const Value enabled = child->get(*m_machine, "enabled");
+            if (enabled.isUndefined() || m_machine->toBoolean(enabled)) {
                 buttons.push_back(child);
             }
         } else {
