@@ -377,7 +377,8 @@ Clip* Stage::instantiate(Clip* parent, std::uint16_t characterId, int depth, int
     if (place) {
         applyPlacement(*clip, *place);
     }
-    clip->clipActions = actions;
+    // Clip events are for movie clips: a button placed with them ignores them.
+    clip->clipActions = button == m_buttons.end() ? actions : nullptr;
     insertChild(parent, clip);
     if (button != m_buttons.end()) {
         clip->isButton = true;
@@ -857,14 +858,62 @@ void Stage::key(bool down, int code, int character)
     for (Clip* clip : order) {
         queueEvent(clip, down ? kEventKeyDown : kEventKeyUp, nullptr);
     }
+    const char* handler = down ? "onKeyDown" : "onKeyUp";
+    queueBroadcast("Key", handler);
+    if (m_focus && !m_focus->removed) {
+        m_queue.push_back(QueuedScript{m_focus, {}, handler, nullptr});
+    }
     if (down) {
         pressButtonKey(code, character);
+    }
+    constexpr int kTab = 9;
+    if (down && code == kTab) {
+        focusNext();
     }
     runQueue();
 }
 
+void Stage::queueBroadcast(const char* source, const char* message)
+{
+    // AsBroadcaster's way: every listener in the source's _listeners hears it.
+    Object* broadcaster = m_machine->global()->get(*m_machine, source).asObject();
+    auto* listeners =
+        broadcaster
+            ? dynamic_cast<ArrayObject*>(broadcaster->get(*m_machine, "_listeners").asObject())
+            : nullptr;
+    if (!listeners) {
+        return;
+    }
+    for (const Value& listener : listeners->elements) {
+        queueTask([this, listener, message] {
+            Arguments none;
+            m_machine->callMethod(listener, message, none);
+        });
+    }
+}
+
+void Stage::setFocus(Clip* clip)
+{
+    m_focus = clip;
+}
+
+void Stage::focusNext()
+{
+    std::vector<Clip*> buttons;
+    for (const auto& [number, level] : m_levels) {
+        collectButtons(level, buttons);
+    }
+    if (buttons.empty()) {
+        return;
+    }
+    const auto current = std::find(buttons.begin(), buttons.end(), m_focus);
+    m_focus = current == buttons.end() || std::next(current) == buttons.end() ? buttons.front()
+                                                                              : *std::next(current);
+}
+
 void Stage::broadcastMouse(ClipEvent event, const char* handler)
 {
+    queueBroadcast("Mouse", handler);
     std::vector<Clip*> order;
     for (const auto& [number, level] : m_levels) {
         collectExecutionOrder(level, order);

@@ -130,6 +130,9 @@ public:
     bool isKeyDown(int code) const;
     int lastKeyCode() const { return m_lastKeyCode; }
     int lastKeyAscii() const { return m_lastKeyAscii; }
+    // The object keys go to (Selection.setFocus); Tab moves it on.
+    Clip* focus() const { return m_focus && !m_focus->removed ? m_focus : nullptr; }
+    void setFocus(Clip* clip);
 
     // Used by Clip.
     void gotoFrame(Clip* clip, int target, bool play);
@@ -198,6 +201,9 @@ private:
     // Buttons' key conditions: the key in the button numbering.
     void pressButtonKey(int code, int character);
     void broadcastMouse(ClipEvent event, const char* handler);
+    // Queues the message to the listeners of Key or Mouse.
+    void queueBroadcast(const char* source, const char* message);
+    void focusNext();
     // Twips, in the clip's own space.
     QRectF localBounds(const Clip* clip) const;
     // Sounds whose time is up call their owners' onSoundComplete.
@@ -223,6 +229,7 @@ private:
     Clip* m_hovered = nullptr;
     Clip* m_pressed = nullptr;
     bool m_mouseDown = false;
+    Clip* m_focus = nullptr;
     std::string m_url;
     QPointF m_mouse;
     std::vector<int> m_keysDown;

@@ -192,9 +192,7 @@ void Stage::buttonTransition(Clip* button, std::uint16_t condition, std::uint8_t
     }
     for (const Transition& transition : kTransitions) {
         if (transition.condition == condition) {
-            // A button's clip actions answer its life, not the mouse.
-            queueEvent(button, button->isButton ? ClipEvent(0) : transition.event,
-                       transition.handler);
+            queueEvent(button, transition.event, transition.handler);
         }
     }
 }
@@ -281,14 +279,20 @@ void Stage::pressButtonKey(int code, int character)
     for (const auto& [number, level] : m_levels) {
         collectButtons(level, buttons);
     }
+    // The first button that answers the key takes it.
     for (Clip* button : buttons) {
-        if (!button->button) {
+        if (!button->button || !button->parent) {
             continue;
         }
+        bool answered = false;
         for (const ButtonAction& action : button->button->actions) {
-            if (action.key == key && !action.code.empty() && button->parent) {
+            if (action.key == key && !action.code.empty()) {
                 m_queue.push_back(QueuedScript{button->parent, action.code, nullptr, nullptr});
+                answered = true;
             }
+        }
+        if (answered) {
+            return;
         }
     }
 }
