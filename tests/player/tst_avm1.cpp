@@ -76,6 +76,7 @@ private slots:
     void throwsReachCatchAndFinallyAlwaysRuns();
     void objectsAndArraysKeepTheirMembers();
     void enumerationEndsWithUndefined();
+    void enumerationListsTheNewestFirst();
     void waitForFrameCountsEveryFrameOfALoadedMovieAsLoaded();
     void frameScriptsRunInOrderAndGotoSkipsTheFramesBetween();
     void hostSeekIsGotoAndStopAndTheSameFrameCostsNothing();
@@ -195,6 +196,22 @@ void TestAvm1::enumerationEndsWithUndefined()
     // A primitive has nothing to list: only the end marker.
     script.push(10.0).op(kEnumerate2).op(kTrace);
     QCOMPARE(traceOf(script), (Lines{"a", "undefined", "undefined"}));
+}
+
+void TestAvm1::enumerationListsTheNewestFirst()
+{
+    ActionScript script;
+    // o = {a: 1, b: 2}; o.c = 3; for (name in o) trace(name);
+    script.push("o").push("a").push(1.0).push("b").push(2.0).push(2.0).op(kInitObject);
+    script.op(kSetVariable);
+    script.push("o").op(kGetVariable).push("c").push(3.0).op(kSetMember);
+    script.push("o").op(kGetVariable).op(kEnumerate2);
+    script.op(kTrace).op(kTrace).op(kTrace).op(kTrace);
+    // An object literal lists its members as written, a name written
+    // twice with its last value.
+    script.push("a").push(1.0).push("a").push(2.0).push(2.0).op(kInitObject);
+    script.push("a").op(kGetMember).op(kTrace);
+    QCOMPARE(traceOf(script), (Lines{"c", "a", "b", "undefined", "2"}));
 }
 
 void TestAvm1::waitForFrameCountsEveryFrameOfALoadedMovieAsLoaded()
