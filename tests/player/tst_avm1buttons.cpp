@@ -116,6 +116,7 @@ private slots:
     void pushButtonsFollowADraggedMouseMenusLetGo();
     void clipsWithButtonHandlersActAsButtonsUnlessDisabled();
     void keysGoToTheFocusAndTheListeners();
+    void buttonSoundsPlayOnTheirTransitions();
 };
 
 void TestAvm1Buttons::statesKeepTheirSharedPartsAndActionsRunBeforeHandlers()
@@ -233,6 +234,29 @@ void TestAvm1Buttons::keysGoToTheFocusAndTheListeners()
     player.keyDown(9, 9);
     player.keyUp(9, 9);
     QCOMPARE(host.traces, (Lines{"listener down", "b down", "b2 up"}));
+}
+
+void TestAvm1Buttons::buttonSoundsPlayOnTheirTransitions()
+{
+    constexpr std::uint16_t kSound = 9;
+    swf::DefineButtonSound sounds;
+    sounds.buttonId = kButton;
+    sounds.idleToOverUp.soundId = kSound;
+    std::vector<swf::Tag> tags = buttonMovie(false, ActionScript());
+    tags.insert(tags.begin(), swf::Tag{pcmSound(kSound, std::vector<std::int16_t>(4410, 500))});
+    tags.insert(tags.end() - 2, swf::Tag{sounds});
+
+    player::Player player;
+    QVERIFY(!player.loadBytes(movieOf(tags)).has_value());
+    QVERIFY(player.isSilent());
+    // Away from the button nothing plays; rolling over starts its sound.
+    player.mouseMove(QPointF(90, 90));
+    QVERIFY(player.isSilent());
+    player.mouseMove(QPointF(30, 30));
+    QVERIFY(!player.isSilent());
+    std::vector<std::int16_t> mixed(16);
+    player.mixAudio(mixed);
+    QCOMPARE(mixed[0], std::int16_t(500));
 }
 
 QTEST_GUILESS_MAIN(TestAvm1Buttons)

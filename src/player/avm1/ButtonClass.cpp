@@ -15,10 +15,12 @@ void installButtonClass(Machine& m)
         prototype->define(m, "enabled", Value(true));
         prototype->define(m, "useHandCursor", Value(true));
     }
-    m.method(m.buttonPrototype, "getDepth", [](Machine&, const Value& self, Arguments&) {
+    // Unlike MovieClip's, Button's getDepth is listed by for-in.
+    NativeFunction* getDepth = m.newFunction([](Machine&, const Value& self, Arguments&) {
         const auto* button = dynamic_cast<const Clip*>(self.asObject());
         return button ? Value(double(button->depth)) : Value();
     });
+    m.buttonPrototype->define(m, "getDepth", Value(getDepth));
 }
 
 } // namespace quorvane::player::avm1

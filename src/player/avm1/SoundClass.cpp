@@ -145,6 +145,10 @@ Value loadSound(Machine& machine, SoundObject& self, Arguments& arguments)
     const Mp3File file = bytes ? readMp3File(*bytes) : Mp3File{};
     SoundObject* sound = &self;
     if (file.hasFrames()) {
+        // The sound it replaces goes with it, also as the one attached.
+        if (sound->sound == sound->loaded.get()) {
+            sound->sound = nullptr;
+        }
         sound->loaded = soundOfFile(stage, *bytes, file);
         sound->bytesLoaded = bytes->size();
     }

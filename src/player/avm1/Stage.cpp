@@ -112,6 +112,8 @@ Stage::Stage(std::shared_ptr<const MovieDefinition> movie, ScriptHost& host, Mac
                     applyButtonCxform(*unknown, found->second);
                 }
             }
+        } else if (const auto* sounds = std::get_if<swf::DefineButtonSound>(&tag.value)) {
+            m_buttonSounds.try_emplace(sounds->buttonId, sounds);
         }
     }
     m_initDone.assign(std::size_t(m_rootTimeline.frameCount), false);

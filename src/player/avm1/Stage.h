@@ -198,6 +198,8 @@ private:
     bool tracksAsMenu(const Clip* button) const;
     // Shows the state the transition leads to, then runs its actions and handlers.
     void buttonTransition(Clip* button, std::uint16_t condition, std::uint8_t state);
+    // DefineButtonSound's sound for the transition, into the sound output.
+    void playButtonSound(const Clip* button, std::uint16_t condition);
     // Buttons' key conditions: the key in the button numbering.
     void pressButtonKey(int code, int character);
     void broadcastMouse(ClipEvent event, const char* handler);
@@ -226,6 +228,7 @@ private:
     int m_clipsThisFrame = 0;
     Clip* m_dragged = nullptr;
     std::unordered_map<std::uint16_t, ButtonDefinition> m_buttons;
+    std::unordered_map<std::uint16_t, const swf::DefineButtonSound*> m_buttonSounds;
     Clip* m_hovered = nullptr;
     Clip* m_pressed = nullptr;
     bool m_mouseDown = false;

@@ -179,9 +179,32 @@ bool Stage::tracksAsMenu(const Clip* button) const
     return button && button->button && button->button->trackAsMenu;
 }
 
+void Stage::playButtonSound(const Clip* button, std::uint16_t condition)
+{
+    const auto sounds = m_buttonSounds.find(button->characterId);
+    if (!button->isButton || sounds == m_buttonSounds.end() || !m_surroundings.sound) {
+        return;
+    }
+    const swf::DefineButtonSound& tag = *sounds->second;
+    const std::pair<std::uint16_t, const swf::DefineButtonSound::Transition*> transitions[] = {
+        {kOverUpToIdle, &tag.overUpToIdle},
+        {kIdleToOverUp, &tag.idleToOverUp},
+        {kOverUpToOverDown, &tag.overUpToOverDown},
+        {kOverDownToOverUp, &tag.overDownToOverUp}};
+    for (const auto& [bit, transition] : transitions) {
+        if (bit != condition || !transition->soundId) {
+            continue;
+        }
+        if (const swf::DefineSound* sound = m_movie->soundtrack().sound(transition->soundId)) {
+            m_surroundings.sound->startSound(*sound, transition->info);
+        }
+    }
+}
+
 void Stage::buttonTransition(Clip* button, std::uint16_t condition, std::uint8_t state)
 {
     showButtonState(button, state);
+    playButtonSound(button, condition);
     if (button->button) {
         for (const ButtonAction& action : button->button->actions) {
             if ((action.conditions & condition) && !action.code.empty() && button->parent) {

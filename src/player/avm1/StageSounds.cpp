@@ -41,7 +41,7 @@ void Stage::startSound(Object* owner, const swf::DefineSound& sound, double offs
     if (m_surroundings.sound) {
         swf::SoundInfo info;
         if (playing.offset > 0) {
-            info.inPoint = std::uint32_t(offsetSeconds * 44100);
+            info.inPoint = std::uint32_t(playing.offset / 1000.0 * 44100);
         }
         info.loopCount = std::uint16_t(std::min(playing.loops, 65535));
         m_surroundings.sound->startSound(sound, info);
