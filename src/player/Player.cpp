@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <iostream>
 
 namespace quorvane::player {
@@ -34,11 +35,28 @@ public:
     }
 };
 
+// The sounds scripts and buttons start, into the player's mix.
+class PlaybackSoundOutput : public avm1::SoundOutput {
+public:
+    explicit PlaybackSoundOutput(SoundPlayback& playback) : m_playback(playback) {}
+
+    void startSound(const swf::DefineSound& sound, const swf::SoundInfo& info) override
+    {
+        m_playback.startSound(sound, info);
+    }
+    void stopSound(std::uint16_t soundId) override { m_playback.stopSound(soundId); }
+    void stopAllSounds() override { m_playback.stopAllSounds(); }
+
+private:
+    SoundPlayback& m_playback;
+};
+
 } // namespace
 
-Player::Player() : m_defaultScriptHost(std::make_unique<StandardErrorHost>()) {}
+Player::Player() : Player(Limits{}) {}
 Player::Player(Limits limits)
-    : m_limits(limits), m_defaultScriptHost(std::make_unique<StandardErrorHost>())
+    : m_limits(limits), m_defaultScriptHost(std::make_unique<StandardErrorHost>()),
+      m_scriptSound(std::make_unique<PlaybackSoundOutput>(m_sound))
 {
 }
 Player::~Player() = default;
@@ -46,9 +64,9 @@ Player::~Player() = default;
 std::optional<std::string> Player::load(const std::string& path)
 {
     unload();
-    m_movieFolder = std::filesystem::path(path).parent_path();
-    if (m_movieFolder.empty()) {
-        m_movieFolder = ".";
+    m_folder = std::filesystem::path(path).parent_path().string();
+    if (m_folder.empty()) {
+        m_folder = ".";
     }
     return start(swf::readMovieFile(path));
 }
@@ -57,7 +75,6 @@ std::optional<std::string> Player::loadBytes(std::span<const std::uint8_t> bytes
                                              const swf::ReadOptions& options)
 {
     unload();
-    m_movieFolder.clear();
     return start(swf::readMovie(bytes, options));
 }
 
@@ -73,13 +90,21 @@ std::optional<std::string> Player::start(swf::Result<swf::ReadMovie> read)
     m_sound.follow(&m_movie->soundtrack());
     m_sound.frameEntered(0);
     if (avm1::hasScripts(m_movie->tags())) {
-        startScripts();
+        m_scripts = makeStage();
+        syncFromScripts();
         return std::nullopt;
     }
     m_list = m_runner->firstFrame(m_movie->rootTimeline());
     m_canonical = true;
     storeSnapshot();
     return std::nullopt;
+}
+
+std::unique_ptr<avm1::Stage> Player::makeStage()
+{
+    return std::make_unique<avm1::Stage>(
+        m_movie, m_scriptHost ? *m_scriptHost : *m_defaultScriptHost, m_limits.scripts,
+        avm1::Stage::Surroundings{m_folder, m_scriptSound.get()});
 }
 
 void Player::unload()
@@ -89,6 +114,7 @@ void Player::unload()
     m_scripts.reset();
     m_movie.reset();
     m_runner.reset();
+    m_folder.clear();
     m_frame = 0;
     m_list.clear();
     m_canonical = false;
@@ -120,14 +146,6 @@ int Player::totalFrames() const
 int Player::currentFrame() const
 {
     return m_frame;
-}
-
-void Player::startScripts()
-{
-    m_scripts =
-        std::make_unique<avm1::Stage>(m_movie, m_scriptHost ? *m_scriptHost : *m_defaultScriptHost,
-                                      m_limits.scripts, m_movieFolder);
-    syncFromScripts();
 }
 
 void Player::play()
@@ -194,7 +212,8 @@ void Player::rewind()
     if (m_scripts) {
         // Scripts leave state everywhere; only a fresh start undoes it.
         m_scripts.reset();
-        startScripts();
+        m_scripts = makeStage();
+        syncFromScripts();
         m_sound.seekedTo(0);
         return;
     }

@@ -6,6 +6,7 @@
 #include "player/SoundPlayback.h"
 #include "player/avm1/Machine.h"
 #include "player/avm1/ScriptHost.h"
+#include "player/avm1/SoundOutput.h"
 
 #include <QColor>
 #include <QPainter>
@@ -14,7 +15,6 @@
 #include <QTransform>
 #include <chrono>
 #include <cstdint>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -135,7 +135,7 @@ private:
     };
 
     std::optional<std::string> start(swf::Result<swf::ReadMovie> read);
-    void startScripts();
+    std::unique_ptr<avm1::Stage> makeStage();
     Clock::duration frameInterval() const;
     // True while more than a frame's stream sound waits to be mixed.
     bool waitingForSound() const;
@@ -149,9 +149,6 @@ private:
 
     Limits m_limits;
     std::shared_ptr<const MovieDefinition> m_movie;
-    // Where a movie's scripts may load files from: the folder of the file
-    // it came from.
-    std::filesystem::path m_movieFolder;
     std::unique_ptr<TimelineRunner> m_runner;
     int m_frame = 0;
     DisplayList m_list;
@@ -174,6 +171,9 @@ private:
     // snapshots above, which replay timelines without their scripts.
     avm1::ScriptHost* m_scriptHost = nullptr;
     std::unique_ptr<avm1::ScriptHost> m_defaultScriptHost;
+    // The folder of the movie file, where its scripts load their files from.
+    std::string m_folder;
+    std::unique_ptr<avm1::SoundOutput> m_scriptSound;
     std::unique_ptr<avm1::Stage> m_scripts;
 };
 

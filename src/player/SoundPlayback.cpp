@@ -56,6 +56,11 @@ void SoundPlayback::startEvents(int frame)
     }
 }
 
+void SoundPlayback::startSound(const swf::DefineSound& sound, const swf::SoundInfo& info)
+{
+    m_mixer.startEvent(sound.id, info.syncStop ? nullptr : decoded(sound), info);
+}
+
 void SoundPlayback::queueStreamBlock(int frame)
 {
     const swf::SoundStreamBlock* block = m_soundtrack->streamBlockAt(frame);

@@ -25,6 +25,11 @@ public:
     // The timeline halted: its stream falls silent; event sounds play on.
     void haltStream() { m_mixer.clearStream(); }
 
+    // Sounds that scripts and buttons start and stop.
+    void startSound(const swf::DefineSound& sound, const swf::SoundInfo& info);
+    void stopSound(std::uint16_t soundId) { m_mixer.stopEvents(soundId); }
+    void stopAllSounds() { m_mixer.stopAllEvents(); }
+
     void mix(std::span<std::int16_t> stereo) { m_mixer.mix(stereo); }
     bool isSilent() const { return m_mixer.isSilent(); }
     const SoundMixer& mixer() const { return m_mixer; }

@@ -17,11 +17,13 @@ void installBuiltins(Machine& machine)
     installMathClass(machine);
     installDateClass(machine);
     installMovieClipClass(machine);
+    installButtonClass(machine);
     installInputClasses(machine);
     installFilterClasses(machine);
     installTextSnapshotClass(machine);
     installTextFieldClass(machine);
     installTextFormatClass(machine);
+    installSoundClass(machine);
     installGlobalFunctions(machine);
 }
 

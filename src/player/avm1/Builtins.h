@@ -26,6 +26,8 @@ void installFilterClasses(Machine& machine);
 void installTextSnapshotClass(Machine& machine);
 void installTextFieldClass(Machine& machine);
 void installTextFormatClass(Machine& machine);
+void installSoundClass(Machine& machine);
+void installButtonClass(Machine& machine);
 
 // The argument at index, undefined past the end.
 inline Value argument(const Arguments& arguments, std::size_t index)

@@ -60,6 +60,15 @@ const char* Clip::typeName() const
     return timeline && !isButton ? "movieclip" : "object";
 }
 
+Clip* Clip::seenFrom(int version)
+{
+    Clip* clip = this;
+    while (version < 6 && clip->isButton && clip->parent) {
+        clip = clip->parent;
+    }
+    return clip;
+}
+
 int Clip::totalFrames() const
 {
     return timeline ? timeline->frameCount : 1;
@@ -180,10 +189,11 @@ std::optional<Value> Clip::getSpecial(Machine& machine, std::string_view key)
     const int index = propertyIndex(key);
     if (index < 0) {
         if (key == "_parent" || (machine.version() < 7 && machine.sameName(key, "_parent"))) {
-            return parent ? Value(static_cast<Object*>(parent)) : Value();
+            return parent ? Value(static_cast<Object*>(parent->seenFrom(machine.version())))
+                          : Value();
         }
         if (Clip* child = childNamed(machine, key)) {
-            return Value(static_cast<Object*>(child));
+            return Value(static_cast<Object*>(child->seenFrom(machine.version())));
         }
         return std::nullopt;
     }

@@ -16,6 +16,16 @@ class Stage;
 class TextField;
 struct ScriptTimeline;
 
+// What Sound.setVolume, setPan and setTransform set, in percent: the volume
+// and how much of each input channel goes to each output channel.
+struct SoundTransform {
+    int volume = 100;
+    int leftToLeft = 100;
+    int leftToRight = 0;
+    int rightToLeft = 0;
+    int rightToRight = 100;
+};
+
 // A display object with identity: what scripts see as a MovieClip (or
 // another display object), and the state the timeline and scripts change.
 // Depths are Flash's script depths: timeline placements sit at
@@ -52,6 +62,8 @@ public:
     // A button's state shown (ButtonState), and its definition.
     std::uint8_t buttonState = 0;
     const struct ButtonDefinition* button = nullptr;
+    // The record of its button that shows it, for a part of a button's state.
+    int buttonRecord = -1;
     // Scripts took over its transform: timeline moves leave it alone.
     bool movedByScript = false;
     // Off the display list; scripts that still hold it see an empty clip.
@@ -73,7 +85,11 @@ public:
     std::uint16_t drawingId = 0;
     // An edit text's state as scripts change it; null for anything else.
     std::shared_ptr<TextField> textField;
+    SoundTransform sound;
 
+    // What scripts of a movie of that version see of it: before SWF 6 a
+    // button is no object of its own and stands for the clip it is on.
+    Clip* seenFrom(int version);
     int totalFrames() const;
     Clip* root();
     Clip* childNamed(Machine& machine, std::string_view name);

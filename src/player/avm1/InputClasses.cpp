@@ -4,6 +4,58 @@
 
 namespace quorvane::player::avm1 {
 
+namespace {
+
+ArrayObject* listenersOf(Machine& machine, const Value& self)
+{
+    Object* source = self.asObject();
+    return source ? dynamic_cast<ArrayObject*>(source->get(machine, "_listeners").asObject())
+                  : nullptr;
+}
+
+// Key and Mouse tell their listeners, kept in _listeners, as AsBroadcaster does.
+void makeBroadcaster(Machine& m, Object* source)
+{
+    source->define(m, "_listeners", Value(m.newArray()), kDontEnum);
+    m.method(source, "addListener", [](Machine& machine, const Value& self, Arguments& a) {
+        if (ArrayObject* listeners = listenersOf(machine, self)) {
+            const Value listener = argument(a, 0);
+            std::erase(listeners->elements, listener);
+            listeners->elements.push_back(listener);
+        }
+        return Value(true);
+    });
+    m.method(source, "removeListener", [](Machine& machine, const Value& self, Arguments& a) {
+        ArrayObject* listeners = listenersOf(machine, self);
+        return Value(listeners && std::erase(listeners->elements, argument(a, 0)) > 0);
+    });
+}
+
+void installSelection(Machine& m)
+{
+    Object* selection = m.newObject();
+    m.global()->define(m, "Selection", Value(selection), kDontEnum);
+    m.method(selection, "setFocus", [](Machine& machine, const Value&, Arguments& a) {
+        Stage* stage = machine.stage();
+        const Value target = argument(a, 0);
+        Clip* clip = dynamic_cast<Clip*>(target.asObject());
+        if (!clip && target.isString() && stage) {
+            clip = stage->resolvePath(nullptr, target.asString());
+        }
+        if (!stage || (!clip && !target.isNullish())) {
+            return Value(false);
+        }
+        stage->setFocus(clip);
+        return Value(true);
+    });
+    m.method(selection, "getFocus", [](Machine& machine, const Value&, Arguments&) {
+        Clip* focus = machine.stage() ? machine.stage()->focus() : nullptr;
+        return focus ? Value(focus->dotPath()) : Value(Null{});
+    });
+}
+
+} // namespace
+
 void installInputClasses(Machine& m)
 {
     Object* key = m.newObject();
@@ -29,10 +81,14 @@ void installInputClasses(Machine& m)
         return Value(double(stage ? stage->lastKeyAscii() : 0));
     });
 
+    makeBroadcaster(m, key);
+
     Object* mouse = m.newObject();
     m.global()->define(m, "Mouse", Value(mouse), kDontEnum);
+    makeBroadcaster(m, mouse);
     m.method(mouse, "show", [](Machine&, const Value&, Arguments&) { return Value(1.0); });
     m.method(mouse, "hide", [](Machine&, const Value&, Arguments&) { return Value(1.0); });
+    installSelection(m);
 }
 
 } // namespace quorvane::player::avm1

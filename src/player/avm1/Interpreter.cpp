@@ -472,8 +472,9 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
             Value value = pop();
             members.emplace_back(popString(), std::move(value));
         }
-        // Members are made last written first (which is the order for-in
-        // lists them back), yet a name written twice keeps its last value.
+        // Members are made as they come off the stack, the last written
+        // first, so that for-in, newest first, lists them as written; a
+        // name written twice keeps its last value.
         for (const auto& [name, value] : members) {
             if (!object->hasOwn(m, name)) {
                 object->set(m, name, value);
@@ -1024,9 +1025,9 @@ void Interpreter::enumerate(const Value& value)
             }
         }
     }
-    // Popped newest first, as Flash lists properties.
-    for (auto it = names.rbegin(); it != names.rend(); ++it) {
-        push(Value(std::move(*it)));
+    // The newest comes off first.
+    for (auto name = names.rbegin(); name != names.rend(); ++name) {
+        push(Value(std::move(*name)));
     }
 }
 
@@ -1251,7 +1252,9 @@ std::optional<Value> specialName(Machine& m, Activation& a, const std::string& n
         return base ? Value(static_cast<Object*>(base->root())) : Value();
     }
     if (m.sameName(name, "_parent")) {
-        return base && base->parent ? Value(static_cast<Object*>(base->parent)) : Value();
+        return base && base->parent
+                   ? Value(static_cast<Object*>(base->parent->seenFrom(m.version())))
+                   : Value();
     }
     if (name.size() > 6 && m.sameName(name.substr(0, 6), "_level") && m.stage()) {
         const double level = stringToNumber(name.substr(6), m.version());

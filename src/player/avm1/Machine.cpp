@@ -154,10 +154,12 @@ Value Machine::toPrimitive(const Value& value)
     if (object->hasPrimitive()) {
         return object->primitive;
     }
-    // valueOf alone: Flash does not fall back on toString here.
+    // valueOf alone: Flash does not fall back on toString here. An object
+    // with neither (one without a prototype) has no primitive: undefined.
     Object* valueOf = object->get(*this, "valueOf").asObject();
     if (!valueOf || !valueOf->isFunction()) {
-        return value;
+        Object* toStringMethod = object->get(*this, "toString").asObject();
+        return toStringMethod && toStringMethod->isFunction() ? value : Value();
     }
     Arguments none;
     return call(valueOf, value, none);

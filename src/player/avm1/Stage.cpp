@@ -82,13 +82,17 @@ void foldPlacement(swf::PlaceObject& into, const swf::PlaceObject& tag)
 
 } // namespace
 
+Stage::Stage(std::shared_ptr<const MovieDefinition> movie, ScriptHost& host, Machine::Limits limits)
+    : Stage(std::move(movie), host, limits, Surroundings{})
+{
+}
+
 Stage::Stage(std::shared_ptr<const MovieDefinition> movie, ScriptHost& host, Machine::Limits limits,
-             std::filesystem::path movieFolder)
-    : m_movie(std::move(movie)),
+             Surroundings surroundings)
+    : m_movie(std::move(movie)), m_surroundings(std::move(surroundings)),
       m_machine(std::make_unique<Machine>(m_movie->header().version, host, limits)),
       m_rootTimeline(m_movie->tags(), m_movie->header().frameCount)
 {
-    m_movieFolder = std::move(movieFolder);
     collectSprites(m_movie->tags(), m_sprites);
     for (const swf::Tag& tag : m_movie->tags()) {
         if (const swf::Unknown* exports = unknownTag(tag, kExportAssets)) {
@@ -101,9 +105,6 @@ Stage::Stage(std::shared_ptr<const MovieDefinition> movie, ScriptHost& host, Mac
         }
     }
     for (const swf::Tag& tag : m_movie->tags()) {
-        if (const auto* editText = std::get_if<swf::DefineEditText>(&tag.value)) {
-            m_editTexts.insert(editText->id);
-        }
         if (const auto* unknown = std::get_if<swf::Unknown>(&tag.value)) {
             if (auto button = readButton(*unknown)) {
                 m_buttons.try_emplace(button->id, std::move(*button));
@@ -113,6 +114,8 @@ Stage::Stage(std::shared_ptr<const MovieDefinition> movie, ScriptHost& host, Mac
                     applyButtonCxform(*unknown, found->second);
                 }
             }
+        } else if (const auto* sounds = std::get_if<swf::DefineButtonSound>(&tag.value)) {
+            m_buttonSounds.try_emplace(sounds->buttonId, sounds);
         }
     }
     for (const swf::Tag& tag : m_movie->tags()) {
@@ -181,6 +184,7 @@ void Stage::advance()
     }
     runQueue();
     runIntervals();
+    finishSounds();
     runQueue();
 }
 
@@ -267,9 +271,6 @@ void Stage::runFrameTags(Clip* clip, int frame, bool queueScripts)
     if (!clip->timeline || frame >= clip->timeline->frameCount) {
         return;
     }
-    if (clip == m_root) {
-        runInitActions(*clip->timeline, frame);
-    }
     for (const swf::Tag* tag : clip->timeline->frames[std::size_t(frame)]) {
         if (clip->removed) {
             return;
@@ -282,6 +283,11 @@ void Stage::runFrameTags(Clip* clip, int frame, bool queueScripts)
                    action && queueScripts) {
             m_queue.push_back(QueuedScript{clip, action->data, nullptr, nullptr});
         }
+    }
+    // Initialising scripts see the frame's objects in place, and run
+    // before the frame's own scripts.
+    if (clip == m_root) {
+        runInitActions(*clip->timeline, frame);
     }
 }
 
@@ -382,16 +388,18 @@ Clip* Stage::instantiate(Clip* parent, std::uint16_t characterId, int depth, int
     clip->characterId = characterId;
     clip->depth = depth;
     clip->placedFrame = placedFrame;
-    // Only script objects take instance names.
-    if (timeline || button != m_buttons.end() || m_editTexts.contains(characterId)) {
+    // Only script objects take instance names, and only when the movie
+    // leaves them unnamed; shapes are out of scripts' reach.
+    const bool scriptable = timeline || button != m_buttons.end() || editText;
+    clip->isScriptless = !scriptable;
+    if (scriptable && (!place || !place->name)) {
         clip->name = "instance" + std::to_string(++m_instanceCounter);
-    } else {
-        clip->isScriptless = true;
     }
     if (place) {
         applyPlacement(*clip, *place);
     }
-    clip->clipActions = actions;
+    // Clip events are for movie clips: a button placed with them ignores them.
+    clip->clipActions = button == m_buttons.end() ? actions : nullptr;
     if (editText) {
         clip->textField = std::make_shared<TextField>(*editText, *m_movie);
     }
@@ -463,13 +471,15 @@ void Stage::queueEvent(Clip* clip, ClipEvent event, const char* handlerName)
         for (const swf::ClipActionRecord& record : clip->clipActions->records) {
             if (record.events & event) {
                 const bool first = event == kEventInitialize || event == kEventConstruct;
-                (first ? m_initQueue : m_queue)
-                    .push_back(QueuedScript{clip, record.actions, nullptr, nullptr});
+                auto& queue = first ? m_initQueue : m_queue;
+                queue.push_back(QueuedScript{clip, record.actions, nullptr, nullptr});
+                queue.back().unload = event == kEventUnload;
             }
         }
     }
     if (handlerName) {
         m_queue.push_back(QueuedScript{clip, {}, handlerName, nullptr});
+        m_queue.back().unload = event == kEventUnload;
     }
 }
 
@@ -498,11 +508,28 @@ void Stage::runQueued(const QueuedScript& script)
     if (m_machine->halted()) {
         return;
     }
-    Clip* clip = script.clip;
-    const bool unloading = clip->removed;
-    if (unloading && !script.handler && script.code.empty()) {
+    if (script.task) {
+        try {
+            script.task();
+        } catch (const ScriptThrow&) {
+        } catch (const ScriptHalt& halt) {
+            m_machine->reportHalt(halt);
+        }
         return;
     }
+    Clip* clip = script.clip;
+    const bool unloading = clip->removed;
+    if (unloading && !script.unload) {
+        return;
+    }
+    // Its unload handlers still see the clip where it was, path and all.
+    clip->removed = false;
+    runQueuedOn(clip, script);
+    clip->removed = unloading;
+}
+
+void Stage::runQueuedOn(Clip* clip, const QueuedScript& script)
+{
     if (!script.code.empty()) {
         runScript(*m_machine, clip, script.code);
         return;
@@ -893,55 +920,6 @@ QPointF Stage::mouseIn(const Clip* clip) const
     return transformToStage(clip).inverted().map(m_mouse);
 }
 
-void Stage::mouseMove(QPointF stagePixels)
-{
-    m_mouse = stagePixels;
-    broadcastMouse(kEventMouseMove, "onMouseMove");
-    Clip* under = buttonUnderMouse();
-    if (m_pressed) {
-        if (under == m_pressed && m_hovered != m_pressed) {
-            buttonTransition(m_pressed, kOutDownToOverDown, "onDragOver");
-        } else if (under != m_pressed && m_hovered == m_pressed) {
-            buttonTransition(m_pressed, kOverDownToOutDown, "onDragOut");
-        }
-        m_hovered = under == m_pressed ? under : nullptr;
-    } else if (under != m_hovered) {
-        Clip* left = m_hovered;
-        m_hovered = under;
-        if (left) {
-            buttonTransition(left, kOverUpToIdle, "onRollOut");
-        }
-        if (under) {
-            buttonTransition(under, kIdleToOverUp, "onRollOver");
-        }
-    }
-    updateButtonStates();
-    runQueue();
-}
-
-void Stage::mouseButton(bool down)
-{
-    broadcastMouse(down ? kEventMouseDown : kEventMouseUp, down ? "onMouseDown" : "onMouseUp");
-    if (down && m_hovered) {
-        m_pressed = m_hovered;
-        buttonTransition(m_pressed, kOverUpToOverDown, "onPress");
-    } else if (!down && m_pressed) {
-        Clip* released = m_pressed;
-        m_pressed = nullptr;
-        if (m_hovered == released) {
-            buttonTransition(released, kOverDownToOverUp, "onRelease");
-        } else {
-            buttonTransition(released, kOutDownToIdle, "onReleaseOutside");
-            m_hovered = buttonUnderMouse();
-            if (m_hovered) {
-                buttonTransition(m_hovered, kIdleToOverUp, "onRollOver");
-            }
-        }
-    }
-    updateButtonStates();
-    runQueue();
-}
-
 void Stage::key(bool down, int code, int character)
 {
     if (down) {
@@ -960,14 +938,62 @@ void Stage::key(bool down, int code, int character)
     for (Clip* clip : order) {
         queueEvent(clip, down ? kEventKeyDown : kEventKeyUp, nullptr);
     }
+    const char* handler = down ? "onKeyDown" : "onKeyUp";
+    queueBroadcast("Key", handler);
+    if (m_focus && !m_focus->removed) {
+        m_queue.push_back(QueuedScript{m_focus, {}, handler, nullptr});
+    }
     if (down) {
         pressButtonKey(code, character);
+    }
+    constexpr int kTab = 9;
+    if (down && code == kTab) {
+        focusNext();
     }
     runQueue();
 }
 
+void Stage::queueBroadcast(const char* source, const char* message)
+{
+    // AsBroadcaster's way: every listener in the source's _listeners hears it.
+    Object* broadcaster = m_machine->global()->get(*m_machine, source).asObject();
+    auto* listeners =
+        broadcaster
+            ? dynamic_cast<ArrayObject*>(broadcaster->get(*m_machine, "_listeners").asObject())
+            : nullptr;
+    if (!listeners) {
+        return;
+    }
+    for (const Value& listener : listeners->elements) {
+        queueTask([this, listener, message] {
+            Arguments none;
+            m_machine->callMethod(listener, message, none);
+        });
+    }
+}
+
+void Stage::setFocus(Clip* clip)
+{
+    m_focus = clip;
+}
+
+void Stage::focusNext()
+{
+    std::vector<Clip*> buttons;
+    for (const auto& [number, level] : m_levels) {
+        collectButtons(level, buttons);
+    }
+    if (buttons.empty()) {
+        return;
+    }
+    const auto current = std::find(buttons.begin(), buttons.end(), m_focus);
+    m_focus = current == buttons.end() || std::next(current) == buttons.end() ? buttons.front()
+                                                                              : *std::next(current);
+}
+
 void Stage::broadcastMouse(ClipEvent event, const char* handler)
 {
+    queueBroadcast("Mouse", handler);
     std::vector<Clip*> order;
     for (const auto& [number, level] : m_levels) {
         collectExecutionOrder(level, order);

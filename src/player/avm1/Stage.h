@@ -6,18 +6,18 @@
 #include "player/avm1/Clip.h"
 #include "player/avm1/Machine.h"
 #include "player/avm1/ScriptTimeline.h"
+#include "player/avm1/SoundOutput.h"
 
 #include <QPointF>
 #include <QRectF>
 #include <QTransform>
 #include <deque>
-#include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <span>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace quorvane::player::avm1 {
@@ -51,10 +51,17 @@ enum ClipEvent : std::uint32_t {
 // display list the renderer draws is made from the tree on request.
 class Stage {
 public:
-    // The movie's folder is where it may load files from; none for a
-    // movie given as bytes.
+    // What lies outside the movie: the folder its own files load from
+    // (empty: none do), and where its sounds are heard (null: nowhere).
+    struct Surroundings {
+        std::string folder;
+        SoundOutput* sound = nullptr;
+    };
+
     Stage(std::shared_ptr<const MovieDefinition> movie, ScriptHost& host,
-          Machine::Limits limits = {}, std::filesystem::path movieFolder = {});
+          Machine::Limits limits = {});
+    Stage(std::shared_ptr<const MovieDefinition> movie, ScriptHost& host, Machine::Limits limits,
+          Surroundings surroundings);
     ~Stage();
 
     Machine& machine() { return *m_machine; }
@@ -82,7 +89,25 @@ public:
     void callFrame(Clip* clip, const std::string& frame);
     // getURL towards _levelN or a clip: loading from the movie's folder.
     bool loadInto(Clip* clip, const std::string& url, const std::string& window);
-    void stopAllSounds() {}
+
+    // Sounds scripts start, heard through the sound output and timed by the
+    // movie's clock, so that positions and onSoundComplete follow frames.
+    const swf::DefineSound* exportedSound(const std::string& name) const;
+    void startSound(Object* owner, const swf::DefineSound& sound, double offsetSeconds, int loops);
+    // Every sound of that id, or every sound when none is given.
+    void stopSounds(std::optional<std::uint16_t> soundId);
+    void stopAllSounds() { stopSounds(std::nullopt); }
+    // Milliseconds into the sound the owner last started; 0 before it did.
+    double soundPosition(const Object* owner) const;
+    // A clip's sound settings; the movie's own for none.
+    SoundTransform& soundTransform(Clip* target);
+    // An id no sound of the movie has, for a sound made at run time.
+    std::uint16_t freeSoundId();
+    // A file in the movie's folder or below it; nothing for other addresses.
+    std::optional<std::vector<std::uint8_t>> readLocalFile(const std::string& url) const;
+    // Native work that runs in turn after the scripts queued so far, such
+    // as the callbacks of a file that finished loading.
+    void queueTask(std::function<void()> task);
     // The character an ExportAssets name gives, for attachMovie.
     std::optional<std::uint16_t> exportedCharacter(const std::string& name) const;
     // Object.registerClass: clips of that export name get that prototype.
@@ -116,6 +141,9 @@ public:
     bool isKeyDown(int code) const;
     int lastKeyCode() const { return m_lastKeyCode; }
     int lastKeyAscii() const { return m_lastKeyAscii; }
+    // The object keys go to (Selection.setFocus); Tab moves it on.
+    Clip* focus() const { return m_focus && !m_focus->removed ? m_focus : nullptr; }
+    void setFocus(Clip* clip);
 
     // Used by Clip.
     void gotoFrame(Clip* clip, int target, bool play);
@@ -127,17 +155,35 @@ private:
     std::uint16_t unusedCharacterId();
 
     Settings m_settings;
-    std::filesystem::path m_movieFolder;
     // The movies imports came from, kept for the timelines that point into them.
     std::vector<std::unique_ptr<swf::Movie>> m_importedMovies;
     std::uint16_t m_lastFreeId = 0xffff;
     struct QueuedScript {
+        QueuedScript(Clip* clip, std::span<const std::uint8_t> code, const char* handler,
+                     Object* constructor)
+            : clip(clip), code(code), handler(handler), constructor(constructor)
+        {
+        }
+        explicit QueuedScript(std::function<void()> task) : task(std::move(task)) {}
+
         Clip* clip = nullptr;
         std::span<const std::uint8_t> code;
         // A handler method instead of code: onEnterFrame, onLoad and the like.
         const char* handler = nullptr;
         // A constructor to run on a clip that attachMovie made of a registered class.
         Object* constructor = nullptr;
+        std::function<void()> task;
+        // An unload event: it runs on a clip already off the display list.
+        bool unload = false;
+    };
+    struct PlayingSound {
+        Object* owner = nullptr;
+        std::uint16_t soundId = 0;
+        // On the movie's clock, in milliseconds.
+        double startedAt = 0;
+        double offset = 0;
+        double length = 0;
+        int loops = 1;
     };
 
     const ScriptTimeline* timelineOf(std::uint16_t characterId) const;
@@ -155,27 +201,40 @@ private:
     void runInitActions(const ScriptTimeline& timeline, int frame);
     void runQueue();
     void runQueued(const QueuedScript& script);
+    void runQueuedOn(Clip* clip, const QueuedScript& script);
     void runIntervals();
     // The order Flash steps timelines in: the newest (topmost) child first,
     // each child's own children before it, the parent last.
     void collectExecutionOrder(Clip* clip, std::vector<Clip*>& order);
     void exportList(const Clip* clip, DisplayList& list) const;
     void unloadTree(Clip* clip);
-    // Buttons: the state shown, what lies under the mouse, transitions.
+    // Buttons, and clips with button handlers acting as buttons: the state
+    // shown, what lies under the mouse, transitions.
     void showButtonState(Clip* button, std::uint8_t state);
-    std::uint8_t buttonStateFor(Clip* button) const;
     Clip* buttonUnderMouse();
     void collectButtons(Clip* clip, std::vector<Clip*>& buttons);
+    bool actsAsButton(Clip* clip);
     bool buttonHit(Clip* button) const;
-    void buttonTransition(Clip* button, std::uint16_t condition, const char* handler);
-    void updateButtonStates();
+    bool shapesHit(const Clip* clip) const;
+    bool tracksAsMenu(const Clip* button) const;
+    // Shows the state the transition leads to, then runs its actions and handlers.
+    void buttonTransition(Clip* button, std::uint16_t condition, std::uint8_t state);
+    // DefineButtonSound's sound for the transition, into the sound output.
+    void playButtonSound(const Clip* button, std::uint16_t condition);
     // Buttons' key conditions: the key in the button numbering.
     void pressButtonKey(int code, int character);
     void broadcastMouse(ClipEvent event, const char* handler);
+    // Queues the message to the listeners of Key or Mouse.
+    void queueBroadcast(const char* source, const char* message);
+    void focusNext();
     // Twips, in the clip's own space.
     QRectF localBounds(const Clip* clip) const;
+    // Sounds whose time is up call their owners' onSoundComplete.
+    void finishSounds();
+    double playedMilliseconds(const PlayingSound& sound) const;
 
     std::shared_ptr<const MovieDefinition> m_movie;
+    Surroundings m_surroundings;
     std::unique_ptr<Machine> m_machine;
     std::unordered_map<std::uint16_t, ScriptTimeline> m_sprites;
     ScriptTimeline m_rootTimeline;
@@ -193,15 +252,21 @@ private:
     int m_clipsThisFrame = 0;
     Clip* m_dragged = nullptr;
     std::unordered_map<std::uint16_t, ButtonDefinition> m_buttons;
-    // Edit texts are script objects too; shapes, static texts and bitmaps not.
-    std::unordered_set<std::uint16_t> m_editTexts;
+    std::unordered_map<std::uint16_t, const swf::DefineButtonSound*> m_buttonSounds;
     Clip* m_hovered = nullptr;
     Clip* m_pressed = nullptr;
+    bool m_mouseDown = false;
+    Clip* m_focus = nullptr;
     std::string m_url;
     QPointF m_mouse;
     std::vector<int> m_keysDown;
     int m_lastKeyCode = 0;
     int m_lastKeyAscii = 0;
+    std::vector<PlayingSound> m_playingSounds;
+    // Where each owner's last sound stopped, for its position afterwards.
+    std::unordered_map<const Object*, double> m_stoppedAt;
+    SoundTransform m_movieSoundTransform;
+    std::uint16_t m_lastFreeSoundId = 0;
 };
 
 } // namespace quorvane::player::avm1

@@ -1,5 +1,7 @@
-// The buttons of a scripted movie: the state each shows, what lies under
-// the mouse, and the transitions that run their actions and handlers.
+// The buttons of a scripted movie, and the clips whose button handlers make
+// them act as buttons: what lies under the mouse, the transitions between
+// their states with the actions and handlers each runs, and the state a
+// button shows.
 
 #include "player/QtConversions.h"
 #include "player/avm1/Interpreter.h"
@@ -9,46 +11,95 @@
 
 namespace quorvane::player::avm1 {
 
+namespace {
+
+// The handlers that make a clip act as a button.
+constexpr const char* kButtonHandlers[] = {"onPress",    "onRelease", "onReleaseOutside",
+                                           "onRollOver", "onRollOut", "onDragOver",
+                                           "onDragOut"};
+constexpr std::uint32_t kButtonEvents = kEventPress | kEventRelease | kEventReleaseOutside |
+                                        kEventRollOver | kEventRollOut | kEventDragOver |
+                                        kEventDragOut;
+
+struct Transition {
+    std::uint16_t condition;
+    ClipEvent event;
+    const char* handler;
+};
+
+constexpr Transition kTransitions[] = {
+    {kIdleToOverUp, kEventRollOver, "onRollOver"},
+    {kOverUpToIdle, kEventRollOut, "onRollOut"},
+    {kOverUpToOverDown, kEventPress, "onPress"},
+    {kOverDownToOverUp, kEventRelease, "onRelease"},
+    {kOverDownToOutDown, kEventDragOut, "onDragOut"},
+    {kOutDownToOverDown, kEventDragOver, "onDragOver"},
+    {kOutDownToIdle, kEventReleaseOutside, "onReleaseOutside"},
+    {kIdleToOverDown, kEventDragOver, "onDragOver"},
+    {kOverDownToIdle, kEventDragOut, "onDragOut"},
+};
+
+} // namespace
+
 void Stage::showButtonState(Clip* button, std::uint8_t state)
 {
     if (button->buttonState == state || !button->button) {
         return;
     }
     button->buttonState = state;
-    const std::vector<Clip*> shown = button->children;
+    const auto& records = button->button->records;
+    // Parts the new state shares with the old stay as they are; the rest
+    // go, then the new state's own parts come.
+    // In the order of their records, not of their depths.
+    std::vector<Clip*> shown = button->children;
+    std::stable_sort(shown.begin(), shown.end(), [](const Clip* a, const Clip* b) {
+        return a->buttonRecord < b->buttonRecord;
+    });
+    std::vector<bool> kept(records.size(), false);
     for (Clip* child : shown) {
-        detach(child);
+        const std::size_t record = std::size_t(child->buttonRecord);
+        if (child->buttonRecord >= 0 && record < records.size() &&
+            (records[record].states & state)) {
+            kept[record] = true;
+        } else {
+            detach(child);
+        }
     }
-    for (const ButtonRecord& record : button->button->records) {
-        if (!(record.states & state)) {
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const ButtonRecord& record = records[i];
+        if (!(record.states & state) || kept[i]) {
             continue;
         }
         Clip* part = instantiate(button, record.characterId,
                                  record.depth + Clip::kTimelineDepthOffset, -1, nullptr);
         if (part) {
+            part->buttonRecord = int(i);
             part->takeMatrix(record.matrix);
             part->colors = record.colors;
         }
     }
 }
 
-std::uint8_t Stage::buttonStateFor(Clip* button) const
+bool Stage::actsAsButton(Clip* clip)
 {
-    if (m_pressed == button) {
-        return m_hovered == button ? kButtonDown : kButtonOver;
+    if (clip->isButton) {
+        return true;
     }
-    return m_hovered == button && !m_pressed ? kButtonOver : kButtonUp;
-}
-
-void Stage::updateButtonStates()
-{
-    std::vector<Clip*> buttons;
-    for (const auto& [number, level] : m_levels) {
-        collectButtons(level, buttons);
+    if (!clip->timeline) {
+        return false;
     }
-    for (Clip* button : buttons) {
-        showButtonState(button, buttonStateFor(button));
+    if (clip->clipActions) {
+        for (const swf::ClipActionRecord& record : clip->clipActions->records) {
+            if (record.events & kButtonEvents) {
+                return true;
+            }
+        }
     }
+    return std::any_of(std::begin(kButtonHandlers), std::end(kButtonHandlers),
+                       [&](const char* handler) {
+                           const Object* found = clip->get(*m_machine, handler).asObject();
+                           return found && found->isFunction();
+                       });
 }
 
 void Stage::collectButtons(Clip* clip, std::vector<Clip*>& buttons)
@@ -57,16 +108,37 @@ void Stage::collectButtons(Clip* clip, std::vector<Clip*>& buttons)
         if (!child->visible) {
             continue;
         }
-        if (child->isButton) {
-            buttons.push_back(child);
+        // A clip acting as a button takes the mouse for everything in it.
+        if (actsAsButton(child)) {
+            // Only an enabled set to something false turns it off.
+            const Value enabled = child->get(*m_machine, "enabled");
+            if (enabled.isUndefined() || m_machine->toBoolean(enabled)) {
+                buttons.push_back(child);
+            }
         } else {
             collectButtons(child, buttons);
         }
     }
 }
 
+bool Stage::shapesHit(const Clip* clip) const
+{
+    if (const ShapeGeometry* shape = m_movie->dictionary().shape(clip->characterId)) {
+        const swf::Rect& rect = shape->bounds;
+        const QRectF pixels(QPointF(rect.xMin, rect.yMin) / 20, QPointF(rect.xMax, rect.yMax) / 20);
+        if (transformToStage(clip).map(QPolygonF(pixels)).containsPoint(m_mouse, Qt::OddEvenFill)) {
+            return true;
+        }
+    }
+    return std::any_of(clip->children.begin(), clip->children.end(),
+                       [&](const Clip* child) { return child->visible && shapesHit(child); });
+}
+
 bool Stage::buttonHit(Clip* button) const
 {
+    if (!button->button) {
+        return shapesHit(button);
+    }
     const QTransform toStage = transformToStage(button);
     for (const ButtonRecord& record : button->button->records) {
         if (!(record.states & kButtonHit)) {
@@ -102,8 +174,37 @@ Clip* Stage::buttonUnderMouse()
     return nullptr;
 }
 
-void Stage::buttonTransition(Clip* button, std::uint16_t condition, const char* handler)
+bool Stage::tracksAsMenu(const Clip* button) const
 {
+    return button && button->button && button->button->trackAsMenu;
+}
+
+void Stage::playButtonSound(const Clip* button, std::uint16_t condition)
+{
+    const auto sounds = m_buttonSounds.find(button->characterId);
+    if (!button->isButton || sounds == m_buttonSounds.end() || !m_surroundings.sound) {
+        return;
+    }
+    const swf::DefineButtonSound& tag = *sounds->second;
+    const std::pair<std::uint16_t, const swf::DefineButtonSound::Transition*> transitions[] = {
+        {kOverUpToIdle, &tag.overUpToIdle},
+        {kIdleToOverUp, &tag.idleToOverUp},
+        {kOverUpToOverDown, &tag.overUpToOverDown},
+        {kOverDownToOverUp, &tag.overDownToOverUp}};
+    for (const auto& [bit, transition] : transitions) {
+        if (bit != condition || !transition->soundId) {
+            continue;
+        }
+        if (const swf::DefineSound* sound = m_movie->soundtrack().sound(transition->soundId)) {
+            m_surroundings.sound->startSound(*sound, transition->info);
+        }
+    }
+}
+
+void Stage::buttonTransition(Clip* button, std::uint16_t condition, std::uint8_t state)
+{
+    showButtonState(button, state);
+    playButtonSound(button, condition);
     if (button->button) {
         for (const ButtonAction& action : button->button->actions) {
             if ((action.conditions & condition) && !action.code.empty() && button->parent) {
@@ -112,7 +213,73 @@ void Stage::buttonTransition(Clip* button, std::uint16_t condition, const char* 
             }
         }
     }
-    m_queue.push_back(QueuedScript{button, {}, handler, nullptr});
+    for (const Transition& transition : kTransitions) {
+        if (transition.condition == condition) {
+            queueEvent(button, transition.event, transition.handler);
+        }
+    }
+}
+
+void Stage::mouseMove(QPointF stagePixels)
+{
+    m_mouse = stagePixels;
+    broadcastMouse(kEventMouseMove, "onMouseMove");
+    Clip* under = buttonUnderMouse();
+    if (m_pressed && !tracksAsMenu(m_pressed)) {
+        // A pushed button follows the mouse until it is released.
+        if (under == m_pressed && m_hovered != m_pressed) {
+            m_hovered = m_pressed;
+            buttonTransition(m_pressed, kOutDownToOverDown, kButtonDown);
+        } else if (under != m_pressed && m_hovered == m_pressed) {
+            m_hovered = nullptr;
+            buttonTransition(m_pressed, kOverDownToOutDown, kButtonOver);
+        }
+    } else if (under != m_hovered) {
+        Clip* left = m_hovered;
+        m_hovered = under;
+        if (m_mouseDown) {
+            // A menu lets go of the mouse: the item it leaves goes idle and
+            // the one it comes to takes the press.
+            if (left) {
+                buttonTransition(left, kOverDownToIdle, kButtonUp);
+            }
+            m_pressed = tracksAsMenu(under) ? under : nullptr;
+            if (m_pressed) {
+                buttonTransition(under, kIdleToOverDown, kButtonDown);
+            }
+        } else {
+            if (left) {
+                buttonTransition(left, kOverUpToIdle, kButtonUp);
+            }
+            if (under) {
+                buttonTransition(under, kIdleToOverUp, kButtonOver);
+            }
+        }
+    }
+    runQueue();
+}
+
+void Stage::mouseButton(bool down)
+{
+    m_mouseDown = down;
+    broadcastMouse(down ? kEventMouseDown : kEventMouseUp, down ? "onMouseDown" : "onMouseUp");
+    if (down && m_hovered) {
+        m_pressed = m_hovered;
+        buttonTransition(m_pressed, kOverUpToOverDown, kButtonDown);
+    } else if (!down && m_pressed) {
+        Clip* released = m_pressed;
+        m_pressed = nullptr;
+        if (m_hovered == released) {
+            buttonTransition(released, kOverDownToOverUp, kButtonOver);
+        } else {
+            buttonTransition(released, kOutDownToIdle, kButtonUp);
+            m_hovered = buttonUnderMouse();
+            if (m_hovered) {
+                buttonTransition(m_hovered, kIdleToOverUp, kButtonOver);
+            }
+        }
+    }
+    runQueue();
 }
 
 void Stage::pressButtonKey(int code, int character)
@@ -135,11 +302,20 @@ void Stage::pressButtonKey(int code, int character)
     for (const auto& [number, level] : m_levels) {
         collectButtons(level, buttons);
     }
+    // The first button that answers the key takes it.
     for (Clip* button : buttons) {
+        if (!button->button || !button->parent) {
+            continue;
+        }
+        bool answered = false;
         for (const ButtonAction& action : button->button->actions) {
-            if (action.key == key && !action.code.empty() && button->parent) {
+            if (action.key == key && !action.code.empty()) {
                 m_queue.push_back(QueuedScript{button->parent, action.code, nullptr, nullptr});
+                answered = true;
             }
+        }
+        if (answered) {
+            return;
         }
     }
 }

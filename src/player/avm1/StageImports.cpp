@@ -30,9 +30,9 @@ std::uint16_t Stage::unusedCharacterId()
     const Dictionary& dictionary = m_movie->dictionary();
     while (m_lastFreeId > 0) {
         const std::uint16_t id = m_lastFreeId--;
-        if (!m_sprites.contains(id) && !m_buttons.contains(id) && !m_editTexts.contains(id) &&
-            !dictionary.shape(id) && !dictionary.sprite(id) && !dictionary.bitmap(id) &&
-            !dictionary.morph(id) && !dictionary.text(id) && !dictionary.font(id)) {
+        if (!m_sprites.contains(id) && !m_buttons.contains(id) && !dictionary.shape(id) &&
+            !dictionary.sprite(id) && !dictionary.bitmap(id) && !dictionary.morph(id) &&
+            !dictionary.text(id) && !dictionary.font(id)) {
             return id;
         }
     }
@@ -53,7 +53,7 @@ void Stage::importAssets(const swf::Unknown& tag)
         const std::uint16_t id = reader.readU16();
         wanted.emplace_back(id, reader.readString());
     }
-    const auto file = localFile(m_movieFolder, url);
+    const auto file = localFile(m_surroundings.folder, url);
     if (!file || reader.overflowed()) {
         return;
     }
