@@ -1,6 +1,7 @@
 // The sounds scripts start and the movie's own files they load: what is
 // playing, for how long, and where the files may come from.
 
+#include "player/avm1/LocalFiles.h"
 #include "player/avm1/Stage.h"
 
 #include <algorithm>
@@ -127,22 +128,16 @@ std::uint16_t Stage::freeSoundId()
 
 std::optional<std::vector<std::uint8_t>> Stage::readLocalFile(const std::string& url) const
 {
-    namespace fs = std::filesystem;
-    if (m_surroundings.folder.empty() || url.empty() || url.find(':') != std::string::npos ||
-        url.front() == '/' || url.front() == '\\') {
+    const auto path = localFile(m_surroundings.folder, url);
+    if (!path) {
         return std::nullopt;
     }
-    const fs::path relative = fs::path(url).lexically_normal();
-    if (relative.empty() || *relative.begin() == "..") {
-        return std::nullopt;
-    }
-    const fs::path path = fs::path(m_surroundings.folder) / relative;
     std::error_code error;
-    const std::uintmax_t size = fs::file_size(path, error);
+    const std::uintmax_t size = std::filesystem::file_size(*path, error);
     if (error || size > kMaxLocalFile) {
         return std::nullopt;
     }
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(*path, std::ios::binary);
     std::vector<std::uint8_t> bytes(size);
     if (!in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(size))) {
         return std::nullopt;
