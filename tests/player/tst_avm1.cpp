@@ -2,9 +2,9 @@
 // trace, run against a host that records what they say.
 
 #include "ActionFixtures.h"
+#include "RecordingScriptHost.h"
 #include "SwfFixtures.h"
 #include "player/Player.h"
-#include "player/avm1/ScriptHost.h"
 #include "player/avm1/Value.h"
 
 #include <QtTest>
@@ -14,53 +14,17 @@ using namespace quorvane::fixtures;
 
 namespace {
 
-class RecordingHost : public player::avm1::ScriptHost {
-public:
-    void trace(const std::string& line) override { traces.push_back(line); }
-    void fscommand(const std::string& command, const std::string& arguments) override
-    {
-        commands.push_back(command + ' ' + arguments);
-    }
-    void openAddress(const std::string& address, const std::string&) override
-    {
-        addresses.push_back(address);
-    }
-    void scriptsHalted(const std::string& reason) override { halts.push_back(reason); }
-
-    std::vector<std::string> traces;
-    std::vector<std::string> commands;
-    std::vector<std::string> addresses;
-    std::vector<std::string> halts;
-};
-
-// A movie of the given frames, each a list of tags (ShowFrame added).
-std::vector<std::uint8_t> movieOf(std::vector<std::vector<swf::Tag>> frames, int version = 8)
-{
-    swf::Header head = header(100, 100, 12, std::uint16_t(frames.size()));
-    head.version = std::uint8_t(version);
-    std::vector<swf::Tag> tags;
-    for (auto& frame : frames) {
-        for (swf::Tag& tag : frame) {
-            tags.push_back(std::move(tag));
-        }
-        tags.push_back(swf::Tag{swf::ShowFrame{}});
-    }
-    return bytes(movie(head, std::move(tags)));
-}
-
 std::vector<std::string> traceOf(const ActionScript& script, int version = 8)
 {
-    RecordingHost host;
+    RecordingScriptHost host;
     player::Player player;
     player.setScriptHost(&host);
-    const auto error = player.loadBytes(movieOf({{doAction(script)}}, version));
+    const auto error = player.loadBytes(movieOfFrames({{doAction(script)}}, version));
     if (error) {
         return {"load failed: " + *error};
     }
     return host.traces;
 }
-
-using Lines = std::vector<std::string>;
 
 } // namespace
 
@@ -461,14 +425,14 @@ void TestAvm1::frameScriptsRunInOrderAndGotoSkipsTheFramesBetween()
     swf::Tag label{swf::FrameLabel{"end", false}};
     ActionScript stopHere;
     stopHere.push("end").op(kTrace).op(kStop);
-    RecordingHost host;
+    RecordingScriptHost host;
     player::Player player;
     player.setScriptHost(&host);
     QVERIFY(!player
-                 .loadBytes(movieOf({{says("frame 1")},
-                                     {doAction(jump)},
-                                     {says("frame 3 never runs")},
-                                     {label, doAction(stopHere)}}))
+                 .loadBytes(movieOfFrames({{says("frame 1")},
+                                           {doAction(jump)},
+                                           {says("frame 3 never runs")},
+                                           {label, doAction(stopHere)}}))
                  .has_value());
     QVERIFY(player.isScripted());
     for (int i = 0; i < 5; ++i) {
@@ -492,13 +456,13 @@ void TestAvm1::scriptsOfAFrameShareOneStack()
     ActionScript report;
     report.push("early").op(kGetVariable).op(kTrace);
     report.push("late").op(kGetVariable).op(kTrace).op(kStop);
-    RecordingHost host;
+    RecordingScriptHost host;
     player::Player player;
     player.setScriptHost(&host);
     QVERIFY(!player
-                 .loadBytes(movieOf({{leaves("early", 1), doAction(assign)},
-                                     {leaves("late", 2)},
-                                     {doAction(assign), doAction(report)}}))
+                 .loadBytes(movieOfFrames({{leaves("early", 1), doAction(assign)},
+                                           {leaves("late", 2)},
+                                           {doAction(assign), doAction(report)}}))
                  .has_value());
     player.advanceFrame();
     player.advanceFrame();
@@ -522,12 +486,12 @@ void TestAvm1::newClipsInitializeBeforeTheFrameScripts()
                           swf::ClipActionRecord{kInitialize, std::nullopt, actions("initialize")}}};
     ActionScript frame;
     frame.push("frame").op(kTrace);
-    RecordingHost host;
+    RecordingScriptHost host;
     player::Player player;
     player.setScriptHost(&host);
     // The frame script comes first in the file, yet runs after initialize.
     QVERIFY(!player
-                 .loadBytes(movieOf(
+                 .loadBytes(movieOfFrames(
                      {{swf::Tag{std::move(sprite)}, doAction(frame), swf::Tag{std::move(placed)}}}))
                  .has_value());
     QCOMPARE(host.traces, (Lines{"initialize", "frame", "load"}));
@@ -550,10 +514,10 @@ void TestAvm1::goingBackRemovesScriptClipsAtTimelineDepths()
     for (const char* name : {"above", "timeline", "below"}) {
         script.push(name).op(kGetVariable).op(kTypeOf).op(kTrace);
     }
-    RecordingHost host;
+    RecordingScriptHost host;
     player::Player player;
     player.setScriptHost(&host);
-    QVERIFY(!player.loadBytes(movieOf({{doAction(script)}, {}})).has_value());
+    QVERIFY(!player.loadBytes(movieOfFrames({{doAction(script)}, {}})).has_value());
     host.traces.clear();
     player.advanceFrame();
     player.advanceFrame();
@@ -571,13 +535,13 @@ void TestAvm1::shapesAreNoScriptObjects()
     }
     script.push(0.0).push("_root").op(kGetVariable).push("getDepth").op(kCallMethod).op(kTrace);
     swf::DefineSprite sprite{2, 1, {swf::Tag{swf::ShowFrame{}}}};
-    RecordingHost host;
+    RecordingScriptHost host;
     player::Player player;
     player.setScriptHost(&host);
     QVERIFY(!player
-                 .loadBytes(movieOf({{swf::Tag{rectangle(1, 0, 0, 10, 10, {255, 0, 0, 255})},
-                                      swf::Tag{std::move(sprite)}, swf::Tag{place(1, 1)},
-                                      swf::Tag{place(2, 2)}, doAction(script)}}))
+                 .loadBytes(movieOfFrames({{swf::Tag{rectangle(1, 0, 0, 10, 10, {255, 0, 0, 255})},
+                                            swf::Tag{std::move(sprite)}, swf::Tag{place(1, 1)},
+                                            swf::Tag{place(2, 2)}, doAction(script)}}))
                  .has_value());
     QCOMPARE(host.traces, (Lines{"_level0", "_level0.instance1", "-16384"}));
 }
@@ -597,14 +561,14 @@ void TestAvm1::timelinesStepNewestFirstAndGoRoundOnlyWhenComplete()
     swf::DefineSprite whole{1, 1, {says("whole 1"), show, says("whole 2"), show, end}};
     swf::DefineSprite cut{2, 5, {says("cut 1"), show, says("cut 2"), show}};
     swf::DefineSprite trailing{3, 0, {says("trailing 1"), show, says("trailing 2"), end}};
-    RecordingHost host;
+    RecordingScriptHost host;
     player::Player player;
     player.setScriptHost(&host);
     QVERIFY(!player
-                 .loadBytes(movieOf({{swf::Tag{std::move(whole)}, swf::Tag{std::move(cut)},
-                                      swf::Tag{std::move(trailing)}, swf::Tag{place(1, 1)},
-                                      swf::Tag{place(2, 2)}, swf::Tag{place(3, 3)}},
-                                     {says("root 2")}}))
+                 .loadBytes(movieOfFrames({{swf::Tag{std::move(whole)}, swf::Tag{std::move(cut)},
+                                            swf::Tag{std::move(trailing)}, swf::Tag{place(1, 1)},
+                                            swf::Tag{place(2, 2)}, swf::Tag{place(3, 3)}},
+                                           {says("root 2")}}))
                  .has_value());
     host.traces.clear();
     player.advanceFrame();
@@ -622,10 +586,10 @@ void TestAvm1::hostSeekIsGotoAndStopAndTheSameFrameCostsNothing()
         script.push(text).op(kTrace);
         return doAction(script);
     };
-    RecordingHost host;
+    RecordingScriptHost host;
     player::Player player;
     player.setScriptHost(&host);
-    QVERIFY(!player.loadBytes(movieOf({{says("1")}, {says("2")}, {says("3")}})).has_value());
+    QVERIFY(!player.loadBytes(movieOfFrames({{says("1")}, {says("2")}, {says("3")}})).has_value());
     player.gotoFrame(2);
     QCOMPARE(player.currentFrame(), 2);
     // The main window's stop, seek to the frame shown, play: nothing reruns.
@@ -645,10 +609,10 @@ void TestAvm1::runawayScriptsHaltWhileTheMovieKeepsPlaying()
     loop.push("looping").op(kTrace);
     const std::size_t top = loop.here();
     loop.jumpBack(0x99, top);
-    RecordingHost host;
+    RecordingScriptHost host;
     player::Player player;
     player.setScriptHost(&host);
-    QVERIFY(!player.loadBytes(movieOf({{doAction(loop)}, {}})).has_value());
+    QVERIFY(!player.loadBytes(movieOfFrames({{doAction(loop)}, {}})).has_value());
     QCOMPARE(host.halts.size(), std::size_t(1));
     QCOMPARE(host.traces, (Lines{"looping"}));
     player.advanceFrame();
@@ -663,10 +627,10 @@ void TestAvm1::deepRecursionHalts()
     ActionScript script;
     script.defineFunction("down", {}, body);
     script.push(0.0).push("down").op(kCallFunction).op(kPop).push("not reached").op(kTrace);
-    RecordingHost host;
+    RecordingScriptHost host;
     player::Player player;
     player.setScriptHost(&host);
-    QVERIFY(!player.loadBytes(movieOf({{doAction(script)}})).has_value());
+    QVERIFY(!player.loadBytes(movieOfFrames({{doAction(script)}})).has_value());
     QCOMPARE(host.halts.size(), std::size_t(1));
     QVERIFY(QString::fromStdString(host.halts[0]).contains(u"256"));
     QVERIFY(host.traces.empty());
@@ -690,11 +654,11 @@ void TestAvm1::malformedBytecodeEndsTheScriptOnly()
     far.raw(0x99, {0xff, 0x7f});
     ActionScript after;
     after.push("next script").op(kTrace);
-    RecordingHost host;
+    RecordingScriptHost host;
     player::Player player;
     player.setScriptHost(&host);
-    QVERIFY(
-        !player.loadBytes(movieOf({{swf::Tag{tag}, doAction(far), doAction(after)}})).has_value());
+    QVERIFY(!player.loadBytes(movieOfFrames({{swf::Tag{tag}, doAction(far), doAction(after)}}))
+                 .has_value());
     QCOMPARE(host.traces, (Lines{"before", "next script"}));
     QVERIFY(host.halts.empty());
 }
@@ -719,10 +683,10 @@ void TestAvm1::addressesAndCommandsReachTheHost()
             script.op(byte);
         }
     }
-    RecordingHost host;
+    RecordingScriptHost host;
     player::Player player;
     player.setScriptHost(&host);
-    QVERIFY(!player.loadBytes(movieOf({{doAction(script)}})).has_value());
+    QVERIFY(!player.loadBytes(movieOfFrames({{doAction(script)}})).has_value());
     QCOMPARE(host.addresses, (Lines{"https://example.org/lesson", "mailto:teacher@example.org"}));
     QCOMPARE(host.commands, (Lines{"quit now", "fullscreen true"}));
 }
@@ -749,12 +713,12 @@ void TestAvm1::buttonsAnswerTheMouseInsideTheirHitArea()
     button.code = 34;
     button.data = body;
 
-    RecordingHost host;
+    RecordingScriptHost host;
     player::Player player;
     player.setScriptHost(&host);
     QVERIFY(!player
-                 .loadBytes(movieOf({{swf::Tag{rectangle(1, 0, 0, 50, 50, kRed)}, swf::Tag{button},
-                                      swf::Tag{place(1, 2, 20, 20)}}}))
+                 .loadBytes(movieOfFrames({{swf::Tag{rectangle(1, 0, 0, 50, 50, kRed)},
+                                            swf::Tag{button}, swf::Tag{place(1, 2, 20, 20)}}}))
                  .has_value());
     // Outside the hit area nothing happens.
     player.mouseMove(QPointF(10, 10));

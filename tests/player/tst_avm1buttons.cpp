@@ -3,9 +3,9 @@
 // push and menu ways of following a dragged mouse, and keys to the focus.
 
 #include "ActionFixtures.h"
+#include "RecordingScriptHost.h"
 #include "SwfFixtures.h"
 #include "player/Player.h"
-#include "player/avm1/ScriptHost.h"
 
 #include <QtTest>
 
@@ -13,14 +13,6 @@ using namespace quorvane;
 using namespace quorvane::fixtures;
 
 namespace {
-
-using Lines = std::vector<std::string>;
-
-class RecordingHost : public player::avm1::ScriptHost {
-public:
-    void trace(const std::string& line) override { traces.push_back(line); }
-    std::vector<std::string> traces;
-};
 
 constexpr std::uint16_t kShape = 1;
 constexpr std::uint16_t kSprite = 2;
@@ -74,7 +66,7 @@ swf::Tag sprite()
     return swf::Tag{sprite};
 }
 
-std::vector<std::uint8_t> movieOf(std::vector<swf::Tag> tags, int version = 8)
+std::vector<std::uint8_t> movieOfFrames(std::vector<swf::Tag> tags, int version = 8)
 {
     swf::Header head = header(100, 100, 12, 1);
     head.version = std::uint8_t(version);
@@ -123,10 +115,10 @@ void TestAvm1Buttons::statesKeepTheirSharedPartsAndActionsRunBeforeHandlers()
 {
     ActionScript script;
     traceOn(script, "b", "onRollOver", "handler onRollOver");
-    RecordingHost host;
+    RecordingScriptHost host;
     player::Player player;
     player.setScriptHost(&host);
-    QVERIFY(!player.loadBytes(movieOf(buttonMovie(false, script))).has_value());
+    QVERIFY(!player.loadBytes(movieOfFrames(buttonMovie(false, script))).has_value());
     // Up: the shared part alone.
     QCOMPARE(player.displayList()[0].children.size(), std::size_t(1));
     player.mouseMove(QPointF(30, 30));
@@ -151,10 +143,10 @@ void TestAvm1Buttons::pushButtonsFollowADraggedMouseMenusLetGo()
         traceOn(script, "b", event, event);
     }
     for (const bool menu : {false, true}) {
-        RecordingHost host;
+        RecordingScriptHost host;
         player::Player player;
         player.setScriptHost(&host);
-        QVERIFY(!player.loadBytes(movieOf(buttonMovie(menu, script))).has_value());
+        QVERIFY(!player.loadBytes(movieOfFrames(buttonMovie(menu, script))).has_value());
         player.mouseMove(QPointF(30, 30));
         player.mouseDown();
         player.mouseMove(QPointF(90, 90));
@@ -175,13 +167,14 @@ void TestAvm1Buttons::clipsWithButtonHandlersActAsButtonsUnlessDisabled()
 {
     ActionScript script;
     traceOn(script, "c", "onPress", "pressed");
-    RecordingHost host;
+    RecordingScriptHost host;
     player::Player player;
     player.setScriptHost(&host);
-    QVERIFY(!player
-                 .loadBytes(movieOf({swf::Tag{rectangle(kShape, 0, 0, 40, 40, kRed)}, sprite(),
-                                     named(place(1, kSprite, 20, 20), "c"), doAction(script)}))
-                 .has_value());
+    QVERIFY(
+        !player
+             .loadBytes(movieOfFrames({swf::Tag{rectangle(kShape, 0, 0, 40, 40, kRed)}, sprite(),
+                                       named(place(1, kSprite, 20, 20), "c"), doAction(script)}))
+             .has_value());
     player.mouseMove(QPointF(10, 10));
     player.mouseDown();
     player.mouseUp();
@@ -195,12 +188,13 @@ void TestAvm1Buttons::clipsWithButtonHandlersActAsButtonsUnlessDisabled()
     ActionScript disable;
     traceOn(disable, "c", "onPress", "pressed");
     disable.push("c").op(kGetVariable).push("enabled").pushBool(false).op(kSetMember);
-    RecordingHost quiet;
+    RecordingScriptHost quiet;
     player.setScriptHost(&quiet);
-    QVERIFY(!player
-                 .loadBytes(movieOf({swf::Tag{rectangle(kShape, 0, 0, 40, 40, kRed)}, sprite(),
-                                     named(place(1, kSprite, 20, 20), "c"), doAction(disable)}))
-                 .has_value());
+    QVERIFY(
+        !player
+             .loadBytes(movieOfFrames({swf::Tag{rectangle(kShape, 0, 0, 40, 40, kRed)}, sprite(),
+                                       named(place(1, kSprite, 20, 20), "c"), doAction(disable)}))
+             .has_value());
     player.mouseMove(QPointF(30, 30));
     player.mouseDown();
     player.mouseUp();
@@ -222,10 +216,10 @@ void TestAvm1Buttons::keysGoToTheFocusAndTheListeners()
     std::vector<swf::Tag> tags = buttonMovie(false, script);
     tags.insert(tags.end() - 1, named(place(2, kButton, 60, 60), "b2"));
 
-    RecordingHost host;
+    RecordingScriptHost host;
     player::Player player;
     player.setScriptHost(&host);
-    QVERIFY(!player.loadBytes(movieOf(tags)).has_value());
+    QVERIFY(!player.loadBytes(movieOfFrames(tags)).has_value());
     player.keyDown('A', 'a');
     player.keyUp('A', 'a');
     QCOMPARE(host.traces, (Lines{"listener down", "b down", "b up"}));
@@ -247,7 +241,7 @@ void TestAvm1Buttons::buttonSoundsPlayOnTheirTransitions()
     tags.insert(tags.end() - 2, swf::Tag{sounds});
 
     player::Player player;
-    QVERIFY(!player.loadBytes(movieOf(tags)).has_value());
+    QVERIFY(!player.loadBytes(movieOfFrames(tags)).has_value());
     QVERIFY(player.isSilent());
     // Away from the button nothing plays; rolling over starts its sound.
     player.mouseMove(QPointF(90, 90));

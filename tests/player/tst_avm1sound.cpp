@@ -3,10 +3,10 @@
 // MP3 files beside the movie loaded with their ID3 tag.
 
 #include "ActionFixtures.h"
+#include "RecordingScriptHost.h"
 #include "SwfFixtures.h"
 #include "player/Mp3File.h"
 #include "player/Player.h"
-#include "player/avm1/ScriptHost.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -17,28 +17,6 @@ using namespace quorvane;
 using namespace quorvane::fixtures;
 
 namespace {
-
-using Lines = std::vector<std::string>;
-
-class RecordingHost : public player::avm1::ScriptHost {
-public:
-    void trace(const std::string& line) override { traces.push_back(line); }
-    std::vector<std::string> traces;
-};
-
-std::vector<std::uint8_t> movieOf(std::vector<std::vector<swf::Tag>> frames)
-{
-    swf::Header head = header(100, 100, 12, std::uint16_t(frames.size()));
-    head.version = 8;
-    std::vector<swf::Tag> tags;
-    for (auto& frame : frames) {
-        for (swf::Tag& tag : frame) {
-            tags.push_back(std::move(tag));
-        }
-        tags.push_back(swf::Tag{swf::ShowFrame{}});
-    }
-    return bytes(movie(head, std::move(tags)));
-}
 
 // name = new Sound();
 void newSound(ActionScript& script, const std::string& name)
@@ -153,10 +131,10 @@ void TestAvm1Sound::volumeAndBalanceBelongToTheTargetClip()
     callMethod(script, "other", "getVolume", 0);
     script.op(kTrace);
 
-    RecordingHost host;
+    RecordingScriptHost host;
     player::Player player;
     player.setScriptHost(&host);
-    QVERIFY(!player.loadBytes(movieOf({{doAction(script)}})).has_value());
+    QVERIFY(!player.loadBytes(movieOfFrames({{doAction(script)}})).has_value());
     QCOMPARE(host.traces, (Lines{"-20", "100", "80", "30", "40", "40"}));
 }
 
@@ -174,10 +152,10 @@ void TestAvm1Sound::soundMethodsGiveNothingOnOtherObjects()
     newSound(script, "s");
     traceMember(script, "s", "duration");
 
-    RecordingHost host;
+    RecordingScriptHost host;
     player::Player player;
     player.setScriptHost(&host);
-    QVERIFY(!player.loadBytes(movieOf({{doAction(script)}})).has_value());
+    QVERIFY(!player.loadBytes(movieOfFrames({{doAction(script)}})).has_value());
     QCOMPARE(host.traces, (Lines{"undefined", "undefined"}));
 }
 
@@ -202,11 +180,11 @@ void TestAvm1Sound::attachedSoundsAreHeardAndTimedByTheMovieClock()
     later.op(kStop);
     traceMember(later, "s", "position");
 
-    RecordingHost host;
+    RecordingScriptHost host;
     player::Player player;
     player.setScriptHost(&host);
     QVERIFY(!player
-                 .loadBytes(movieOf(
+                 .loadBytes(movieOfFrames(
                      {{swf::Tag{pcmSound(5, samples, 1)}, exportAssets(5, "tone"), doAction(start)},
                       {doAction(later)}}))
                  .has_value());
@@ -276,13 +254,13 @@ void TestAvm1Sound::loadedFilesComeFromTheMovieFolderOnly()
     script.op(kPop);
     // Loading finishes after the script that asked for it.
     script.push("asked").op(kTrace);
-    const std::vector<std::uint8_t> movie = movieOf({{doAction(script)}});
+    const std::vector<std::uint8_t> movie = movieOfFrames({{doAction(script)}});
     std::ofstream(base + "/sounds/movie.swf", std::ios::binary)
         .write(reinterpret_cast<const char*>(movie.data()), std::streamsize(movie.size()));
     std::ofstream(base + "/a.mp3", std::ios::binary)
         .write(reinterpret_cast<const char*>(mp3.data()), std::streamsize(mp3.size()));
 
-    RecordingHost host;
+    RecordingScriptHost host;
     player::Player player;
     player.setScriptHost(&host);
     // The movie in sounds/ finds sounds/sounds/a.mp3 missing; from the

@@ -2,10 +2,10 @@
 // folder or below are ever opened.
 
 #include "ActionFixtures.h"
+#include "RecordingScriptHost.h"
 #include "SwfFixtures.h"
 #include "player/Player.h"
 #include "player/avm1/LocalFiles.h"
-#include "player/avm1/ScriptHost.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -15,12 +15,6 @@ using namespace quorvane;
 using namespace quorvane::fixtures;
 
 namespace {
-
-class RecordingHost : public player::avm1::ScriptHost {
-public:
-    void trace(const std::string& line) override { traces.push_back(line); }
-    std::vector<std::string> traces;
-};
 
 swf::Tag tagOf(std::uint16_t code, const std::vector<std::uint8_t>& data)
 {
@@ -117,7 +111,7 @@ void TestMovieLoading::importedSpritesRunTheirScriptsHere()
               oneFrameMovie({swf::Tag{rectangle(1, 0, 0, 5, 5, {0, 0, 255, 255})},
                              assetTag(57, "lender.swf", 2, "greeter"), swf::Tag{placed}}));
 
-    RecordingHost host;
+    RecordingScriptHost host;
     player::Player player;
     player.setScriptHost(&host);
     QVERIFY(!player.load(folder.filePath("main.swf").toStdString()).has_value());

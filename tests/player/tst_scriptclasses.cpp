@@ -2,9 +2,9 @@
 // fields), through movies built in code whose scripts trace what they see.
 
 #include "ActionFixtures.h"
+#include "RecordingScriptHost.h"
 #include "SwfFixtures.h"
 #include "player/Player.h"
-#include "player/avm1/ScriptHost.h"
 
 #include <QtTest>
 
@@ -13,14 +13,6 @@ using namespace quorvane::fixtures;
 
 namespace {
 
-class TraceHost : public player::avm1::ScriptHost {
-public:
-    void trace(const std::string& line) override { traces.push_back(line); }
-    std::vector<std::string> traces;
-};
-
-using Lines = std::vector<std::string>;
-
 // The script runs in the first frame, after the given definitions and placements.
 Lines traceOf(const ActionScript& script, int version = 8, std::vector<swf::Tag> tags = {})
 {
@@ -28,7 +20,7 @@ Lines traceOf(const ActionScript& script, int version = 8, std::vector<swf::Tag>
     head.version = std::uint8_t(version);
     tags.push_back(doAction(script));
     tags.push_back(swf::Tag{swf::ShowFrame{}});
-    TraceHost host;
+    RecordingScriptHost host;
     player::Player player;
     player.setScriptHost(&host);
     const auto error = player.loadBytes(bytes(movie(head, std::move(tags))));

@@ -4,8 +4,7 @@
 
 namespace quorvane::testing {
 
-template <typename T>
-T ScriptedPlatform::takeNext(std::deque<T>& queue, const char* what)
+template <typename T> T ScriptedPlatform::takeNext(std::deque<T>& queue, const char* what)
 {
     if (queue.empty())
         qFatal("ScriptedPlatform: no scripted answer for %s", what);

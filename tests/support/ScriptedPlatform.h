@@ -7,7 +7,6 @@
 #include <QFont>
 #include <QList>
 #include <QStringList>
-
 #include <deque>
 #include <functional>
 
@@ -58,8 +57,7 @@ public:
     QString windowsDirectory() const override { return m_windowsDirectory; }
 
 private:
-    template <typename T>
-    static T takeNext(std::deque<T>& queue, const char* what);
+    template <typename T> static T takeNext(std::deque<T>& queue, const char* what);
 
     QStringList m_calls;
     std::deque<bool> m_answers;

@@ -93,6 +93,20 @@ std::vector<std::uint8_t> bytes(const swf::Movie& movie)
     return std::move(written).value();
 }
 
+std::vector<std::uint8_t> movieOfFrames(std::vector<std::vector<swf::Tag>> frames, int version)
+{
+    swf::Header head = header(100, 100, 12, std::uint16_t(frames.size()));
+    head.version = std::uint8_t(version);
+    std::vector<swf::Tag> tags;
+    for (auto& frame : frames) {
+        for (swf::Tag& tag : frame) {
+            tags.push_back(std::move(tag));
+        }
+        tags.push_back(swf::Tag{swf::ShowFrame{}});
+    }
+    return bytes(movie(head, std::move(tags)));
+}
+
 swf::Movie animatedMovie(int frames, double frameRate)
 {
     std::vector<swf::Tag> tags;

@@ -32,6 +32,9 @@ swf::Matrix translation(int x, int y);
 // The tags with End appended.
 swf::Movie movie(const swf::Header& header, std::vector<swf::Tag> tags);
 std::vector<std::uint8_t> bytes(const swf::Movie& movie);
+// The bytes of a 100 x 100 movie of the given frames, each a list of tags
+// (ShowFrame added).
+std::vector<std::uint8_t> movieOfFrames(std::vector<std::vector<swf::Tag>> frames, int version = 8);
 
 // A movie of `frames` frames on a 200x150 stage: a background rectangle, a
 // red square sliding right one pixel a frame, a green square that exists

@@ -8,7 +8,8 @@ namespace quorvane::testing {
 
 void writeTestMovie(const QString& path, int frames, double frameRate)
 {
-    const std::vector<std::uint8_t> data = fixtures::bytes(fixtures::animatedMovie(frames, frameRate));
+    const std::vector<std::uint8_t> data =
+        fixtures::bytes(fixtures::animatedMovie(frames, frameRate));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         qFatal("cannot write the test movie %s", qPrintable(path));

@@ -1,5 +1,7 @@
 #include "player/avm1/ScriptTimeline.h"
 
+#include "swf/BitReader.h"
+
 #include <algorithm>
 
 namespace quorvane::player::avm1 {
@@ -35,6 +37,22 @@ const swf::Unknown* unknownTag(const swf::Tag& tag, std::uint16_t code)
 {
     const auto* unknown = std::get_if<swf::Unknown>(&tag.value);
     return unknown && unknown->code == code ? unknown : nullptr;
+}
+
+std::unordered_map<std::string, std::uint16_t> exportedCharacters(const std::vector<swf::Tag>& tags)
+{
+    std::unordered_map<std::string, std::uint16_t> exports;
+    for (const swf::Tag& tag : tags) {
+        if (const swf::Unknown* exportTag = unknownTag(tag, kExportAssets)) {
+            swf::BitReader reader(exportTag->data);
+            const std::uint16_t count = reader.readU16();
+            for (std::uint16_t i = 0; i < count && !reader.overflowed(); ++i) {
+                const std::uint16_t id = reader.readU16();
+                exports.emplace(reader.readString(), id);
+            }
+        }
+    }
+    return exports;
 }
 
 bool hasScripts(const std::vector<swf::Tag>& tags)

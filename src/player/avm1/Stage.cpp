@@ -94,16 +94,7 @@ Stage::Stage(std::shared_ptr<const MovieDefinition> movie, ScriptHost& host, Mac
       m_rootTimeline(m_movie->tags(), m_movie->header().frameCount)
 {
     collectSprites(m_movie->tags(), m_sprites);
-    for (const swf::Tag& tag : m_movie->tags()) {
-        if (const swf::Unknown* exports = unknownTag(tag, kExportAssets)) {
-            swf::BitReader reader(exports->data);
-            const std::uint16_t count = reader.readU16();
-            for (std::uint16_t i = 0; i < count && !reader.overflowed(); ++i) {
-                const std::uint16_t id = reader.readU16();
-                m_exports.emplace(reader.readString(), id);
-            }
-        }
-    }
+    m_exports = exportedCharacters(m_movie->tags());
     for (const swf::Tag& tag : m_movie->tags()) {
         if (const auto* unknown = std::get_if<swf::Unknown>(&tag.value)) {
             if (auto button = readButton(*unknown)) {

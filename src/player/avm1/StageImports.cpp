@@ -5,26 +5,6 @@
 
 namespace quorvane::player::avm1 {
 
-namespace {
-
-std::unordered_map<std::string, std::uint16_t> exportsOf(const swf::Movie& movie)
-{
-    std::unordered_map<std::string, std::uint16_t> exports;
-    for (const swf::Tag& tag : movie.tags) {
-        if (const swf::Unknown* exportTag = unknownTag(tag, kExportAssets)) {
-            swf::BitReader reader(exportTag->data);
-            const std::uint16_t count = reader.readU16();
-            for (std::uint16_t i = 0; i < count && !reader.overflowed(); ++i) {
-                const std::uint16_t id = reader.readU16();
-                exports.emplace(reader.readString(), id);
-            }
-        }
-    }
-    return exports;
-}
-
-} // namespace
-
 std::uint16_t Stage::unusedCharacterId()
 {
     const Dictionary& dictionary = m_movie->dictionary();
@@ -62,7 +42,7 @@ void Stage::importAssets(const swf::Unknown& tag)
         return;
     }
     auto movie = std::make_unique<swf::Movie>(std::move(read).value().movie);
-    const auto exports = exportsOf(*movie);
+    const auto exports = exportedCharacters(movie->tags);
     // The lending movie's characters get ids of ours: the imported names
     // those the importer chose, every other sprite one nobody uses, and
     // the rest (shapes, fonts, texts we do not draw from there) one that
