@@ -51,17 +51,23 @@ void installDateClass(Machine& m)
                 time = machine.toNumber(arguments[0]);
             } else {
                 std::tm parts{};
-                parts.tm_year = int(machine.toNumber(arguments[0])) - 1900;
-                parts.tm_mon = int(machine.toNumber(argument(arguments, 1)));
-                parts.tm_mday = arguments.size() > 2 ? int(machine.toNumber(arguments[2])) : 1;
-                parts.tm_hour = arguments.size() > 3 ? int(machine.toNumber(arguments[3])) : 0;
-                parts.tm_min = arguments.size() > 4 ? int(machine.toNumber(arguments[4])) : 0;
-                parts.tm_sec = arguments.size() > 5 ? int(machine.toNumber(arguments[5])) : 0;
+                parts.tm_year = clampedInt(machine.toNumber(arguments[0])) - 1900;
+                parts.tm_mon = clampedInt(machine.toNumber(argument(arguments, 1)));
+                parts.tm_mday =
+                    arguments.size() > 2 ? clampedInt(machine.toNumber(arguments[2])) : 1;
+                parts.tm_hour =
+                    arguments.size() > 3 ? clampedInt(machine.toNumber(arguments[3])) : 0;
+                parts.tm_min =
+                    arguments.size() > 4 ? clampedInt(machine.toNumber(arguments[4])) : 0;
+                parts.tm_sec =
+                    arguments.size() > 5 ? clampedInt(machine.toNumber(arguments[5])) : 0;
                 const double milliseconds =
                     arguments.size() > 6 ? machine.toNumber(arguments[6]) : 0;
                 time = double(timegm(&parts)) * 1000 + milliseconds;
             }
-            date->primitive = Value(time);
+            // Beyond 100 million days either side there are no dates.
+            constexpr double kLastTime = 8.64e15;
+            date->primitive = Value(std::abs(time) <= kLastTime ? time : std::nan(""));
             return Value(date);
         });
     m.global()->define(m, "Date", Value(constructor), kDontEnum);

@@ -62,12 +62,17 @@ private:
     }
     double popNumber() { return m.toNumber(pop()); }
     std::string popString() { return m.toString(pop()); }
+    // A count a script pushed, cut to the values the stack holds; compared
+    // as a number, since it may be far beyond any integer.
+    std::size_t countOnStack(double count) const
+    {
+        return count > 0 ? std::size_t(std::min(count, double(m_stack.size()))) : 0;
+    }
     Arguments popArguments()
     {
         const double count = popNumber();
         Arguments arguments;
-        const std::size_t n =
-            count > 0 ? std::min<std::size_t>(std::size_t(count), m_stack.size()) : 0;
+        const std::size_t n = countOnStack(count);
         for (std::size_t i = 0; i < n; ++i) {
             arguments.push_back(pop());
         }
@@ -292,7 +297,7 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
         const double index = popNumber();
         const Value target = pop();
         Clip* clip = m.toString(target).empty() ? clipOrNull() : targetClip(target);
-        const char* name = std::isnan(index) ? nullptr : propertyName(int(index));
+        const char* name = std::isnan(index) ? nullptr : propertyName(clampedInt(index));
         push(clip && name ? clip->get(m, name) : Value());
         break;
     }
@@ -301,7 +306,7 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
         const double index = popNumber();
         const Value target = pop();
         Clip* clip = m.toString(target).empty() ? clipOrNull() : targetClip(target);
-        const char* name = std::isnan(index) ? nullptr : propertyName(int(index));
+        const char* name = std::isnan(index) ? nullptr : propertyName(clampedInt(index));
         if (clip && name) {
             clip->set(m, name, value);
         }
@@ -362,9 +367,7 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
     }
     case 0x2C: { // ImplementsOp
         Object* constructor = pop().asObject();
-        const double count = popNumber();
-        const std::size_t n =
-            count > 0 ? std::min<std::size_t>(std::size_t(count), m_stack.size()) : 0;
+        const std::size_t n = countOnStack(popNumber());
         std::vector<Value> interfaces;
         for (std::size_t i = 0; i < n; ++i) {
             interfaces.push_back(pop());
@@ -1169,7 +1172,7 @@ void Interpreter::gotoFrame2(std::uint8_t flags, int bias)
     if (frame.isString()) {
         const double number = stringToNumber(text, m.version());
         if (!std::isnan(number)) {
-            clip->gotoFrame(int(number) - 1 + bias, !play ? false : true);
+            clip->gotoFrame(clampedInt(number - 1 + bias), !play ? false : true);
             if (!play) {
                 clip->playing = false;
             }

@@ -4,8 +4,11 @@
 #include "player/avm1/ScriptHost.h"
 #include "player/avm1/Value.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <span>
 #include <string>
@@ -13,6 +16,15 @@
 #include <vector>
 
 namespace quorvane::player::avm1 {
+
+// A number as an int for depths, frames, dates and the like: NaN as 0, the
+// rest clamped to the int range, beyond which converting is undefined.
+inline int clampedInt(double number)
+{
+    return std::isnan(number) ? 0
+                              : int(std::clamp(number, double(std::numeric_limits<int>::min()),
+                                               double(std::numeric_limits<int>::max())));
+}
 
 class Clip;
 class Stage;

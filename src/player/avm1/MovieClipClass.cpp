@@ -96,7 +96,7 @@ void depthMethods(Machine& m, Object* prototype)
                  } else {
                      const double depth = machine.toNumber(target);
                      if (!std::isnan(depth)) {
-                         clip->stage.swapDepths(clip, int(depth));
+                         clip->stage.swapDepths(clip, clampedInt(depth));
                      }
                  }
                  return Value();
@@ -118,7 +118,8 @@ void depthMethods(Machine& m, Object* prototype)
                  if (!clip) {
                      return Value();
                  }
-                 Clip* child = clip->childAtDepth(int(machine.toNumber(argument(arguments, 0))));
+                 Clip* child =
+                     clip->childAtDepth(clampedInt(machine.toNumber(argument(arguments, 0))));
                  if (!child) {
                      return Value();
                  }
@@ -135,8 +136,9 @@ void creationMethods(Machine& m, Object* prototype)
                  if (!clip) {
                      return Value();
                  }
-                 Clip* copy = clip->stage.duplicate(clip, machine.toString(argument(arguments, 0)),
-                                                    int(machine.toNumber(argument(arguments, 1))));
+                 Clip* copy =
+                     clip->stage.duplicate(clip, machine.toString(argument(arguments, 0)),
+                                           clampedInt(machine.toNumber(argument(arguments, 1))));
                  if (copy) {
                      if (Object* init = argument(arguments, 2).asObject()) {
                          for (const std::string& key : init->ownKeys(machine)) {
@@ -163,8 +165,8 @@ void creationMethods(Machine& m, Object* prototype)
             if (!id || std::isnan(depth)) {
                 return Value();
             }
-            Clip* made =
-                clip->stage.attach(clip, *id, machine.toString(argument(arguments, 1)), int(depth));
+            Clip* made = clip->stage.attach(clip, *id, machine.toString(argument(arguments, 1)),
+                                            clampedInt(depth));
             if (made) {
                 if (Object* init = argument(arguments, 3).asObject()) {
                     for (const std::string& key : init->ownKeys(machine)) {
@@ -182,7 +184,7 @@ void creationMethods(Machine& m, Object* prototype)
                      return Value();
                  }
                  Clip* made = clip->stage.createEmpty(
-                     clip, machine.toString(argument(arguments, 0)), int(depth));
+                     clip, machine.toString(argument(arguments, 0)), clampedInt(depth));
                  return made ? Value(static_cast<Object*>(made)) : Value();
              });
 }
