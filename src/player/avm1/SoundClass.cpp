@@ -118,7 +118,7 @@ std::unique_ptr<swf::DefineSound> soundOfFile(Stage& stage, std::span<const std:
                                               const Mp3File& file)
 {
     auto sound = std::make_unique<swf::DefineSound>();
-    sound->id = stage.freeSoundId();
+    sound->id = stage.unusedCharacterId();
     sound->format.coding = swf::SoundCoding::Mp3;
     sound->format.sixteenBit = true;
     sound->format.rateCode = 3;

@@ -101,8 +101,10 @@ public:
     double soundPosition(const Object* owner) const;
     // A clip's sound settings; the movie's own for none.
     SoundTransform& soundTransform(Clip* target);
-    // An id no sound of the movie has, for a sound made at run time.
-    std::uint16_t freeSoundId();
+    // An id no character or sound of the movie has, for what is made at run
+    // time (loaded sounds, imported sprites); counted down from the top, as
+    // movies number theirs from 1 up.
+    std::uint16_t unusedCharacterId();
     // A file in the movie's folder or below it; nothing for other addresses.
     std::optional<std::vector<std::uint8_t>> readLocalFile(const std::string& url) const;
     // Native work that runs in turn after the scripts queued so far, such
@@ -152,7 +154,6 @@ public:
 private:
     // ImportAssets: another movie of the folder lends its exported sprites.
     void importAssets(const swf::Unknown& tag);
-    std::uint16_t unusedCharacterId();
 
     Settings m_settings;
     // The movies imports came from, kept for the timelines that point into them.
@@ -266,7 +267,6 @@ private:
     // Where each owner's last sound stopped, for its position afterwards.
     std::unordered_map<const Object*, double> m_stoppedAt;
     SoundTransform m_movieSoundTransform;
-    std::uint16_t m_lastFreeSoundId = 0;
 };
 
 } // namespace quorvane::player::avm1

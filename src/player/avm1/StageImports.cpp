@@ -12,7 +12,7 @@ std::uint16_t Stage::unusedCharacterId()
         const std::uint16_t id = m_lastFreeId--;
         if (!m_sprites.contains(id) && !m_buttons.contains(id) && !dictionary.shape(id) &&
             !dictionary.sprite(id) && !dictionary.bitmap(id) && !dictionary.morph(id) &&
-            !dictionary.text(id) && !dictionary.font(id)) {
+            !dictionary.text(id) && !dictionary.font(id) && !m_movie->soundtrack().sound(id)) {
             return id;
         }
     }

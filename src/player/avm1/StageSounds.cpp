@@ -115,17 +115,6 @@ SoundTransform& Stage::soundTransform(Clip* target)
     return target ? target->sound : m_movieSoundTransform;
 }
 
-std::uint16_t Stage::freeSoundId()
-{
-    // From the top down: movies number their characters from 1 up.
-    std::uint16_t id = m_lastFreeSoundId ? std::uint16_t(m_lastFreeSoundId - 1) : 65535;
-    while (id > 0 && m_movie->soundtrack().sound(id)) {
-        --id;
-    }
-    m_lastFreeSoundId = id;
-    return id;
-}
-
 std::optional<std::vector<std::uint8_t>> Stage::readLocalFile(const std::string& url) const
 {
     const auto path = localFile(m_surroundings.folder, url);

@@ -70,6 +70,14 @@ qsizetype indexArgument(Machine& machine, const Value& value, qsizetype length)
     return std::isnan(number) ? 0 : qsizetype(std::clamp(number, 0.0, double(length)));
 }
 
+// The first two arguments as a range of the text, from and to.
+std::pair<qsizetype, qsizetype> rangeArguments(Machine& machine, const Arguments& arguments,
+                                               qsizetype length)
+{
+    return {indexArgument(machine, argument(arguments, 0), length),
+            indexArgument(machine, argument(arguments, 1), length)};
+}
+
 void defineMethods(Machine& m, Object* prototype)
 {
     // Visible to SWF 6 and later only, yet listed by for-in in every
@@ -84,8 +92,7 @@ void defineMethods(Machine& m, Object* prototype)
     define("setSelected", [](Machine& machine, const Value& self, Arguments& arguments) {
         if (auto* snapshot = snapshotOf(self)) {
             const qsizetype length = snapshot->text.size();
-            const qsizetype from = indexArgument(machine, argument(arguments, 0), length);
-            const qsizetype to = indexArgument(machine, argument(arguments, 1), length);
+            const auto [from, to] = rangeArguments(machine, arguments, length);
             const bool select = machine.toBoolean(argument(arguments, 2));
             for (qsizetype i = from; i < to; ++i) {
                 snapshot->selected[std::size_t(i)] = select;
@@ -99,8 +106,7 @@ void defineMethods(Machine& m, Object* prototype)
             return Value();
         }
         const qsizetype length = snapshot->text.size();
-        const qsizetype from = indexArgument(machine, argument(arguments, 0), length);
-        const qsizetype to = indexArgument(machine, argument(arguments, 1), length);
+        const auto [from, to] = rangeArguments(machine, arguments, length);
         return Value(std::any_of(snapshot->selected.begin() + from,
                                  snapshot->selected.begin() + std::max(from, to),
                                  [](bool selected) { return selected; }));
@@ -111,8 +117,7 @@ void defineMethods(Machine& m, Object* prototype)
             return Value();
         }
         const qsizetype length = snapshot->text.size();
-        const qsizetype from = indexArgument(machine, argument(arguments, 0), length);
-        const qsizetype to = indexArgument(machine, argument(arguments, 1), length);
+        const auto [from, to] = rangeArguments(machine, arguments, length);
         return Value(snapshot->text.mid(from, std::max<qsizetype>(0, to - from)).toStdString());
     });
     define("getSelectedText", [](Machine&, const Value& self, Arguments&) {

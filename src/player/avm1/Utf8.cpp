@@ -124,22 +124,25 @@ std::uint32_t upperCase(std::uint32_t codePoint)
 
 bool equalIgnoringCase(std::string_view a, std::string_view b)
 {
-    const auto ascii = [](std::string_view text) {
-        return std::all_of(text.begin(), text.end(),
-                           [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    };
-    if (ascii(a) && ascii(b)) {
-        return a.size() == b.size() &&
-               std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-                   return std::tolower(static_cast<unsigned char>(x)) ==
-                          std::tolower(static_cast<unsigned char>(y));
-               });
+    // Names are nearly always ASCII: compare bytes until one is not, and
+    // only then decode both.
+    const std::size_t shorter = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < shorter; ++i) {
+        const auto x = static_cast<unsigned char>(a[i]);
+        const auto y = static_cast<unsigned char>(b[i]);
+        if ((x | y) >= 0x80) {
+            const std::vector<std::uint32_t> left = decodeUtf8(std::string(a.substr(i)));
+            const std::vector<std::uint32_t> right = decodeUtf8(std::string(b.substr(i)));
+            return std::equal(
+                left.begin(), left.end(), right.begin(), right.end(),
+                [](std::uint32_t p, std::uint32_t q) { return lowerCase(p) == lowerCase(q); });
+        }
+        if (std::tolower(x) != std::tolower(y)) {
+            return false;
+        }
     }
-    const std::vector<std::uint32_t> left = decodeUtf8(std::string(a));
-    const std::vector<std::uint32_t> right = decodeUtf8(std::string(b));
-    return std::equal(
-        left.begin(), left.end(), right.begin(), right.end(),
-        [](std::uint32_t x, std::uint32_t y) { return lowerCase(x) == lowerCase(y); });
+    // Past an ASCII prefix, more bytes on one side mean more characters.
+    return a.size() == b.size();
 }
 
 } // namespace quorvane::player::avm1
