@@ -89,6 +89,14 @@ const TextBlock* Dictionary::text(std::uint16_t id) const
     return find(m_texts, id);
 }
 
+bool Dictionary::canReplace(std::uint16_t current, std::uint16_t replacement) const
+{
+    const auto sameKind = [&](const auto& characters) {
+        return characters.contains(current) && characters.contains(replacement);
+    };
+    return sameKind(m_shapes) || sameKind(m_morphs) || sameKind(m_texts) || sameKind(m_bitmaps);
+}
+
 bool Dictionary::isDefined(std::uint16_t id) const
 {
     return m_shapes.contains(id) || m_sprites.contains(id) || m_bitmaps.contains(id) ||

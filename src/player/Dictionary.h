@@ -36,6 +36,11 @@ public:
     // Static and edit texts alike.
     const TextBlock* text(std::uint16_t id) const;
 
+    // A placement that moves an object and names another character swaps
+    // the picture only between graphics of one kind (shapes, morph shapes,
+    // texts, bitmaps); sprites, buttons and mixed kinds keep what they show.
+    bool canReplace(std::uint16_t current, std::uint16_t replacement) const;
+
 private:
     bool isDefined(std::uint16_t id) const;
 

@@ -139,7 +139,8 @@ void TimelineRunner::place(const swf::PlaceObject& tag, int frame, DisplayList& 
         // a plain placement there is ignored.
         if (tag.move && tag.version >= 2) {
             applyProperties(*found, tag);
-            if (found->characterId != characterId) {
+            if (found->characterId != characterId &&
+                m_dictionary.canReplace(found->characterId, characterId)) {
                 found->characterId = characterId;
                 found->placedFrame = frame;
                 construct(*found, nesting);

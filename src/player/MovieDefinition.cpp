@@ -63,7 +63,8 @@ private:
     }
     void define(const swf::DefineEditText& text)
     {
-        m_dictionary.addText(text.id, layoutEditText(text, fonts(), m_swfVersion));
+        m_dictionary.addText(text.id,
+                             layoutEditText(text, fonts(), m_swfVersion, EditTextFrame::of(text)));
     }
     template <typename Other> void define(const Other&) {}
 

@@ -2,6 +2,7 @@
 
 #include "player/QtConversions.h"
 
+#include <cmath>
 #include <vector>
 
 namespace quorvane::player {
@@ -22,11 +23,28 @@ ColorTransform solidColor(swf::Rgba color)
     return transform;
 }
 
+// Flash puts an edit text's background and border on whole pixels; an
+// unrotated box is moved and stretched onto the nearest ones.
+QTransform onWholePixels(const swf::Rect& bounds, const QTransform& transform)
+{
+    const QRectF box = transform.mapRect(
+        QRectF(QPointF(bounds.xMin, bounds.yMin), QPointF(bounds.xMax, bounds.yMax)));
+    if (transform.isRotating() || box.width() <= 0 || box.height() <= 0) {
+        return transform;
+    }
+    const QRectF snapped(QPointF(std::round(box.left()), std::round(box.top())),
+                         QPointF(std::round(box.right()), std::round(box.bottom())));
+    const double xScale = snapped.width() / box.width();
+    const double yScale = snapped.height() / box.height();
+    return transform * QTransform(xScale, 0, 0, yScale, snapped.left() - box.left() * xScale,
+                                  snapped.top() - box.top() * yScale);
+}
+
 void drawText(const TextBlock& text, const QTransform& transform, const ColorTransform& colors,
               Renderer& renderer, bool buildingMask)
 {
     if (text.box && !buildingMask) {
-        renderer.drawShape(*text.box, transform, colors);
+        renderer.drawShape(*text.box, onWholePixels(text.box->bounds, transform), colors);
     }
     for (const GlyphDraw& glyph : text.glyphs) {
         renderer.drawShape(*glyph.glyph, glyph.transform * transform,

@@ -15,25 +15,29 @@ namespace {
 // Flash keeps text two pixels inside an edit text's bounds.
 constexpr int kGutter = 2 * swf::kTwipsPerPixel;
 
-ShapeGeometry boxGeometry(const swf::DefineEditText& text)
+ShapeGeometry boxGeometry(const swf::Rect& bounds, const EditTextFrame& frame)
 {
     swf::DefineShape shape;
     shape.version = 4;
-    shape.bounds = text.bounds;
-    shape.shape.styles.fillStyles.push_back(
-        swf::FillStyle{swf::FillStyle::Type::Solid, {255, 255, 255, 255}, {}, 0, {}});
-    // Flash draws the border as crisp one-pixel lines on the bounds.
-    swf::LineStyle line;
-    line.color = {0, 0, 0, 255};
-    line.pixelHinting = true;
-    line.join = swf::JoinStyle::Miter;
-    line.miterLimitFactor = 3 << 8;
-    shape.shape.styles.lineStyles.push_back(line);
-    const swf::Rect& r = text.bounds;
+    shape.bounds = bounds;
     swf::StyleChangeRecord start;
-    start.moveTo = swf::Point{r.xMin, r.yMin};
-    start.fillStyle1 = 1;
-    start.lineStyle = 1;
+    start.moveTo = swf::Point{bounds.xMin, bounds.yMin};
+    if (frame.background) {
+        shape.shape.styles.fillStyles.push_back(
+            swf::FillStyle{swf::FillStyle::Type::Solid, frame.backgroundColor, {}, 0, {}});
+        start.fillStyle1 = 1;
+    }
+    if (frame.border) {
+        // Flash draws the border as crisp one-pixel lines on the bounds.
+        swf::LineStyle line;
+        line.color = frame.borderColor;
+        line.pixelHinting = true;
+        line.join = swf::JoinStyle::Miter;
+        line.miterLimitFactor = 3 << 8;
+        shape.shape.styles.lineStyles.push_back(line);
+        start.lineStyle = 1;
+    }
+    const swf::Rect& r = bounds;
     shape.shape.records = {start, swf::StraightEdgeRecord{r.xMax - r.xMin, 0},
                            swf::StraightEdgeRecord{0, r.yMax - r.yMin},
                            swf::StraightEdgeRecord{r.xMin - r.xMax, 0},
@@ -130,11 +134,11 @@ public:
     {
     }
 
-    TextBlock run(const std::vector<TextParagraph>& paragraphs)
+    TextBlock run(const std::vector<TextParagraph>& paragraphs, const EditTextFrame& frame)
     {
         TextBlock block;
-        if (m_text.border) {
-            block.box = boxGeometry(m_text);
+        if (frame.background || frame.border) {
+            block.box = boxGeometry(m_text.bounds, frame);
         }
         const swf::EditTextLayout layout = m_text.layout.value_or(swf::EditTextLayout{});
         const double left = m_text.bounds.xMin + kGutter + layout.leftMargin;
@@ -333,7 +337,16 @@ TextBlock layoutStaticText(const swf::DefineText& text, const FontLookup& fonts)
     return block;
 }
 
-TextBlock layoutEditText(const swf::DefineEditText& text, const FontLookup& fonts, int swfVersion)
+EditTextFrame EditTextFrame::of(const swf::DefineEditText& text)
+{
+    EditTextFrame frame;
+    frame.background = text.border;
+    frame.border = text.border;
+    return frame;
+}
+
+TextBlock layoutEditText(const swf::DefineEditText& text, const FontLookup& fonts, int swfVersion,
+                         const EditTextFrame& frame)
 {
     const Font* font = text.fontId ? fonts(*text.fontId) : nullptr;
     TextFormat format;
@@ -352,7 +365,7 @@ TextBlock layoutEditText(const swf::DefineEditText& text, const FontLookup& font
                                                       ? htmlParagraphs(content, format, align)
                                                       : plainParagraphs(content, format, align);
     const Font* embedded = text.useOutlines && coversText(font, paragraphs) ? font : nullptr;
-    return EditTextLayouter(text, embedded, format).run(paragraphs);
+    return EditTextLayouter(text, embedded, format).run(paragraphs, frame);
 }
 
 } // namespace quorvane::player

@@ -46,6 +46,19 @@ struct TextBlock {
 
 using FontLookup = std::function<const Font*(std::uint16_t id)>;
 
+// What Flash draws behind and around an edit text. The tag's border flag
+// stands for both, a white background inside a black border; scripts turn
+// each on alone and choose their colours.
+struct EditTextFrame {
+    bool background = false;
+    bool border = false;
+    swf::Rgba backgroundColor{255, 255, 255, 255};
+    swf::Rgba borderColor{0, 0, 0, 255};
+
+    static EditTextFrame of(const swf::DefineEditText& text);
+    bool operator==(const EditTextFrame&) const = default;
+};
+
 // DefineText and DefineText2: glyphs of embedded fonts placed by the records.
 TextBlock layoutStaticText(const swf::DefineText& text, const FontLookup& fonts);
 
@@ -53,6 +66,7 @@ TextBlock layoutStaticText(const swf::DefineText& text, const FontLookup& fonts)
 // it has one with outlines for every character and in system fonts
 // otherwise; word wrap, alignment, margins, indent and leading as Flash
 // lays them out.
-TextBlock layoutEditText(const swf::DefineEditText& text, const FontLookup& fonts, int swfVersion);
+TextBlock layoutEditText(const swf::DefineEditText& text, const FontLookup& fonts, int swfVersion,
+                         const EditTextFrame& frame);
 
 } // namespace quorvane::player

@@ -106,6 +106,41 @@ private slots:
         QVERIFY(list.empty());
     }
 
+    void replaceSwapsOnlyGraphicsOfOneKind()
+    {
+        const auto replace = [](std::uint16_t depth, std::uint16_t characterId) {
+            swf::PlaceObject tag;
+            tag.depth = depth;
+            tag.move = true;
+            tag.characterId = characterId;
+            return tag;
+        };
+        auto movie = definition({{fixtures::rectangle(1, 0, 0, 5, 5, fixtures::kRed)},
+                                 {fixtures::rectangle(2, 0, 0, 5, 5, fixtures::kBlue)},
+                                 {countingSprite(3, 1)},
+                                 {countingSprite(4, 1)},
+                                 {place(1, 1)},
+                                 {place(2, 3)},
+                                 {place(3, 3)},
+                                 {swf::ShowFrame{}},
+                                 // A sprite for a shape, a shape for a sprite, a sprite
+                                 // for another sprite: all keep what they show.
+                                 {replace(1, 4)},
+                                 {replace(2, 2)},
+                                 {replace(3, 4)},
+                                 {swf::ShowFrame{}}},
+                                2);
+        TimelineRunner runner(movie->dictionary());
+        int frame = 0;
+        DisplayList list = runner.firstFrame(movie->rootTimeline());
+        runner.advance(movie->rootTimeline(), frame, list);
+        QCOMPARE(frame, 1);
+        QCOMPARE(at(list, 1)->characterId, 1);
+        QCOMPARE(at(list, 2)->characterId, 3);
+        QCOMPARE(at(list, 3)->characterId, 3);
+        QCOMPARE(at(list, 3)->children.size(), std::size_t{1});
+    }
+
     void listStaysInDepthOrderAndOccupiedDepthsRefusePlacements()
     {
         swf::PlaceObject clip = place(1, 1);

@@ -3,6 +3,7 @@
 
 #include "ActionFixtures.h"
 #include "RecordingScriptHost.h"
+#include "StageRendering.h"
 #include "SwfFixtures.h"
 #include "player/Player.h"
 
@@ -138,6 +139,7 @@ private slots:
     void textFormatsCoverCharacterRanges();
     void textFieldSizeChangesItsBoxNotItsScale();
     void textFieldFollowsItsVariable();
+    void textFieldBackgroundAndBorderAreSetApartOnWholePixels();
 };
 
 void TestScriptClasses::filtersStartFromFlashDefaults()
@@ -337,6 +339,44 @@ void TestScriptClasses::textFieldFollowsItsVariable()
     setMember(script, "field", "text", "from the field");
     tracePath(script, "shown");
     QCOMPARE(traceOf(script), (Lines{"undefined", "shown", "from the variable", "from the field"}));
+}
+
+void TestScriptClasses::textFieldBackgroundAndBorderAreSetApartOnWholePixels()
+{
+    ActionScript script;
+    // A red background without a border, half a pixel off the grid.
+    createTextField(script, "filled", 1, 40, 20);
+    setMember(script, "filled", "_x", 10.5);
+    setMember(script, "filled", "_y", 10.25);
+    setMember(script, "filled", "background", true);
+    setMember(script, "filled", "backgroundColor", double(0xff0000));
+    // A blue border without a background; its colour is kept while hidden.
+    createTextField(script, "framed", 2, 20, 20);
+    setMember(script, "framed", "_x", 60.0);
+    setMember(script, "framed", "_y", 60.0);
+    setMember(script, "framed", "borderColor", double(0x0000ff));
+    setMember(script, "framed", "border", true);
+    tracePath(script, "filled.border");
+    tracePath(script, "framed.background");
+    tracePath(script, "framed.borderColor");
+    tracePath(script, "filled.backgroundColor");
+
+    std::vector<swf::Tag> tags{doAction(script), swf::Tag{swf::ShowFrame{}}};
+    QCOMPARE(traceOf(script), (Lines{"false", "false", "255", "16711680"}));
+    const QImage image = renderFirstFrame(movie(header(100, 100, 12, 1), tags));
+    QVERIFY(!image.isNull());
+    const QRgb stage = image.pixel(0, 0);
+    const QRgb red = qRgb(255, 0, 0);
+    // 10.5 to 50.5 across and 10.25 to 30.25 down land on pixels 11-50 and 10-29.
+    QCOMPARE(image.pixel(11, 10), red);
+    QCOMPARE(image.pixel(50, 29), red);
+    QCOMPARE(image.pixel(10, 10), stage);
+    QCOMPARE(image.pixel(51, 20), stage);
+    QCOMPARE(image.pixel(20, 30), stage);
+    // The border's one-pixel line, and nothing filled inside it.
+    QCOMPARE(image.pixel(60, 70), qRgb(0, 0, 255));
+    QCOMPARE(image.pixel(70, 60), qRgb(0, 0, 255));
+    QCOMPARE(image.pixel(70, 70), stage);
 }
 
 QTEST_GUILESS_MAIN(TestScriptClasses)

@@ -322,7 +322,8 @@ void Stage::place(Clip* clip, const swf::PlaceObject& tag, int frame)
         if (!tag.move || tag.version < 2) {
             return;
         }
-        if (existing->characterId == *tag.characterId) {
+        if (existing->characterId == *tag.characterId ||
+            !m_movie->dictionary().canReplace(existing->characterId, *tag.characterId)) {
             applyPlacement(*existing, tag);
             return;
         }

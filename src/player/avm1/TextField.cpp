@@ -55,7 +55,8 @@ const char* alignName(swf::TextAlign align)
 
 TextField::TextField(const swf::DefineEditText& definition, const MovieDefinition& movie,
                      bool madeByScript)
-    : m_definition(definition), m_changed(madeByScript), m_movie(movie)
+    : m_definition(definition), m_frame(EditTextFrame::of(definition)), m_changed(madeByScript),
+      m_movie(movie)
 {
     if (m_definition.initialText) {
         // From here on the text is held in UTF-8.
@@ -260,7 +261,7 @@ qsizetype TextField::length() const
 TextBlock TextField::layout() const
 {
     const auto fonts = [this](std::uint16_t id) { return m_movie.dictionary().font(id); };
-    return layoutEditText(m_definition, fonts, kScriptTextVersion);
+    return layoutEditText(m_definition, fonts, kScriptTextVersion, m_frame);
 }
 
 const swf::DefineEditText* editTextDefinition(const MovieDefinition& movie, std::uint16_t id)

@@ -45,6 +45,13 @@ public:
     // Back to the text the field was defined with, as when it is bound anew.
     void restoreInitialText();
 
+    const EditTextFrame& frame() const { return m_frame; }
+    EditTextFrame& frame()
+    {
+        m_changed = true;
+        return m_frame;
+    }
+
     // The variable the field shows (see TextFieldVariable.h); empty for none.
     std::string variable;
 
@@ -74,6 +81,7 @@ private:
     std::vector<TextParagraph> paragraphs() const;
 
     swf::DefineEditText m_definition;
+    EditTextFrame m_frame;
     std::optional<std::string> m_initialText;
     bool m_changed = false;
     const MovieDefinition& m_movie;

@@ -6,6 +6,7 @@
 #include "player/avm1/TextFieldVariable.h"
 
 #include <cmath>
+#include <utility>
 
 namespace quorvane::player::avm1 {
 
@@ -172,11 +173,8 @@ struct FlagAccessor {
 };
 
 constexpr FlagAccessor kFlags[] = {
-    {"multiline", &swf::DefineEditText::multiline},
-    {"wordWrap", &swf::DefineEditText::wordWrap},
-    {"border", &swf::DefineEditText::border},
-    {"embedFonts", &swf::DefineEditText::useOutlines},
-    {"password", &swf::DefineEditText::password},
+    {"multiline", &swf::DefineEditText::multiline},    {"wordWrap", &swf::DefineEditText::wordWrap},
+    {"embedFonts", &swf::DefineEditText::useOutlines}, {"password", &swf::DefineEditText::password},
     {"selectable", &swf::DefineEditText::noSelect},
 };
 
@@ -187,8 +185,61 @@ void defineAccessor(Machine& m, Object* prototype, const char* name, NativeFunct
                               m.newFunction(std::move(setter)));
 }
 
+// The background and border: each shown or not, each with a colour kept
+// while it is hidden.
+struct FramePart {
+    const char* shownName;
+    const char* colorName;
+    bool EditTextFrame::*shown;
+    swf::Rgba EditTextFrame::*color;
+};
+
+constexpr FramePart kFrameParts[] = {
+    {"background", "backgroundColor", &EditTextFrame::background, &EditTextFrame::backgroundColor},
+    {"border", "borderColor", &EditTextFrame::border, &EditTextFrame::borderColor},
+};
+
+void defineFrameProperties(Machine& m, Object* prototype)
+{
+    for (const FramePart& part : kFrameParts) {
+        const auto shown = part.shown;
+        const auto color = part.color;
+        defineAccessor(
+            m, prototype, part.shownName,
+            [shown](Machine&, const Value& self, Arguments&) {
+                TextField* field = fieldOf(self);
+                return field ? Value(std::as_const(*field).frame().*shown) : Value();
+            },
+            [shown](Machine& machine, const Value& self, Arguments& arguments) {
+                if (TextField* field = fieldOf(self)) {
+                    field->frame().*shown = machine.toBoolean(argument(arguments, 0));
+                }
+                return Value();
+            });
+        defineAccessor(
+            m, prototype, part.colorName,
+            [color](Machine&, const Value& self, Arguments&) {
+                TextField* field = fieldOf(self);
+                if (!field) {
+                    return Value();
+                }
+                const swf::Rgba rgba = std::as_const(*field).frame().*color;
+                return Value(double((rgba.r << 16) | (rgba.g << 8) | rgba.b));
+            },
+            [color](Machine& machine, const Value& self, Arguments& arguments) {
+                if (TextField* field = fieldOf(self)) {
+                    const auto rgb = std::uint32_t(machine.toInt32(argument(arguments, 0)));
+                    field->frame().*color = swf::Rgba{
+                        std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8), std::uint8_t(rgb), 255};
+                }
+                return Value();
+            });
+    }
+}
+
 void defineProperties(Machine& m, Object* prototype)
 {
+    defineFrameProperties(m, prototype);
     for (const FlagAccessor& accessor : kFlags) {
         // selectable reads the opposite of the format's noSelect.
         const bool inverted = accessor.flag == &swf::DefineEditText::noSelect;
