@@ -354,6 +354,23 @@ void PainterRenderer::drawText(const DeviceTextRun& run, const QTransform& trans
     m_painter->drawText(run.origin, run.text);
 }
 
+void PainterRenderer::drawBitmap(const QImage& image, const QTransform& transform,
+                                 const ColorTransform& colors, bool smoothing)
+{
+    const QTransform pixels = QTransform::fromScale(20, 20) * transform;
+    if (m_maskBuilding > 0) {
+        QPainterPath area;
+        area.addRect(QRectF(QPointF(0, 0), QSizeF(image.size())));
+        m_maskParts.push_back(pixels.map(area));
+        return;
+    }
+    m_painter->save();
+    m_painter->setRenderHint(QPainter::SmoothPixmapTransform, smoothing);
+    m_painter->setTransform(pixels);
+    m_painter->drawImage(QPointF(0, 0), m_cache.transformedBitmap(image, colors));
+    m_painter->restore();
+}
+
 void PainterRenderer::beginMask()
 {
     if (m_maskBuilding++ == 0) {

@@ -52,6 +52,8 @@ public:
                    const ColorTransform& colors) override;
     void drawText(const DeviceTextRun& run, const QTransform& transform,
                   const ColorTransform& colors) override;
+    void drawBitmap(const QImage& image, const QTransform& transform, const ColorTransform& colors,
+                    bool smoothing) override;
     void beginMask() override;
     void endMask() override;
     void popMask() override;

@@ -85,7 +85,12 @@ void drawObject(const Dictionary& dictionary, const DisplayObject& object,
                 const QTransform& transform, const ColorTransform& colors, Renderer& renderer,
                 bool buildingMask)
 {
-    if (object.text) {
+    if (object.bitmap) {
+        if (!object.bitmap->isNull()) {
+            renderer.drawBitmap(*object.bitmap, transform, colors, object.smoothBitmap);
+        }
+        drawList(dictionary, object.children, transform, colors, renderer, buildingMask);
+    } else if (object.text) {
         drawText(*object.text, transform, colors, renderer, buildingMask);
     } else if (const ShapeGeometry* shape = dictionary.shape(object.characterId)) {
         renderer.drawShape(*shape, transform, colors);

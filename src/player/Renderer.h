@@ -5,6 +5,7 @@
 #include "player/TextLayout.h"
 #include "swf/Tags.h"
 
+#include <QImage>
 #include <QTransform>
 #include <cstdint>
 #include <vector>
@@ -39,6 +40,10 @@ public:
                            const ColorTransform& colors) = 0;
     virtual void drawText(const DeviceTextRun& run, const QTransform& transform,
                           const ColorTransform& colors) = 0;
+    // A picture made at run time (a loaded image, a BitmapData), one twip
+    // per twentieth of its pixels, its top-left at the transform's origin.
+    virtual void drawBitmap(const QImage& image, const QTransform& transform,
+                            const ColorTransform& colors, bool smoothing) = 0;
 
     // Shapes drawn between beginMask and endMask form a mask instead of
     // being painted; from endMask until the matching popMask only what lies

@@ -153,6 +153,7 @@ void Stage::advance()
 {
     m_machine->beginFrame();
     m_machine->advanceClock(1000.0 / std::max(m_movie->header().frameRatePerSecond(), 0.01));
+    startPendingLoads();
     std::vector<Clip*> order;
     for (const auto& [number, level] : m_levels) {
         collectExecutionOrder(level, order);
@@ -176,6 +177,7 @@ void Stage::advance()
     runQueue();
     runIntervals();
     finishSounds();
+    announceLoadedContent();
     runQueue();
 }
 
@@ -581,7 +583,19 @@ DisplayList Stage::displayList() const
 {
     DisplayList list;
     for (const auto& [number, level] : m_levels) {
-        exportList(level, list);
+        if (!level->bitmap) {
+            exportList(level, list);
+            continue;
+        }
+        // An image loaded as a level is that level's picture, under whatever
+        // scripts later put on it.
+        DisplayObject picture;
+        picture.matrix = level->matrix;
+        picture.colorTransform = level->colors;
+        picture.bitmap = level->bitmap;
+        picture.smoothBitmap = level->smoothBitmap;
+        exportList(level, picture.children);
+        list.push_back(std::move(picture));
     }
     return list;
 }
@@ -603,6 +617,8 @@ void Stage::exportList(const Clip* clip, DisplayList& list) const
         object.name = child->name;
         object.clipDepth = child->clipDepth;
         object.frame = child->frame;
+        object.bitmap = child->bitmap;
+        object.smoothBitmap = child->smoothBitmap;
         if (child->textField && child->textField->changed()) {
             object.text = std::make_shared<const TextBlock>(child->textField->layout());
         }
@@ -780,11 +796,6 @@ void Stage::callFrame(Clip* clip, const std::string& frame)
     }
 }
 
-bool Stage::loadInto(Clip*, const std::string&, const std::string&)
-{
-    return false;
-}
-
 std::optional<std::uint16_t> Stage::exportedCharacter(const std::string& name) const
 {
     for (const auto& [exported, id] : m_exports) {
@@ -813,6 +824,8 @@ QRectF Stage::localBounds(const Clip* clip) const
     } else if (clip->textField) {
         const swf::Rect& rect = clip->textField->definition().bounds;
         bounds = QRectF(QPointF(rect.xMin, rect.yMin), QPointF(rect.xMax, rect.yMax));
+    } else if (clip->bitmap && !clip->bitmap->isNull()) {
+        bounds = QRectF(QPointF(0, 0), QSizeF(clip->bitmap->size()) * 20);
     }
     for (const Clip* child : clip->children) {
         const QRectF inner = localBounds(child);

@@ -87,8 +87,24 @@ public:
     void startDrag(Clip* clip, bool lockCenter);
     void stopDrag();
     void callFrame(Clip* clip, const std::string& frame);
-    // getURL towards _levelN or a clip: loading from the movie's folder.
-    bool loadInto(Clip* clip, const std::string& url, const std::string& window);
+    // getURL towards _levelN or a clip (GetURL2's flags say which, and
+    // whether variables are meant): loading from the movie's folder.
+    bool loadInto(Clip* base, const std::string& url, const std::string& window, int flags);
+    // loadMovie, loadMovieNum and MovieClipLoader.loadClip. The file is
+    // looked for on the next frame, as Flash's loads never finish in the
+    // script that starts them; the loader (null for none) then hears how it
+    // went through its broadcastMessage.
+    void loadMovie(Clip* target, const std::string& url, Object* loader = nullptr);
+    void loadMovieNum(int level, const std::string& url);
+    // The target keeps its place and transform; what was loaded into it goes.
+    void unloadMovie(Clip* target);
+    void unloadMovieNum(int level);
+    // url-encoded name=value pairs from a file, set on the target as strings.
+    void loadVariables(Clip* target, const std::string& url);
+    // A bitmap character exported under that name (BitmapData.loadBitmap).
+    const QImage* exportedBitmap(const std::string& name) const;
+    // attachBitmap: a child showing the pixels as they are at each frame.
+    Clip* attachBitmap(Clip* parent, std::shared_ptr<QImage> pixels, int depth, bool smoothing);
 
     // Sounds scripts start, heard through the sound output and timed by the
     // movie's clock, so that positions and onSoundComplete follow frames.
@@ -154,6 +170,27 @@ public:
 private:
     // ImportAssets: another movie of the folder lends its exported sprites.
     void importAssets(const swf::Unknown& tag);
+
+    struct PendingLoad {
+        enum class Kind { Movie, Variables };
+        Kind kind = Kind::Movie;
+        Clip* target = nullptr;
+        // loadMovieNum's level, which may not exist yet; -1 when a clip is the target.
+        int level = -1;
+        std::string url;
+        Object* loader = nullptr;
+    };
+    // Loads asked for before this frame: the files are read and their
+    // content put in place, the loaders told.
+    void startPendingLoads();
+    void finishLoad(const PendingLoad& load);
+    // onLoadInit comes once the frame that showed the new content ran.
+    void announceLoadedContent();
+    void broadcastLoad(Object* loader, const char* event, std::vector<Value> arguments);
+    // Empties the clip as loading into it does: children, picture and
+    // script properties go; place and transform stay.
+    void clearContent(Clip* clip);
+    std::string addressOf(const std::string& url) const;
 
     Settings m_settings;
     // The movies imports came from, kept for the timelines that point into them.
@@ -264,6 +301,8 @@ private:
     int m_lastKeyCode = 0;
     int m_lastKeyAscii = 0;
     std::vector<PlayingSound> m_playingSounds;
+    std::vector<PendingLoad> m_pendingLoads;
+    std::vector<std::pair<Object*, Clip*>> m_awaitingInit;
     // Where each owner's last sound stopped, for its position afterwards.
     std::unordered_map<const Object*, double> m_stoppedAt;
     SoundTransform m_movieSoundTransform;
