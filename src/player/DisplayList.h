@@ -41,6 +41,9 @@ struct DisplayObject {
     // their owner so that its later changes show; drawn under the children.
     std::shared_ptr<const QImage> bitmap;
     bool smoothBitmap = false;
+    // The characters of a movie loaded at run time, for it and its
+    // children; null for the player's own movie's.
+    const Dictionary* dictionary = nullptr;
     // A sprite's own timeline: its frame and its objects.
     int frame = 0;
     DisplayList children;

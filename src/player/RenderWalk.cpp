@@ -85,6 +85,12 @@ void drawObject(const Dictionary& dictionary, const DisplayObject& object,
                 const QTransform& transform, const ColorTransform& colors, Renderer& renderer,
                 bool buildingMask)
 {
+    if (object.dictionary && object.dictionary != &dictionary) {
+        renderer.setBitmapSource(*object.dictionary);
+        drawObject(*object.dictionary, object, transform, colors, renderer, buildingMask);
+        renderer.setBitmapSource(dictionary);
+        return;
+    }
     if (object.bitmap) {
         if (!object.bitmap->isNull()) {
             renderer.drawBitmap(*object.bitmap, transform, colors, object.smoothBitmap);

@@ -132,6 +132,7 @@ private slots:
     void importedSpritesRunTheirScriptsHere();
     void loadedImageShowsFromTheNextFrame();
     void loaderEventsComeInFlashOrder();
+    void loadedMoviesKeepTheirOwnCharacters();
     void missingAndOutsideFilesFailQuietly();
     void getUrlLoadsAndUnloadsTargets();
     void variablesArriveOnTheNextFrame();
@@ -265,6 +266,48 @@ void TestMovieLoading::loaderEventsComeInFlashOrder()
                "onLoadComplete _level0.pic undefined", "onLoadInit _level0.pic undefined"}));
     player.advanceFrame();
     QCOMPARE(host.traces.size(), std::size_t(5));
+}
+
+void TestMovieLoading::loadedMoviesKeepTheirOwnCharacters()
+{
+    // child.swf draws its shape 1, red, and says where it runs; the main
+    // movie's own shape 1 is blue.
+    QTemporaryDir folder;
+    ActionScript greet;
+    greet.push("child in ").push("this").op(kGetVariable).op(kAdd2).op(kTrace);
+    ActionScript later;
+    later.push("child again").op(kTrace).op(kStop);
+    writeFile(folder.filePath("child.swf"),
+              movieOfFrames({{swf::Tag{rectangle(1, 0, 0, 10, 10, kRed)}, swf::Tag{place(1, 1)},
+                              doAction(greet)},
+                             {doAction(later)}},
+                            6));
+    ActionScript first = loaderWithWatcher();
+    createClip(first, "holder", 5, 20);
+    loadClip(first, "child.swf", "holder");
+    ActionScript second;
+    second.push(0.0).push("holder").op(kGetVariable).push("getSWFVersion").op(kCallMethod);
+    second.op(kTrace).op(kStop);
+    writeFile(folder.filePath("main.swf"),
+              movieOfFrames({{swf::Tag{rectangle(1, 0, 0, 10, 10, kBlue)},
+                              swf::Tag{place(1, 1, 50, 50)}, doAction(first)},
+                             {doAction(second)}}));
+
+    RecordingScriptHost host;
+    player::Player player;
+    player.setScriptHost(&host);
+    QVERIFY(!player.load(folder.filePath("main.swf").toStdString()).has_value());
+    player.advanceFrame();
+    const std::string size = std::to_string(QFileInfo(folder.filePath("child.swf")).size());
+    QCOMPARE(host.traces,
+             (Lines{"onLoadStart _level0.holder undefined", "onLoadProgress _level0.holder " + size,
+                    "onLoadComplete _level0.holder undefined", "child in _level0.holder", "6",
+                    "onLoadInit _level0.holder undefined"}));
+    const QImage shown = renderStage(player);
+    QCOMPARE(shown.pixelColor(25, 5), QColor(255, 0, 0));
+    QCOMPARE(shown.pixelColor(55, 55), QColor(0, 0, 255));
+    player.advanceFrame();
+    QCOMPARE(host.traces.back(), std::string("child again"));
 }
 
 void TestMovieLoading::missingAndOutsideFilesFailQuietly()

@@ -14,6 +14,7 @@
 namespace quorvane::player::avm1 {
 
 class Stage;
+struct LoadedMovie;
 class TextField;
 struct ScriptTimeline;
 
@@ -100,6 +101,9 @@ public:
         int swfVersion = -1;
     };
     std::optional<LoadedContent> loaded;
+    // The loaded movie whose characters its timeline places, inherited by
+    // what it places; null within the stage's own movie.
+    const LoadedMovie* movie = nullptr;
 
     // What scripts of a movie of that version see of it: before SWF 6 a
     // button is no object of its own and stands for the clip it is on.

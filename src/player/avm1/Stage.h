@@ -4,6 +4,7 @@
 #include "player/MovieDefinition.h"
 #include "player/avm1/ButtonDefinition.h"
 #include "player/avm1/Clip.h"
+#include "player/avm1/LoadedMovie.h"
 #include "player/avm1/Machine.h"
 #include "player/avm1/ScriptTimeline.h"
 #include "player/avm1/SoundOutput.h"
@@ -181,9 +182,14 @@ private:
         Object* loader = nullptr;
     };
     // Loads asked for before this frame: the files are read and their
-    // content put in place, the loaders told.
-    void startPendingLoads();
-    void finishLoad(const PendingLoad& load);
+    // content put in place, the loaders told. Gives the clips that now
+    // play a loaded movie, which show its first frame this frame.
+    std::vector<Clip*> startPendingLoads();
+    // The clip that took the content; null when the load failed.
+    Clip* finishLoad(const PendingLoad& load);
+    void setVariables(Clip* target, const std::vector<std::uint8_t>& bytes);
+    // The loaded movie's first frame in the target, its scripts queued.
+    void startLoadedMovie(Clip* target, std::unique_ptr<LoadedMovie> movie);
     // onLoadInit comes once the frame that showed the new content ran.
     void announceLoadedContent();
     void broadcastLoad(Object* loader, const char* event, std::vector<Value> arguments);
@@ -224,7 +230,9 @@ private:
         int loops = 1;
     };
 
-    const ScriptTimeline* timelineOf(std::uint16_t characterId) const;
+    // A character's timeline in the movie that defined it (null: the stage's own).
+    const ScriptTimeline* timelineOf(const LoadedMovie* movie, std::uint16_t characterId) const;
+    const MovieDefinition& definitionOf(const LoadedMovie* movie) const;
     // `place` may be a copy made for the occasion; `actions` are the clip
     // actions of the movie's own placing tag, which scripts queued here
     // still read after a copy is gone.
@@ -302,6 +310,7 @@ private:
     int m_lastKeyAscii = 0;
     std::vector<PlayingSound> m_playingSounds;
     std::vector<PendingLoad> m_pendingLoads;
+    std::vector<std::unique_ptr<LoadedMovie>> m_loadedMovies;
     std::vector<std::pair<Object*, Clip*>> m_awaitingInit;
     // Where each owner's last sound stopped, for its position afterwards.
     std::unordered_map<const Object*, double> m_stoppedAt;

@@ -53,6 +53,41 @@ QImage decodeLoadedImage(const std::vector<std::uint8_t>& bytes)
     return reader.read().convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
+// name=value&name=value, url-encoded, as loadVariables reads a file.
+std::vector<std::pair<std::string, std::string>>
+urlEncodedVariables(const std::vector<std::uint8_t>& bytes)
+{
+    std::vector<std::pair<std::string, std::string>> variables;
+    const QByteArray text(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+    for (const QByteArray& pair : text.trimmed().split('&')) {
+        const qsizetype equals = pair.indexOf('=');
+        QByteArray name = pair.left(equals < 0 ? pair.size() : equals);
+        QByteArray value = equals < 0 ? QByteArray() : pair.mid(equals + 1);
+        name.replace('+', ' ');
+        value.replace('+', ' ');
+        if (!name.isEmpty()) {
+            variables.emplace_back(QByteArray::fromPercentEncoding(name).toStdString(),
+                                   QByteArray::fromPercentEncoding(value).toStdString());
+        }
+    }
+    return variables;
+}
+
+bool isMovieFile(const std::vector<std::uint8_t>& bytes)
+{
+    return bytes.size() >= 3 && (bytes[0] == 'F' || bytes[0] == 'C' || bytes[0] == 'Z') &&
+           bytes[1] == 'W' && bytes[2] == 'S';
+}
+
+std::unique_ptr<LoadedMovie> readLoadedMovie(const std::vector<std::uint8_t>& bytes)
+{
+    auto read = swf::readMovie(bytes);
+    if (!read) {
+        return nullptr;
+    }
+    return std::make_unique<LoadedMovie>(MovieDefinition::create(std::move(read).value()));
+}
+
 } // namespace
 
 bool Stage::loadInto(Clip* base, const std::string& url, const std::string& window, int flags)
@@ -139,6 +174,7 @@ void Stage::clearContent(Clip* clip)
     clip->clipActions = nullptr;
     clip->bitmap.reset();
     clip->loaded.reset();
+    clip->movie = clip->parent ? clip->parent->movie : nullptr;
     for (const std::string& name : clip->allOwnNames()) {
         if (name != "__proto__") {
             clip->remove(*m_machine, name);
@@ -146,48 +182,45 @@ void Stage::clearContent(Clip* clip)
     }
 }
 
-void Stage::startPendingLoads()
+std::vector<Clip*> Stage::startPendingLoads()
 {
     std::vector<PendingLoad> loads;
     loads.swap(m_pendingLoads);
+    std::vector<Clip*> playing;
     for (const PendingLoad& load : loads) {
-        finishLoad(load);
+        Clip* target = finishLoad(load);
+        if (target && target->movie && target->loaded) {
+            playing.push_back(target);
+        }
     }
+    return playing;
 }
 
-void Stage::finishLoad(const PendingLoad& load)
+Clip* Stage::finishLoad(const PendingLoad& load)
 {
     Clip* target = load.target;
     if (target && target->removed) {
-        return;
+        return nullptr;
     }
     const auto bytes = readLocalFile(load.url);
     if (load.kind == PendingLoad::Kind::Variables) {
-        if (!bytes) {
-            return;
+        if (bytes) {
+            setVariables(target, *bytes);
         }
-        const QByteArray text(reinterpret_cast<const char*>(bytes->data()),
-                              qsizetype(bytes->size()));
-        for (const QByteArray& pair : text.trimmed().split('&')) {
-            const qsizetype equals = pair.indexOf('=');
-            QByteArray name = pair.left(equals < 0 ? pair.size() : equals);
-            QByteArray value = equals < 0 ? QByteArray() : pair.mid(equals + 1);
-            name.replace('+', ' ');
-            value.replace('+', ' ');
-            if (!name.isEmpty()) {
-                target->set(*m_machine, QByteArray::fromPercentEncoding(name).toStdString(),
-                            Value(QByteArray::fromPercentEncoding(value).toStdString()));
-            }
-        }
-        queueEvent(target, kEventData, "onData");
-        return;
+        return nullptr;
     }
-    QImage image = bytes ? decodeLoadedImage(*bytes) : QImage();
-    if (image.isNull()) {
+    std::unique_ptr<LoadedMovie> movie;
+    QImage image;
+    if (bytes && isMovieFile(*bytes)) {
+        movie = readLoadedMovie(*bytes);
+    } else if (bytes) {
+        image = decodeLoadedImage(*bytes);
+    }
+    if (!movie && image.isNull()) {
         broadcastLoad(load.loader, "onLoadError",
                       {target ? Value(static_cast<Object*>(target)) : Value(),
                        Value(bytes ? "UnknownError" : "URLNotFound")});
-        return;
+        return nullptr;
     }
     if (!target) {
         target = level(load.level);
@@ -201,12 +234,36 @@ void Stage::finishLoad(const PendingLoad& load)
     broadcastLoad(load.loader, "onLoadStart", {clip});
     broadcastLoad(load.loader, "onLoadProgress", {clip, Value(size), Value(size)});
     clearContent(target);
-    target->bitmap = std::make_shared<QImage>(std::move(image));
-    target->loaded = Clip::LoadedContent{addressOf(load.url), bytes->size(), -1};
     broadcastLoad(load.loader, "onLoadComplete", {clip});
+    if (movie) {
+        target->loaded = Clip::LoadedContent{addressOf(load.url), bytes->size(),
+                                             movie->definition->header().version};
+        startLoadedMovie(target, std::move(movie));
+    } else {
+        target->bitmap = std::make_shared<QImage>(std::move(image));
+        target->loaded = Clip::LoadedContent{addressOf(load.url), bytes->size(), -1};
+    }
     if (load.loader) {
         m_awaitingInit.emplace_back(load.loader, target);
     }
+    return target;
+}
+
+void Stage::setVariables(Clip* target, const std::vector<std::uint8_t>& bytes)
+{
+    for (const auto& [name, value] : urlEncodedVariables(bytes)) {
+        target->set(*m_machine, name, Value(value));
+    }
+    queueEvent(target, kEventData, "onData");
+}
+
+void Stage::startLoadedMovie(Clip* target, std::unique_ptr<LoadedMovie> movie)
+{
+    target->movie = movie.get();
+    target->timeline = &movie->root;
+    target->playing = true;
+    m_loadedMovies.push_back(std::move(movie));
+    runFrameTags(target, 0, true);
 }
 
 void Stage::announceLoadedContent()
