@@ -287,7 +287,10 @@ void TestMovieLoading::loadedMoviesKeepTheirOwnCharacters()
     loadClip(first, "child.swf", "holder");
     ActionScript second;
     second.push(0.0).push("holder").op(kGetVariable).push("getSWFVersion").op(kCallMethod);
-    second.op(kTrace).op(kStop);
+    second.op(kTrace);
+    // The same file again, into another clip: a second copy that runs on its own.
+    createClip(second, "other", 6, 40);
+    second.push("child.swf").push("other").raw(0x9A, {0x40}).op(kStop);
     writeFile(folder.filePath("main.swf"),
               movieOfFrames({{swf::Tag{rectangle(1, 0, 0, 10, 10, kBlue)},
                               swf::Tag{place(1, 1, 50, 50)}, doAction(first)},
@@ -306,8 +309,12 @@ void TestMovieLoading::loadedMoviesKeepTheirOwnCharacters()
     const QImage shown = renderStage(player);
     QCOMPARE(shown.pixelColor(25, 5), QColor(255, 0, 0));
     QCOMPARE(shown.pixelColor(55, 55), QColor(0, 0, 255));
+    host.traces.clear();
     player.advanceFrame();
-    QCOMPARE(host.traces.back(), std::string("child again"));
+    QCOMPARE(host.traces, (Lines{"child in _level0.other", "child again"}));
+    QCOMPARE(renderStage(player).pixelColor(45, 5), QColor(255, 0, 0));
+    player.advanceFrame();
+    QCOMPARE(host.traces, (Lines{"child in _level0.other", "child again", "child again"}));
 }
 
 void TestMovieLoading::missingAndOutsideFilesFailQuietly()

@@ -1,5 +1,7 @@
 #include "player/avm1/BitmapDataObject.h"
 
+#include "player/Bitmaps.h"
+
 namespace quorvane::player::avm1 {
 
 BitmapDataObject::BitmapDataObject(Object* prototype, QImage pixels, bool transparent)
@@ -11,7 +13,7 @@ BitmapDataObject::BitmapDataObject(Object* prototype, QImage pixels, bool transp
 
 QRgb BitmapDataObject::stored(std::uint32_t argb) const
 {
-    return qPremultiply(m_transparent ? QRgb(argb) : QRgb(argb | 0xff000000u));
+    return premultiplyAsFlash(m_transparent ? QRgb(argb) : QRgb(argb | 0xff000000u));
 }
 
 std::uint32_t BitmapDataObject::pixel32(int x, int y) const

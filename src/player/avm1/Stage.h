@@ -189,7 +189,9 @@ private:
     Clip* finishLoad(const PendingLoad& load);
     void setVariables(Clip* target, const std::vector<std::uint8_t>& bytes);
     // The loaded movie's first frame in the target, its scripts queued.
-    void startLoadedMovie(Clip* target, std::unique_ptr<LoadedMovie> movie);
+    void startLoadedMovie(Clip* target, const LoadedMovie& movie);
+    // The movie a file holds; null when it cannot be read.
+    const LoadedMovie* loadedMovie(const std::string& url, const std::vector<std::uint8_t>& bytes);
     // onLoadInit comes once the frame that showed the new content ran.
     void announceLoadedContent();
     void broadcastLoad(Object* loader, const char* event, std::vector<Value> arguments);
@@ -310,7 +312,8 @@ private:
     int m_lastKeyAscii = 0;
     std::vector<PlayingSound> m_playingSounds;
     std::vector<PendingLoad> m_pendingLoads;
-    std::vector<std::unique_ptr<LoadedMovie>> m_loadedMovies;
+    // By the address scripts loaded them from.
+    std::unordered_map<std::string, std::unique_ptr<LoadedMovie>> m_loadedMovies;
     std::vector<std::pair<Object*, Clip*>> m_awaitingInit;
     // Where each owner's last sound stopped, for its position afterwards.
     std::unordered_map<const Object*, double> m_stoppedAt;

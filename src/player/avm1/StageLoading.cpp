@@ -50,7 +50,7 @@ QImage decodeLoadedImage(const std::vector<std::uint8_t>& bytes)
     if (size.isValid() && qint64(size.width()) * size.height() > kMaxBitmapPixels) {
         return QImage();
     }
-    return reader.read().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return premultipliedAsFlash(reader.read());
 }
 
 // name=value&name=value, url-encoded, as loadVariables reads a file.
@@ -77,15 +77,6 @@ bool isMovieFile(const std::vector<std::uint8_t>& bytes)
 {
     return bytes.size() >= 3 && (bytes[0] == 'F' || bytes[0] == 'C' || bytes[0] == 'Z') &&
            bytes[1] == 'W' && bytes[2] == 'S';
-}
-
-std::unique_ptr<LoadedMovie> readLoadedMovie(const std::vector<std::uint8_t>& bytes)
-{
-    auto read = swf::readMovie(bytes);
-    if (!read) {
-        return nullptr;
-    }
-    return std::make_unique<LoadedMovie>(MovieDefinition::create(std::move(read).value()));
 }
 
 } // namespace
@@ -209,10 +200,10 @@ Clip* Stage::finishLoad(const PendingLoad& load)
         }
         return nullptr;
     }
-    std::unique_ptr<LoadedMovie> movie;
+    const LoadedMovie* movie = nullptr;
     QImage image;
     if (bytes && isMovieFile(*bytes)) {
-        movie = readLoadedMovie(*bytes);
+        movie = loadedMovie(load.url, *bytes);
     } else if (bytes) {
         image = decodeLoadedImage(*bytes);
     }
@@ -238,7 +229,7 @@ Clip* Stage::finishLoad(const PendingLoad& load)
     if (movie) {
         target->loaded = Clip::LoadedContent{addressOf(load.url), bytes->size(),
                                              movie->definition->header().version};
-        startLoadedMovie(target, std::move(movie));
+        startLoadedMovie(target, *movie);
     } else {
         target->bitmap = std::make_shared<QImage>(std::move(image));
         target->loaded = Clip::LoadedContent{addressOf(load.url), bytes->size(), -1};
@@ -257,12 +248,29 @@ void Stage::setVariables(Clip* target, const std::vector<std::uint8_t>& bytes)
     queueEvent(target, kEventData, "onData");
 }
 
-void Stage::startLoadedMovie(Clip* target, std::unique_ptr<LoadedMovie> movie)
+const LoadedMovie* Stage::loadedMovie(const std::string& url,
+                                      const std::vector<std::uint8_t>& bytes)
 {
-    target->movie = movie.get();
-    target->timeline = &movie->root;
+    // Clips that scripts still hold point into a movie for as long as the
+    // stage lives, so a movie loaded again is the one read before: lessons
+    // that load the same file on every visit take its memory only once.
+    auto& movie = m_loadedMovies[url];
+    if (!movie) {
+        auto read = swf::readMovie(bytes);
+        if (!read) {
+            m_loadedMovies.erase(url);
+            return nullptr;
+        }
+        movie = std::make_unique<LoadedMovie>(MovieDefinition::create(std::move(read).value()));
+    }
+    return movie.get();
+}
+
+void Stage::startLoadedMovie(Clip* target, const LoadedMovie& movie)
+{
+    target->movie = &movie;
+    target->timeline = &movie.root;
     target->playing = true;
-    m_loadedMovies.push_back(std::move(movie));
     runFrameTags(target, 0, true);
 }
 
