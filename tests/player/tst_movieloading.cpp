@@ -132,6 +132,7 @@ private slots:
     void importedSpritesRunTheirScriptsHere();
     void loadedImageShowsFromTheNextFrame();
     void loaderEventsComeInFlashOrder();
+    void loaderMakesTheLevelItLoadsInto();
     void loadedMoviesKeepTheirOwnCharacters();
     void missingAndOutsideFilesFailQuietly();
     void getUrlLoadsAndUnloadsTargets();
@@ -266,6 +267,27 @@ void TestMovieLoading::loaderEventsComeInFlashOrder()
                "onLoadComplete _level0.pic undefined", "onLoadInit _level0.pic undefined"}));
     player.advanceFrame();
     QCOMPARE(host.traces.size(), std::size_t(5));
+}
+
+void TestMovieLoading::loaderMakesTheLevelItLoadsInto()
+{
+    QTemporaryDir folder;
+    QImage picture(6, 6, QImage::Format_RGB32);
+    picture.fill(QColor(0, 255, 0));
+    QVERIFY(picture.save(folder.filePath("green.png")));
+    ActionScript first = loaderWithWatcher();
+    first.push(3.0).push("green.png").push(2.0).push("loader").op(kGetVariable);
+    first.push("loadClip").op(kCallMethod).op(kPop).op(kStop);
+    writeScriptedMovie(folder, "main.swf", {first});
+
+    RecordingScriptHost host;
+    player::Player player;
+    player.setScriptHost(&host);
+    QVERIFY(!player.load(folder.filePath("main.swf").toStdString()).has_value());
+    player.advanceFrame();
+    QCOMPARE(host.traces.back(), std::string("onLoadInit _level3 undefined"));
+    QCOMPARE(renderStage(player).pixelColor(5, 5), QColor(0, 255, 0));
+    QCOMPARE(renderStage(player).pixelColor(6, 6), QColor(Qt::white));
 }
 
 void TestMovieLoading::loadedMoviesKeepTheirOwnCharacters()

@@ -106,7 +106,7 @@ Clip* Clip::childAtDepth(int childDepth)
 std::string Clip::dotPath() const
 {
     if (!parent) {
-        return "_level0";
+        return "_level" + std::to_string(level);
     }
     return parent->dotPath() + "." + name;
 }

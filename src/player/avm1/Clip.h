@@ -104,6 +104,8 @@ public:
     // The loaded movie whose characters its timeline places, inherited by
     // what it places; null within the stage's own movie.
     const LoadedMovie* movie = nullptr;
+    // The _level number of a clip without a parent.
+    int level = 0;
 
     // What scripts of a movie of that version see of it: before SWF 6 a
     // button is no object of its own and stands for the clip it is on.

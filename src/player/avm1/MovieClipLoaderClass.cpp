@@ -65,17 +65,23 @@ void listenerMethods(Machine& m, Object* prototype)
 void loadingMethods(Machine& m, Object* prototype)
 {
     m.method(prototype, "loadClip", [](Machine& machine, const Value& self, Arguments& a) {
-        Clip* target = targetOf(machine, argument(a, 1));
+        Stage* stage = machine.stage();
         Object* loader = self.asObject();
-        if (argument(a, 1).isNumber() && !target && machine.stage()) {
-            machine.stage()->loadMovieNum(clampedInt(argument(a, 1).asNumber()),
-                                          machine.toString(argument(a, 0)));
-            return Value(true);
-        }
-        if (!target || !loader) {
+        const Value where = argument(a, 1);
+        if (!stage || !loader) {
             return Value(false);
         }
-        target->stage.loadMovie(target, machine.toString(argument(a, 0)), loader);
+        // A number is a level, which the load makes when there is none.
+        if (where.isNumber()) {
+            stage->loadMovieNum(clampedInt(where.asNumber()), machine.toString(argument(a, 0)),
+                                loader);
+            return Value(true);
+        }
+        Clip* target = targetOf(machine, where);
+        if (!target) {
+            return Value(false);
+        }
+        stage->loadMovie(target, machine.toString(argument(a, 0)), loader);
         return Value(true);
     });
     m.method(prototype, "unloadClip", [](Machine& machine, const Value&, Arguments& a) {

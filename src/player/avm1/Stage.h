@@ -96,7 +96,7 @@ public:
     // script that starts them; the loader (null for none) then hears how it
     // went through its broadcastMessage.
     void loadMovie(Clip* target, const std::string& url, Object* loader = nullptr);
-    void loadMovieNum(int level, const std::string& url);
+    void loadMovieNum(int level, const std::string& url, Object* loader = nullptr);
     // The target keeps its place and transform; what was loaded into it goes.
     void unloadMovie(Clip* target);
     void unloadMovieNum(int level);

@@ -121,9 +121,9 @@ void Stage::loadMovie(Clip* target, const std::string& url, Object* loader)
     }
 }
 
-void Stage::loadMovieNum(int level, const std::string& url)
+void Stage::loadMovieNum(int level, const std::string& url, Object* loader)
 {
-    m_pendingLoads.push_back(PendingLoad{PendingLoad::Kind::Movie, nullptr, level, url, nullptr});
+    m_pendingLoads.push_back(PendingLoad{PendingLoad::Kind::Movie, nullptr, level, url, loader});
 }
 
 void Stage::loadVariables(Clip* target, const std::string& url)
@@ -217,6 +217,7 @@ Clip* Stage::finishLoad(const PendingLoad& load)
         target = level(load.level);
         if (!target) {
             target = m_machine->make<Clip>(m_machine->movieClipPrototype, *this, nullptr);
+            target->level = load.level;
             m_levels[load.level] = target;
         }
     }
