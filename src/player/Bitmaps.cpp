@@ -178,4 +178,23 @@ QImage decodeBitmap(const swf::DefineBitsLossless& tag)
     return decodeLossless(tag, pixels);
 }
 
+QRgb premultiplyAsFlash(QRgb color)
+{
+    const int alpha = qAlpha(color);
+    return qRgba(qRed(color) * alpha / 255, qGreen(color) * alpha / 255, qBlue(color) * alpha / 255,
+                 alpha);
+}
+
+QImage premultipliedAsFlash(const QImage& image)
+{
+    QImage straight = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < straight.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(straight.scanLine(y));
+        std::transform(line, line + straight.width(), line, premultiplyAsFlash);
+    }
+    // The pixels already are premultiplied; only the format's name changes.
+    straight.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
+    return straight;
+}
+
 } // namespace quorvane::player

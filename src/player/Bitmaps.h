@@ -16,4 +16,10 @@ constexpr qint64 kMaxBitmapPixels = 4096LL * 4096LL;
 QImage decodeBitmap(const swf::DefineBitsJpeg& tag, const std::vector<std::uint8_t>& jpegTables);
 QImage decodeBitmap(const swf::DefineBitsLossless& tag);
 
+// A colour premultiplied the way Flash does it, cutting fractions off where
+// Qt rounds them: translucent pixels come out one level darker than Qt's.
+QRgb premultiplyAsFlash(QRgb color);
+// A picture from outside the movie (a loaded image), premultiplied so.
+QImage premultipliedAsFlash(const QImage& image);
+
 } // namespace quorvane::player

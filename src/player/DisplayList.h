@@ -5,6 +5,7 @@
 #include "swf/Tags.h"
 #include "swf/Types.h"
 
+#include <QImage>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -36,6 +37,13 @@ struct DisplayObject {
     bool cacheAsBitmap = false;
     // An edit text as scripts left it, drawn instead of its character.
     std::shared_ptr<const TextBlock> text;
+    // Pixels made at run time (a loaded image, a BitmapData), shared with
+    // their owner so that its later changes show; drawn under the children.
+    std::shared_ptr<const QImage> bitmap;
+    bool smoothBitmap = false;
+    // The characters of a movie loaded at run time, for it and its
+    // children; null for the player's own movie's.
+    const Dictionary* dictionary = nullptr;
     // A sprite's own timeline: its frame and its objects.
     int frame = 0;
     DisplayList children;

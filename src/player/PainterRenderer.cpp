@@ -227,7 +227,7 @@ void PaintCache::clear()
 }
 
 PainterRenderer::PainterRenderer(QPainter& painter, PaintCache& cache, const Dictionary& dictionary)
-    : m_outer(painter), m_painter(&painter), m_cache(cache), m_dictionary(dictionary)
+    : m_outer(painter), m_painter(&painter), m_cache(cache), m_dictionary(&dictionary)
 {
     m_painter->save();
     m_painter->setRenderHint(QPainter::Antialiasing, true);
@@ -249,7 +249,7 @@ QBrush PainterRenderer::brushFor(const swf::FillStyle& style, const ColorTransfo
     if (!style.isBitmap()) {
         return gradientBrush(style, colors);
     }
-    const QImage* bitmap = m_dictionary.bitmap(style.bitmapId);
+    const QImage* bitmap = m_dictionary->bitmap(style.bitmapId);
     if (!bitmap) {
         // Flash fills with a missing bitmap show nothing.
         return QBrush(Qt::NoBrush);
@@ -262,7 +262,7 @@ QBrush PainterRenderer::brushFor(const swf::FillStyle& style, const ColorTransfo
 void PainterRenderer::fillBitmap(const QPainterPath& path, const swf::FillStyle& style,
                                  const QTransform& transform, const ColorTransform& colors)
 {
-    const QImage* bitmap = m_dictionary.bitmap(style.bitmapId);
+    const QImage* bitmap = m_dictionary->bitmap(style.bitmapId);
     if (!bitmap) {
         return;
     }
@@ -352,6 +352,28 @@ void PainterRenderer::drawText(const DeviceTextRun& run, const QTransform& trans
     m_painter->setFont(font);
     m_painter->setPen(toQColor(colors.apply(run.color)));
     m_painter->drawText(run.origin, run.text);
+}
+
+void PainterRenderer::setBitmapSource(const Dictionary& dictionary)
+{
+    m_dictionary = &dictionary;
+}
+
+void PainterRenderer::drawBitmap(const QImage& image, const QTransform& transform,
+                                 const ColorTransform& colors, bool smoothing)
+{
+    const QTransform pixels = QTransform::fromScale(20, 20) * transform;
+    if (m_maskBuilding > 0) {
+        QPainterPath area;
+        area.addRect(QRectF(QPointF(0, 0), QSizeF(image.size())));
+        m_maskParts.push_back(pixels.map(area));
+        return;
+    }
+    m_painter->save();
+    m_painter->setRenderHint(QPainter::SmoothPixmapTransform, smoothing);
+    m_painter->setTransform(pixels);
+    m_painter->drawImage(QPointF(0, 0), m_cache.transformedBitmap(image, colors));
+    m_painter->restore();
 }
 
 void PainterRenderer::beginMask()

@@ -52,6 +52,9 @@ public:
                    const ColorTransform& colors) override;
     void drawText(const DeviceTextRun& run, const QTransform& transform,
                   const ColorTransform& colors) override;
+    void setBitmapSource(const Dictionary& dictionary) override;
+    void drawBitmap(const QImage& image, const QTransform& transform, const ColorTransform& colors,
+                    bool smoothing) override;
     void beginMask() override;
     void endMask() override;
     void popMask() override;
@@ -74,7 +77,7 @@ private:
     // The outer painter or the innermost layer's.
     QPainter* m_painter;
     PaintCache& m_cache;
-    const Dictionary& m_dictionary;
+    const Dictionary* m_dictionary;
     std::vector<Layer> m_layers;
     int m_maskBuilding = 0;
     int m_masksActive = 0;

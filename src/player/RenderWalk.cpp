@@ -103,7 +103,18 @@ void drawObject(const Dictionary& dictionary, const DisplayObject& object,
                 const QTransform& transform, const ColorTransform& colors, Renderer& renderer,
                 bool buildingMask)
 {
-    if (object.text) {
+    if (object.dictionary && object.dictionary != &dictionary) {
+        renderer.setBitmapSource(*object.dictionary);
+        drawObject(*object.dictionary, object, transform, colors, renderer, buildingMask);
+        renderer.setBitmapSource(dictionary);
+        return;
+    }
+    if (object.bitmap) {
+        if (!object.bitmap->isNull()) {
+            renderer.drawBitmap(*object.bitmap, transform, colors, object.smoothBitmap);
+        }
+        drawList(dictionary, object.children, transform, colors, renderer, buildingMask);
+    } else if (object.text) {
         drawText(*object.text, transform, colors, renderer, buildingMask);
     } else if (const ShapeGeometry* shape = dictionary.shape(object.characterId)) {
         renderer.drawShape(*shape, transform, colors);

@@ -5,11 +5,14 @@
 #include "player/TextLayout.h"
 #include "swf/Tags.h"
 
+#include <QImage>
 #include <QTransform>
 #include <cstdint>
 #include <vector>
 
 namespace quorvane::player {
+
+class Dictionary;
 
 // SWF 8's blend modes by their PlaceObject3 numbers; 0 reads as Normal.
 enum class BlendMode : std::uint8_t {
@@ -39,6 +42,13 @@ public:
                            const ColorTransform& colors) = 0;
     virtual void drawText(const DeviceTextRun& run, const QTransform& transform,
                           const ColorTransform& colors) = 0;
+    // Where the bitmaps that bitmap fills name come from, from now on: a
+    // movie loaded at run time numbers its bitmaps its own way.
+    virtual void setBitmapSource(const Dictionary& dictionary) = 0;
+    // A picture made at run time (a loaded image, a BitmapData), one twip
+    // per twentieth of its pixels, its top-left at the transform's origin.
+    virtual void drawBitmap(const QImage& image, const QTransform& transform,
+                            const ColorTransform& colors, bool smoothing) = 0;
 
     // Shapes drawn between beginMask and endMask form a mask instead of
     // being painted; from endMask until the matching popMask only what lies

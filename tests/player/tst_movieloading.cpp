@@ -7,6 +7,8 @@
 #include "player/Player.h"
 #include "player/avm1/LocalFiles.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <fstream>
@@ -54,6 +56,72 @@ std::vector<std::uint8_t> oneFrameMovie(std::vector<swf::Tag> tags)
     return bytes(movie(head, std::move(tags)));
 }
 
+// A movie of the given frame scripts, in the folder under that name.
+void writeScriptedMovie(const QTemporaryDir& folder, const QString& name,
+                        const std::vector<ActionScript>& frames)
+{
+    std::vector<std::vector<swf::Tag>> tags;
+    for (const ActionScript& script : frames) {
+        tags.push_back({doAction(script)});
+    }
+    writeFile(folder.filePath(name), movieOfFrames(std::move(tags)));
+}
+
+// _root.createEmptyMovieClip(name, depth) at x pixels across.
+void createClip(ActionScript& script, const std::string& name, double depth, double x)
+{
+    script.push(depth).push(name).push(2.0).push("_root").op(kGetVariable);
+    script.push("createEmptyMovieClip").op(kCallMethod).op(kPop);
+    script.push(name).op(kGetVariable).push("_x").push(x).op(kSetMember);
+}
+
+// trace(name + "=" + clip[property]) for each property.
+void traceProperties(ActionScript& script, const std::string& clip,
+                     std::initializer_list<std::string> properties)
+{
+    for (const std::string& property : properties) {
+        script.push(property + "=").push(clip).op(kGetVariable).push(property).op(kGetMember);
+        script.op(kAdd2).op(kTrace);
+    }
+}
+
+// A listener object `watcher` that traces every MovieClipLoader event it
+// hears with its first argument after it, and a loader `loader` it listens to.
+ActionScript loaderWithWatcher()
+{
+    ActionScript script;
+    script.push("watcher").push(0.0).op(kInitObject).op(kSetVariable);
+    for (const char* event :
+         {"onLoadStart", "onLoadProgress", "onLoadComplete", "onLoadInit", "onLoadError"}) {
+        ActionScript body;
+        body.push(std::string(event) + " ").push("target").op(kGetVariable).op(kAdd2);
+        body.push(" ").op(kAdd2).push("detail").op(kGetVariable).op(kAdd2).op(kTrace);
+        script.push("watcher").op(kGetVariable).push(event);
+        script.defineFunction("", {"target", "detail"}, body);
+        script.op(kSetMember);
+    }
+    script.push("loader").push(0.0).push("MovieClipLoader").op(kNewObject).op(kSetVariable);
+    script.push("watcher").op(kGetVariable).push(1.0).push("loader").op(kGetVariable);
+    script.push("addListener").op(kCallMethod).op(kPop);
+    return script;
+}
+
+// loader.loadClip(url, target)
+void loadClip(ActionScript& script, const std::string& url, const std::string& target)
+{
+    script.push(target).push(url).push(2.0).push("loader").op(kGetVariable);
+    script.push("loadClip").op(kCallMethod).op(kPop);
+}
+
+QImage renderStage(const player::Player& player)
+{
+    QImage image(100, 100, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    player.render(painter, QTransform());
+    return image;
+}
+
 } // namespace
 
 class TestMovieLoading : public QObject {
@@ -62,6 +130,13 @@ class TestMovieLoading : public QObject {
 private slots:
     void onlyFilesInTheMovieFolderAreReached();
     void importedSpritesRunTheirScriptsHere();
+    void loadedImageShowsFromTheNextFrame();
+    void loaderEventsComeInFlashOrder();
+    void loaderMakesTheLevelItLoadsInto();
+    void loadedMoviesKeepTheirOwnCharacters();
+    void missingAndOutsideFilesFailQuietly();
+    void getUrlLoadsAndUnloadsTargets();
+    void variablesArriveOnTheNextFrame();
 };
 
 void TestMovieLoading::onlyFilesInTheMovieFolderAreReached()
@@ -127,6 +202,223 @@ void TestMovieLoading::importedSpritesRunTheirScriptsHere()
                                       std::size_t(data.size())))
                  .has_value());
     QVERIFY(host.traces.empty());
+}
+
+void TestMovieLoading::loadedImageShowsFromTheNextFrame()
+{
+    QTemporaryDir folder;
+    QImage picture(8, 6, QImage::Format_RGB32);
+    picture.fill(QColor(255, 0, 0));
+    QVERIFY(picture.save(folder.filePath("red.png")));
+    ActionScript first;
+    createClip(first, "pic", 1, 20);
+    first.push("red.png").push(1.0).push("pic").op(kGetVariable);
+    first.push("loadMovie").op(kCallMethod).op(kPop);
+    traceProperties(first, "pic", {"_width"});
+    ActionScript second;
+    traceProperties(second, "pic", {"_width", "_height"});
+    second.push(0.0).push("pic").op(kGetVariable).push("getBytesTotal").op(kCallMethod);
+    second.op(kTrace);
+    second.push(0.0).push("pic").op(kGetVariable).push("getSWFVersion").op(kCallMethod);
+    second.op(kTrace);
+    writeScriptedMovie(folder, "main.swf", {first, second});
+
+    RecordingScriptHost host;
+    player::Player player;
+    player.setScriptHost(&host);
+    QVERIFY(!player.load(folder.filePath("main.swf").toStdString()).has_value());
+    QCOMPARE(host.traces, (Lines{"_width=0"}));
+    QCOMPARE(renderStage(player).pixelColor(22, 2), QColor(Qt::white));
+    player.advanceFrame();
+    const qint64 fileSize = QFileInfo(folder.filePath("red.png")).size();
+    QCOMPARE(host.traces,
+             (Lines{"_width=0", "_width=8", "_height=6", std::to_string(fileSize), "-1"}));
+    const QImage shown = renderStage(player);
+    QCOMPARE(shown.pixelColor(20, 0), QColor(255, 0, 0));
+    QCOMPARE(shown.pixelColor(27, 5), QColor(255, 0, 0));
+    QCOMPARE(shown.pixelColor(28, 5), QColor(Qt::white));
+    QCOMPARE(shown.pixelColor(19, 0), QColor(Qt::white));
+}
+
+void TestMovieLoading::loaderEventsComeInFlashOrder()
+{
+    QTemporaryDir folder;
+    QImage picture(4, 4, QImage::Format_RGB32);
+    picture.fill(QColor(0, 0, 255));
+    QVERIFY(picture.save(folder.filePath("blue.jpg"), "JPEG"));
+    ActionScript first = loaderWithWatcher();
+    createClip(first, "pic", 1, 0);
+    loadClip(first, "blue.jpg", "pic");
+    first.push("asked").op(kTrace);
+    ActionScript second;
+    second.op(kStop);
+    writeScriptedMovie(folder, "main.swf", {first, second});
+
+    RecordingScriptHost host;
+    player::Player player;
+    player.setScriptHost(&host);
+    QVERIFY(!player.load(folder.filePath("main.swf").toStdString()).has_value());
+    QCOMPARE(host.traces, (Lines{"asked"}));
+    player.advanceFrame();
+    const std::string size = std::to_string(QFileInfo(folder.filePath("blue.jpg")).size());
+    QCOMPARE(
+        host.traces,
+        (Lines{"asked", "onLoadStart _level0.pic undefined", "onLoadProgress _level0.pic " + size,
+               "onLoadComplete _level0.pic undefined", "onLoadInit _level0.pic undefined"}));
+    player.advanceFrame();
+    QCOMPARE(host.traces.size(), std::size_t(5));
+}
+
+void TestMovieLoading::loaderMakesTheLevelItLoadsInto()
+{
+    QTemporaryDir folder;
+    QImage picture(6, 6, QImage::Format_RGB32);
+    picture.fill(QColor(0, 255, 0));
+    QVERIFY(picture.save(folder.filePath("green.png")));
+    ActionScript first = loaderWithWatcher();
+    first.push(3.0).push("green.png").push(2.0).push("loader").op(kGetVariable);
+    first.push("loadClip").op(kCallMethod).op(kPop).op(kStop);
+    writeScriptedMovie(folder, "main.swf", {first});
+
+    RecordingScriptHost host;
+    player::Player player;
+    player.setScriptHost(&host);
+    QVERIFY(!player.load(folder.filePath("main.swf").toStdString()).has_value());
+    player.advanceFrame();
+    QCOMPARE(host.traces.back(), std::string("onLoadInit _level3 undefined"));
+    QCOMPARE(renderStage(player).pixelColor(5, 5), QColor(0, 255, 0));
+    QCOMPARE(renderStage(player).pixelColor(6, 6), QColor(Qt::white));
+}
+
+void TestMovieLoading::loadedMoviesKeepTheirOwnCharacters()
+{
+    // child.swf draws its shape 1, red, and says where it runs; the main
+    // movie's own shape 1 is blue.
+    QTemporaryDir folder;
+    ActionScript greet;
+    greet.push("child in ").push("this").op(kGetVariable).op(kAdd2).op(kTrace);
+    ActionScript later;
+    later.push("child again").op(kTrace).op(kStop);
+    writeFile(folder.filePath("child.swf"),
+              movieOfFrames({{swf::Tag{rectangle(1, 0, 0, 10, 10, kRed)}, swf::Tag{place(1, 1)},
+                              doAction(greet)},
+                             {doAction(later)}},
+                            6));
+    ActionScript first = loaderWithWatcher();
+    createClip(first, "holder", 5, 20);
+    loadClip(first, "child.swf", "holder");
+    ActionScript second;
+    second.push(0.0).push("holder").op(kGetVariable).push("getSWFVersion").op(kCallMethod);
+    second.op(kTrace);
+    // The same file again, into another clip: a second copy that runs on its own.
+    createClip(second, "other", 6, 40);
+    second.push("child.swf").push("other").raw(0x9A, {0x40}).op(kStop);
+    writeFile(folder.filePath("main.swf"),
+              movieOfFrames({{swf::Tag{rectangle(1, 0, 0, 10, 10, kBlue)},
+                              swf::Tag{place(1, 1, 50, 50)}, doAction(first)},
+                             {doAction(second)}}));
+
+    RecordingScriptHost host;
+    player::Player player;
+    player.setScriptHost(&host);
+    QVERIFY(!player.load(folder.filePath("main.swf").toStdString()).has_value());
+    player.advanceFrame();
+    const std::string size = std::to_string(QFileInfo(folder.filePath("child.swf")).size());
+    QCOMPARE(host.traces,
+             (Lines{"onLoadStart _level0.holder undefined", "onLoadProgress _level0.holder " + size,
+                    "onLoadComplete _level0.holder undefined", "child in _level0.holder", "6",
+                    "onLoadInit _level0.holder undefined"}));
+    const QImage shown = renderStage(player);
+    QCOMPARE(shown.pixelColor(25, 5), QColor(255, 0, 0));
+    QCOMPARE(shown.pixelColor(55, 55), QColor(0, 0, 255));
+    host.traces.clear();
+    player.advanceFrame();
+    QCOMPARE(host.traces, (Lines{"child in _level0.other", "child again"}));
+    QCOMPARE(renderStage(player).pixelColor(45, 5), QColor(255, 0, 0));
+    player.advanceFrame();
+    QCOMPARE(host.traces, (Lines{"child in _level0.other", "child again", "child again"}));
+}
+
+void TestMovieLoading::missingAndOutsideFilesFailQuietly()
+{
+    QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkpath("lesson"));
+    QImage picture(4, 4, QImage::Format_RGB32);
+    picture.fill(QColor(0, 255, 0));
+    QVERIFY(picture.save(folder.filePath("outside.png")));
+    writeFile(folder.filePath("lesson/notes.png"), {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i'});
+    ActionScript first = loaderWithWatcher();
+    createClip(first, "a", 1, 0);
+    createClip(first, "b", 2, 10);
+    createClip(first, "c", 3, 20);
+    loadClip(first, "missing.png", "a");
+    loadClip(first, "../outside.png", "b");
+    loadClip(first, "notes.png", "c");
+    writeScriptedMovie(folder, "lesson/main.swf", {first, ActionScript()});
+
+    RecordingScriptHost host;
+    player::Player player;
+    player.setScriptHost(&host);
+    QVERIFY(!player.load(folder.filePath("lesson/main.swf").toStdString()).has_value());
+    player.advanceFrame();
+    QCOMPARE(host.traces,
+             (Lines{"onLoadError _level0.a URLNotFound", "onLoadError _level0.b URLNotFound",
+                    "onLoadError _level0.c UnknownError"}));
+    const QImage shown = renderStage(player);
+    QCOMPARE(shown.pixelColor(12, 2), QColor(Qt::white));
+}
+
+void TestMovieLoading::getUrlLoadsAndUnloadsTargets()
+{
+    QTemporaryDir folder;
+    QImage picture(5, 5, QImage::Format_RGB32);
+    picture.fill(QColor(0, 0, 255));
+    QVERIFY(picture.save(folder.filePath("blue.png")));
+    constexpr std::uint8_t kLoadTarget = 0x40;
+    // loadMovie("blue.png", "pic"), then unloadMovie("pic") a frame later:
+    // both are GetURL2 towards a target.
+    ActionScript first;
+    createClip(first, "pic", 1, 0);
+    first.push("blue.png").push("pic").raw(0x9A, {kLoadTarget});
+    ActionScript second;
+    traceProperties(second, "pic", {"_width"});
+    ActionScript third;
+    third.push("").push("pic").raw(0x9A, {kLoadTarget});
+    traceProperties(third, "pic", {"_width"});
+    third.op(kStop);
+    writeScriptedMovie(folder, "main.swf", {first, second, third});
+
+    RecordingScriptHost host;
+    player::Player player;
+    player.setScriptHost(&host);
+    QVERIFY(!player.load(folder.filePath("main.swf").toStdString()).has_value());
+    player.advanceFrame();
+    QCOMPARE(renderStage(player).pixelColor(2, 2), QColor(0, 0, 255));
+    player.advanceFrame();
+    QCOMPARE(host.traces, (Lines{"_width=5", "_width=0"}));
+    QCOMPARE(renderStage(player).pixelColor(2, 2), QColor(Qt::white));
+}
+
+void TestMovieLoading::variablesArriveOnTheNextFrame()
+{
+    QTemporaryDir folder;
+    const std::string text = "greeting=Good%20morning&mood=fine+thanks\n";
+    writeFile(folder.filePath("vars.txt"), std::vector<std::uint8_t>(text.begin(), text.end()));
+    constexpr std::uint8_t kLoadVariablesIntoTarget = 0xC0;
+    ActionScript first;
+    first.push("vars.txt").push("_root").raw(0x9A, {kLoadVariablesIntoTarget});
+    first.push("greeting").op(kGetVariable).op(kTrace);
+    ActionScript second;
+    second.push("greeting").op(kGetVariable).op(kTrace);
+    second.push("mood").op(kGetVariable).op(kTrace);
+    writeScriptedMovie(folder, "main.swf", {first, second});
+
+    RecordingScriptHost host;
+    player::Player player;
+    player.setScriptHost(&host);
+    QVERIFY(!player.load(folder.filePath("main.swf").toStdString()).has_value());
+    player.advanceFrame();
+    QCOMPARE(host.traces, (Lines{"undefined", "Good morning", "fine thanks"}));
 }
 
 QTEST_GUILESS_MAIN(TestMovieLoading)

@@ -20,11 +20,29 @@ void installBuiltins(Machine& machine)
     installButtonClass(machine);
     installInputClasses(machine);
     installFilterClasses(machine);
+    installGeomClasses(machine);
+    installBitmapDataClass(machine);
     installTextSnapshotClass(machine);
     installTextFieldClass(machine);
     installTextFormatClass(machine);
     installSoundClass(machine);
+    installMovieClipLoaderClass(machine);
     installGlobalFunctions(machine);
+}
+
+Object* flashPackage(Machine& machine, const char* name)
+{
+    Object* flash = machine.global()->get(machine, "flash").asObject();
+    if (!flash) {
+        flash = machine.newObject();
+        machine.global()->define(machine, "flash", Value(flash), kDontEnum);
+    }
+    if (Object* existing = flash->get(machine, name).asObject()) {
+        return existing;
+    }
+    Object* made = machine.newObject();
+    flash->define(machine, name, Value(made), kDontEnum);
+    return made;
 }
 
 } // namespace quorvane::player::avm1

@@ -28,6 +28,12 @@ void installTextFieldClass(Machine& machine);
 void installTextFormatClass(Machine& machine);
 void installSoundClass(Machine& machine);
 void installButtonClass(Machine& machine);
+void installGeomClasses(Machine& machine);
+void installBitmapDataClass(Machine& machine);
+void installMovieClipLoaderClass(Machine& machine);
+
+// flash.<name>, made on first use.
+Object* flashPackage(Machine& machine, const char* name);
 
 // The argument at index, undefined past the end.
 inline Value argument(const Arguments& arguments, std::size_t index)

@@ -106,7 +106,7 @@ Clip* Clip::childAtDepth(int childDepth)
 std::string Clip::dotPath() const
 {
     if (!parent) {
-        return "_level0";
+        return "_level" + std::to_string(level);
     }
     return parent->dotPath() + "." + name;
 }
@@ -118,6 +118,16 @@ std::string Clip::slashPath() const
     }
     const std::string above = parent->slashPath();
     return (above == "/" ? above : above + "/") + name;
+}
+
+const Clip::LoadedContent* Clip::loadedContent() const
+{
+    for (const Clip* clip = this; clip; clip = clip->parent) {
+        if (clip->loaded) {
+            return &*clip->loaded;
+        }
+    }
+    return nullptr;
 }
 
 void Clip::takeMatrix(const swf::Matrix& newMatrix)
@@ -228,8 +238,10 @@ std::optional<Value> Clip::getSpecial(Machine& machine, std::string_view key)
         return Value(name);
     case 14:
         return Value("");
-    case 15:
-        return Value(stage.url());
+    case 15: {
+        const LoadedContent* content = loadedContent();
+        return Value(content ? content->url : stage.url());
+    }
     case 16: {
         const int quality = stage.settings().quality;
         return Value(quality == 3 ? 2.0 : quality >= 1 ? 1.0 : 0.0);

@@ -4,6 +4,7 @@
 #include "swf/Tags.h"
 #include "swf/Types.h"
 
+#include <QImage>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -13,6 +14,7 @@
 namespace quorvane::player::avm1 {
 
 class Stage;
+struct LoadedMovie;
 class TextField;
 struct ScriptTimeline;
 
@@ -86,6 +88,24 @@ public:
     // An edit text's state as scripts change it; null for anything else.
     std::shared_ptr<TextField> textField;
     SoundTransform sound;
+    // A picture shown under the children: a loaded image's, or a
+    // BitmapData's that attachBitmap placed.
+    std::shared_ptr<QImage> bitmap;
+    bool smoothBitmap = false;
+    // What loadMovie put in it, for _url and the byte counts; nothing for
+    // the movie's own content.
+    struct LoadedContent {
+        std::string url;
+        std::size_t bytes = 0;
+        // -1 for an image.
+        int swfVersion = -1;
+    };
+    std::optional<LoadedContent> loaded;
+    // The loaded movie whose characters its timeline places, inherited by
+    // what it places; null within the stage's own movie.
+    const LoadedMovie* movie = nullptr;
+    // The _level number of a clip without a parent.
+    int level = 0;
 
     // What scripts of a movie of that version see of it: before SWF 6 a
     // button is no object of its own and stands for the clip it is on.
@@ -97,6 +117,9 @@ public:
     // "_level0.a.b" and "/a/b".
     std::string dotPath() const;
     std::string slashPath() const;
+    // The loaded content it belongs to, itself or an ancestor; null within
+    // the movie's own.
+    const LoadedContent* loadedContent() const;
     // Keeps the scale and rotation in step with a matrix set from elsewhere.
     void takeMatrix(const swf::Matrix& newMatrix);
     void applyScaleAndRotation();

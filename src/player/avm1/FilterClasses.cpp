@@ -63,16 +63,6 @@ private:
     const FilterKind& m_kind;
 };
 
-Object* namespaceObject(Machine& m, Object* parent, const char* name)
-{
-    if (Object* existing = parent->get(m, name).asObject()) {
-        return existing;
-    }
-    Object* made = m.newObject();
-    parent->define(m, name, Value(made), kDontEnum);
-    return made;
-}
-
 // Accessors on the prototype: read on anything but a filter of this kind
 // (the prototype itself, say) they give undefined and take nothing.
 void defineParameterAccessors(Machine& m, Object* prototype, const FilterKind& kind)
@@ -213,7 +203,7 @@ FilterObject* FilterObject::copy(Machine& machine)
 
 void installFilterClasses(Machine& m)
 {
-    Object* package = namespaceObject(m, namespaceObject(m, m.global(), "flash"), "filters");
+    Object* package = flashPackage(m, "filters");
     Object* prototype = m.newObject();
     NativeFunction* bitmapFilter =
         m.newClass(prototype, [](Machine&, const Value&, Arguments&) { return Value(); });

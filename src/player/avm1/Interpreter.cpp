@@ -101,7 +101,8 @@ private:
     static bool followBlock(const Completion& inner, std::size_t& pc, Completion& completion);
     void setTarget(const std::string& path);
     void gotoFrame2(std::uint8_t flags, int bias);
-    void getUrl(const std::string& url, const std::string& window, int method);
+    // GetURL2's flags; GetURL gives none.
+    void getUrl(const std::string& url, const std::string& window, int flags);
     bool instanceOf(const Value& value, Object* constructor);
     Clip* targetClip(const Value& value);
     Clip* clipOrNull() const { return a.target && !a.target->removed ? a.target : nullptr; }
@@ -1189,9 +1190,8 @@ void Interpreter::gotoFrame2(std::uint8_t flags, int bias)
     }
 }
 
-void Interpreter::getUrl(const std::string& url, const std::string& window, int method)
+void Interpreter::getUrl(const std::string& url, const std::string& window, int flags)
 {
-    (void)method;
     // The scheme is matched without case, as URL schemes are.
     constexpr std::string_view kFsCommand = "fscommand:";
     if (url.size() >= kFsCommand.size() &&
@@ -1201,7 +1201,7 @@ void Interpreter::getUrl(const std::string& url, const std::string& window, int 
         m.host().fscommand(url.substr(kFsCommand.size()), window);
         return;
     }
-    if (m.stage() && m.stage()->loadInto(a.target ? a.target : a.original, url, window)) {
+    if (m.stage() && m.stage()->loadInto(a.target ? a.target : a.original, url, window, flags)) {
         return;
     }
     for (const char* scheme : {"http://", "https://", "mailto:"}) {

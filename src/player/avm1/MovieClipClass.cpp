@@ -1,3 +1,4 @@
+#include "player/avm1/BitmapDataObject.h"
 #include "player/avm1/Builtins.h"
 #include "player/avm1/Clip.h"
 #include "player/avm1/Machine.h"
@@ -248,13 +249,56 @@ void geometryMethods(Machine& m, Object* prototype)
         }
         return Value();
     });
-    m.method(prototype, "getBytesLoaded", [](Machine&, const Value& self, Arguments&) {
+}
+
+// What loading put in a clip, and loading more.
+void contentMethods(Machine& m, Object* prototype)
+{
+    const auto bytes = [](Machine&, const Value& self, Arguments&) {
         Clip* clip = selfClip(self);
-        return clip ? Value(double(clip->stage.movieBytes())) : Value();
+        if (!clip) {
+            return Value();
+        }
+        const Clip::LoadedContent* content = clip->loadedContent();
+        return Value(double(content ? content->bytes : clip->stage.movieBytes()));
+    };
+    m.method(prototype, "getBytesLoaded", bytes);
+    m.method(prototype, "getBytesTotal", bytes);
+    m.method(prototype, "getSWFVersion", [](Machine& machine, const Value& self, Arguments&) {
+        Clip* clip = selfClip(self);
+        if (!clip) {
+            return Value();
+        }
+        const Clip::LoadedContent* content = clip->loadedContent();
+        return Value(double(content ? content->swfVersion : machine.version()));
     });
-    m.method(prototype, "getBytesTotal", [](Machine&, const Value& self, Arguments&) {
+    m.method(prototype, "loadMovie", [](Machine& machine, const Value& self, Arguments& a) {
+        if (Clip* clip = selfClip(self)) {
+            clip->stage.loadMovie(clip, machine.toString(argument(a, 0)));
+        }
+        return Value();
+    });
+    m.method(prototype, "unloadMovie", [](Machine&, const Value& self, Arguments&) {
+        if (Clip* clip = selfClip(self)) {
+            clip->stage.unloadMovie(clip);
+        }
+        return Value();
+    });
+    m.method(prototype, "loadVariables", [](Machine& machine, const Value& self, Arguments& a) {
+        if (Clip* clip = selfClip(self)) {
+            clip->stage.loadVariables(clip, machine.toString(argument(a, 0)));
+        }
+        return Value();
+    });
+    m.method(prototype, "attachBitmap", [](Machine& machine, const Value& self, Arguments& a) {
         Clip* clip = selfClip(self);
-        return clip ? Value(double(clip->stage.movieBytes())) : Value();
+        auto* bitmap = dynamic_cast<BitmapDataObject*>(argument(a, 0).asObject());
+        const double depth = machine.toNumber(argument(a, 1));
+        if (clip && bitmap && !std::isnan(depth)) {
+            clip->stage.attachBitmap(clip, bitmap->sharedPixels(), clampedInt(depth),
+                                     machine.toBoolean(argument(a, 3)));
+        }
+        return Value();
     });
 }
 
@@ -271,6 +315,7 @@ void installMovieClipClass(Machine& m)
     depthMethods(m, prototype);
     creationMethods(m, prototype);
     geometryMethods(m, prototype);
+    contentMethods(m, prototype);
 
     m.buttonPrototype = m.newObject();
     NativeFunction* button =

@@ -133,10 +133,16 @@ Clip* Stage::level(int number) const
     return found == m_levels.end() ? nullptr : found->second;
 }
 
-const ScriptTimeline* Stage::timelineOf(std::uint16_t characterId) const
+const ScriptTimeline* Stage::timelineOf(const LoadedMovie* movie, std::uint16_t characterId) const
 {
-    const auto found = m_sprites.find(characterId);
-    return found == m_sprites.end() ? nullptr : &found->second;
+    const auto& sprites = movie ? movie->sprites : m_sprites;
+    const auto found = sprites.find(characterId);
+    return found == sprites.end() ? nullptr : &found->second;
+}
+
+const MovieDefinition& Stage::definitionOf(const LoadedMovie* movie) const
+{
+    return movie ? *movie->definition : *m_movie;
 }
 
 void Stage::collectExecutionOrder(Clip* clip, std::vector<Clip*>& order)
@@ -153,6 +159,7 @@ void Stage::advance()
 {
     m_machine->beginFrame();
     m_machine->advanceClock(1000.0 / std::max(m_movie->header().frameRatePerSecond(), 0.01));
+    const std::vector<Clip*> newlyLoaded = startPendingLoads();
     std::vector<Clip*> order;
     for (const auto& [number, level] : m_levels) {
         collectExecutionOrder(level, order);
@@ -163,7 +170,8 @@ void Stage::advance()
         }
     }
     for (Clip* clip : order) {
-        if (clip->removed || !clip->playing || clip->totalFrames() <= 1) {
+        if (clip->removed || !clip->playing || clip->totalFrames() <= 1 ||
+            std::ranges::find(newlyLoaded, clip) != newlyLoaded.end()) {
             continue;
         }
         if (clip->frame + 1 < clip->totalFrames()) {
@@ -176,6 +184,7 @@ void Stage::advance()
     runQueue();
     runIntervals();
     finishSounds();
+    announceLoadedContent();
     runQueue();
 }
 
@@ -353,19 +362,21 @@ Clip* Stage::instantiate(Clip* parent, std::uint16_t characterId, int depth, int
     if (nestingOf(parent) >= kMaxNesting || ++m_clipsThisFrame > kMaxClipsPerFrame) {
         return nullptr;
     }
-    const ScriptTimeline* timeline = timelineOf(characterId);
-    const auto button = m_buttons.find(characterId);
+    // Loaded movies bring no buttons or classes of their own here.
+    const LoadedMovie* origin = parent->movie;
+    const ScriptTimeline* timeline = timelineOf(origin, characterId);
+    const auto button = origin ? m_buttons.end() : m_buttons.find(characterId);
     Object* prototype = timeline ? m_machine->movieClipPrototype : m_machine->objectPrototype;
     if (button != m_buttons.end()) {
         prototype = m_machine->buttonPrototype;
     }
-    const swf::DefineEditText* editText = editTextDefinition(*m_movie, characterId);
+    const swf::DefineEditText* editText = editTextDefinition(definitionOf(origin), characterId);
     if (editText) {
         prototype = m_machine->textFieldPrototype;
     }
     Object* constructor = nullptr;
     for (const auto& [name, id] : m_exports) {
-        if (id == characterId) {
+        if (id == characterId && !origin) {
             if (const auto found = m_registeredClasses.find(name);
                 found != m_registeredClasses.end()) {
                 constructor = found->second;
@@ -378,6 +389,7 @@ Clip* Stage::instantiate(Clip* parent, std::uint16_t characterId, int depth, int
     Clip* clip = m_machine->make<Clip>(prototype, *this, parent);
     clip->timeline = timeline;
     clip->characterId = characterId;
+    clip->movie = origin;
     clip->depth = depth;
     clip->placedFrame = placedFrame;
     // Only script objects take instance names, and only when the movie
@@ -393,7 +405,7 @@ Clip* Stage::instantiate(Clip* parent, std::uint16_t characterId, int depth, int
     // Clip events are for movie clips: a button placed with them ignores them.
     clip->clipActions = button == m_buttons.end() ? actions : nullptr;
     if (editText) {
-        clip->textField = std::make_shared<TextField>(*editText, *m_movie);
+        clip->textField = std::make_shared<TextField>(*editText, definitionOf(origin));
     }
     insertChild(parent, clip);
     if (editText) {
@@ -582,7 +594,19 @@ DisplayList Stage::displayList() const
 {
     DisplayList list;
     for (const auto& [number, level] : m_levels) {
-        exportList(level, list);
+        if (!level->bitmap) {
+            exportList(level, list);
+            continue;
+        }
+        // An image loaded as a level is that level's picture, under whatever
+        // scripts later put on it.
+        DisplayObject picture;
+        picture.matrix = level->matrix;
+        picture.colorTransform = level->colors;
+        picture.bitmap = level->bitmap;
+        picture.smoothBitmap = level->smoothBitmap;
+        exportList(level, picture.children);
+        list.push_back(std::move(picture));
     }
     return list;
 }
@@ -604,6 +628,11 @@ void Stage::exportList(const Clip* clip, DisplayList& list) const
         object.name = child->name;
         object.clipDepth = child->clipDepth;
         object.frame = child->frame;
+        object.bitmap = child->bitmap;
+        if (child->movie) {
+            object.dictionary = &child->movie->definition->dictionary();
+        }
+        object.smoothBitmap = child->smoothBitmap;
         if (child->textField && child->textField->changed()) {
             object.text = std::make_shared<const TextBlock>(child->textField->layout());
         }
@@ -691,6 +720,7 @@ Clip* Stage::createEmpty(Clip* parent, const std::string& name, int depth)
     Clip* clip = m_machine->make<Clip>(m_machine->movieClipPrototype, *this, parent);
     clip->depth = depth;
     clip->name = name;
+    clip->movie = parent->movie;
     static const ScriptTimeline empty;
     clip->timeline = &empty;
     ++m_instanceCounter;
@@ -781,11 +811,6 @@ void Stage::callFrame(Clip* clip, const std::string& frame)
     }
 }
 
-bool Stage::loadInto(Clip*, const std::string&, const std::string&)
-{
-    return false;
-}
-
 std::optional<std::uint16_t> Stage::exportedCharacter(const std::string& name) const
 {
     for (const auto& [exported, id] : m_exports) {
@@ -808,12 +833,15 @@ void Stage::registerClass(const std::string& name, Object* constructor)
 QRectF Stage::localBounds(const Clip* clip) const
 {
     QRectF bounds;
-    if (const ShapeGeometry* shape = m_movie->dictionary().shape(clip->characterId)) {
+    if (const ShapeGeometry* shape =
+            definitionOf(clip->movie).dictionary().shape(clip->characterId)) {
         const swf::Rect& rect = shape->bounds;
         bounds = QRectF(QPointF(rect.xMin, rect.yMin), QPointF(rect.xMax, rect.yMax));
     } else if (clip->textField) {
         const swf::Rect& rect = clip->textField->definition().bounds;
         bounds = QRectF(QPointF(rect.xMin, rect.yMin), QPointF(rect.xMax, rect.yMax));
+    } else if (clip->bitmap && !clip->bitmap->isNull()) {
+        bounds = QRectF(QPointF(0, 0), QSizeF(clip->bitmap->size()) * 20);
     }
     for (const Clip* child : clip->children) {
         const QRectF inner = localBounds(child);

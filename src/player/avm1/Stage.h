@@ -4,6 +4,7 @@
 #include "player/MovieDefinition.h"
 #include "player/avm1/ButtonDefinition.h"
 #include "player/avm1/Clip.h"
+#include "player/avm1/LoadedMovie.h"
 #include "player/avm1/Machine.h"
 #include "player/avm1/ScriptTimeline.h"
 #include "player/avm1/SoundOutput.h"
@@ -87,8 +88,24 @@ public:
     void startDrag(Clip* clip, bool lockCenter);
     void stopDrag();
     void callFrame(Clip* clip, const std::string& frame);
-    // getURL towards _levelN or a clip: loading from the movie's folder.
-    bool loadInto(Clip* clip, const std::string& url, const std::string& window);
+    // getURL towards _levelN or a clip (GetURL2's flags say which, and
+    // whether variables are meant): loading from the movie's folder.
+    bool loadInto(Clip* base, const std::string& url, const std::string& window, int flags);
+    // loadMovie, loadMovieNum and MovieClipLoader.loadClip. The file is
+    // looked for on the next frame, as Flash's loads never finish in the
+    // script that starts them; the loader (null for none) then hears how it
+    // went through its broadcastMessage.
+    void loadMovie(Clip* target, const std::string& url, Object* loader = nullptr);
+    void loadMovieNum(int level, const std::string& url, Object* loader = nullptr);
+    // The target keeps its place and transform; what was loaded into it goes.
+    void unloadMovie(Clip* target);
+    void unloadMovieNum(int level);
+    // url-encoded name=value pairs from a file, set on the target as strings.
+    void loadVariables(Clip* target, const std::string& url);
+    // A bitmap character exported under that name (BitmapData.loadBitmap).
+    const QImage* exportedBitmap(const std::string& name) const;
+    // attachBitmap: a child showing the pixels as they are at each frame.
+    Clip* attachBitmap(Clip* parent, std::shared_ptr<QImage> pixels, int depth, bool smoothing);
 
     // Sounds scripts start, heard through the sound output and timed by the
     // movie's clock, so that positions and onSoundComplete follow frames.
@@ -155,6 +172,34 @@ private:
     // ImportAssets: another movie of the folder lends its exported sprites.
     void importAssets(const swf::Unknown& tag);
 
+    struct PendingLoad {
+        enum class Kind { Movie, Variables };
+        Kind kind = Kind::Movie;
+        Clip* target = nullptr;
+        // loadMovieNum's level, which may not exist yet; -1 when a clip is the target.
+        int level = -1;
+        std::string url;
+        Object* loader = nullptr;
+    };
+    // Loads asked for before this frame: the files are read and their
+    // content put in place, the loaders told. Gives the clips that now
+    // play a loaded movie, which show its first frame this frame.
+    std::vector<Clip*> startPendingLoads();
+    // The clip that took the content; null when the load failed.
+    Clip* finishLoad(const PendingLoad& load);
+    void setVariables(Clip* target, const std::vector<std::uint8_t>& bytes);
+    // The loaded movie's first frame in the target, its scripts queued.
+    void startLoadedMovie(Clip* target, const LoadedMovie& movie);
+    // The movie a file holds; null when it cannot be read.
+    const LoadedMovie* loadedMovie(const std::string& url, const std::vector<std::uint8_t>& bytes);
+    // onLoadInit comes once the frame that showed the new content ran.
+    void announceLoadedContent();
+    void broadcastLoad(Object* loader, const char* event, std::vector<Value> arguments);
+    // Empties the clip as loading into it does: children, picture and
+    // script properties go; place and transform stay.
+    void clearContent(Clip* clip);
+    std::string addressOf(const std::string& url) const;
+
     Settings m_settings;
     // The movies imports came from, kept for the timelines that point into them.
     std::vector<std::unique_ptr<swf::Movie>> m_importedMovies;
@@ -187,7 +232,9 @@ private:
         int loops = 1;
     };
 
-    const ScriptTimeline* timelineOf(std::uint16_t characterId) const;
+    // A character's timeline in the movie that defined it (null: the stage's own).
+    const ScriptTimeline* timelineOf(const LoadedMovie* movie, std::uint16_t characterId) const;
+    const MovieDefinition& definitionOf(const LoadedMovie* movie) const;
     // `place` may be a copy made for the occasion; `actions` are the clip
     // actions of the movie's own placing tag, which scripts queued here
     // still read after a copy is gone.
@@ -264,6 +311,10 @@ private:
     int m_lastKeyCode = 0;
     int m_lastKeyAscii = 0;
     std::vector<PlayingSound> m_playingSounds;
+    std::vector<PendingLoad> m_pendingLoads;
+    // By the address scripts loaded them from.
+    std::unordered_map<std::string, std::unique_ptr<LoadedMovie>> m_loadedMovies;
+    std::vector<std::pair<Object*, Clip*>> m_awaitingInit;
     // Where each owner's last sound stopped, for its position afterwards.
     std::unordered_map<const Object*, double> m_stoppedAt;
     SoundTransform m_movieSoundTransform;

@@ -123,7 +123,8 @@ void Stage::collectButtons(Clip* clip, std::vector<Clip*>& buttons)
 
 bool Stage::shapesHit(const Clip* clip) const
 {
-    if (const ShapeGeometry* shape = m_movie->dictionary().shape(clip->characterId)) {
+    if (const ShapeGeometry* shape =
+            definitionOf(clip->movie).dictionary().shape(clip->characterId)) {
         const swf::Rect& rect = shape->bounds;
         const QRectF pixels(QPointF(rect.xMin, rect.yMin) / 20, QPointF(rect.xMax, rect.yMax) / 20);
         if (transformToStage(clip).map(QPolygonF(pixels)).containsPoint(m_mouse, Qt::OddEvenFill)) {

@@ -1,4 +1,3 @@
-#include "player/avm1/LocalFiles.h"
 #include "player/avm1/Stage.h"
 #include "swf/BitReader.h"
 #include "swf/Reader.h"
@@ -33,11 +32,11 @@ void Stage::importAssets(const swf::Unknown& tag)
         const std::uint16_t id = reader.readU16();
         wanted.emplace_back(id, reader.readString());
     }
-    const auto file = localFile(m_surroundings.folder, url);
-    if (!file || reader.overflowed()) {
+    const auto bytes = readLocalFile(url);
+    if (!bytes || reader.overflowed()) {
         return;
     }
-    auto read = swf::readMovieFile(file->string());
+    auto read = swf::readMovie(*bytes);
     if (!read) {
         return;
     }
