@@ -36,6 +36,11 @@ struct DisplayObject {
     bool cacheAsBitmap = false;
     // An edit text as scripts left it, drawn instead of its character.
     std::shared_ptr<const TextBlock> text;
+    // What a clip's drawing methods drew, painted under its children.
+    std::shared_ptr<const ShapeGeometry> drawing;
+    // The clip a script set as this one's mask, placed in this object's
+    // parent space; it replaces any clip-depth mask over this object.
+    std::shared_ptr<const DisplayObject> scriptMask;
     // A sprite's own timeline: its frame and its objects.
     int frame = 0;
     DisplayList children;

@@ -28,6 +28,8 @@ void installTextFieldClass(Machine& machine);
 void installTextFormatClass(Machine& machine);
 void installSoundClass(Machine& machine);
 void installButtonClass(Machine& machine);
+// MovieClip's beginFill, lineTo and the other drawing methods.
+void installDrawingMethods(Machine& machine, Object* movieClipPrototype);
 
 // The argument at index, undefined past the end.
 inline Value argument(const Arguments& arguments, std::size_t index)

@@ -435,6 +435,11 @@ void Stage::unloadTree(Clip* clip)
 {
     queueEvent(clip, kEventUnload, "onUnload");
     clip->removed = true;
+    setMask(clip, nullptr);
+    if (clip->maskedClip) {
+        clip->maskedClip->scriptMask = nullptr;
+        clip->maskedClip = nullptr;
+    }
     if (m_dragged == clip) {
         m_dragged = nullptr;
     }
@@ -581,6 +586,13 @@ DisplayList Stage::displayList() const
 {
     DisplayList list;
     for (const auto& [number, level] : m_levels) {
+        // A level has no object of its own in the list; what it drew goes
+        // under its children.
+        if (level->drawing && !level->drawing->isEmpty()) {
+            DisplayObject drawing;
+            drawing.drawing = level->drawing->geometry();
+            list.push_back(std::move(drawing));
+        }
         exportList(level, list);
     }
     return list;
@@ -589,26 +601,40 @@ DisplayList Stage::displayList() const
 void Stage::exportList(const Clip* clip, DisplayList& list) const
 {
     for (const Clip* child : clip->children) {
-        if (!child->visible) {
+        if (!child->visible || child->maskedClip) {
             continue;
         }
-        DisplayObject object;
-        object.depth =
-            std::uint16_t(std::clamp(child->depth - Clip::kTimelineDepthOffset, 0, 65535));
-        object.characterId = child->characterId;
-        object.placedFrame = std::max(child->placedFrame, 0);
-        object.matrix = child->matrix;
-        object.colorTransform = child->colors;
-        object.ratio = child->ratio;
-        object.name = child->name;
-        object.clipDepth = child->clipDepth;
-        object.frame = child->frame;
-        if (child->textField && child->textField->changed()) {
-            object.text = std::make_shared<const TextBlock>(child->textField->layout());
+        DisplayObject object = exportObject(child);
+        if (child->scriptMask) {
+            auto mask = std::make_shared<DisplayObject>(exportObject(child->scriptMask));
+            mask->matrix =
+                toSwfMatrix(matrixToLevel(child->scriptMask) * matrixToLevel(clip).inverted());
+            object.scriptMask = std::move(mask);
         }
-        exportList(child, object.children);
         list.push_back(std::move(object));
     }
+}
+
+DisplayObject Stage::exportObject(const Clip* child) const
+{
+    DisplayObject object;
+    object.depth = std::uint16_t(std::clamp(child->depth - Clip::kTimelineDepthOffset, 0, 65535));
+    object.characterId = child->characterId;
+    object.placedFrame = std::max(child->placedFrame, 0);
+    object.matrix = child->matrix;
+    object.colorTransform = child->colors;
+    object.ratio = child->ratio;
+    object.name = child->name;
+    object.clipDepth = child->clipDepth;
+    object.frame = child->frame;
+    if (child->textField && child->textField->changed()) {
+        object.text = std::make_shared<const TextBlock>(child->textField->layout());
+    }
+    if (child->drawing && !child->drawing->isEmpty()) {
+        object.drawing = child->drawing->geometry();
+    }
+    exportList(child, object.children);
+    return object;
 }
 
 Clip* Stage::resolvePath(Clip* base, const std::string& path)
@@ -659,7 +685,10 @@ Clip* Stage::duplicate(Clip* source, const std::string& name, int depth)
         return nullptr;
     }
     removeAtDepth(parent, depth);
-    Clip* copy = instantiate(parent, source->characterId, depth, -1, nullptr);
+    // A clip createEmptyMovieClip made has no character to instantiate.
+    const bool madeEmpty = source->characterId == 0 && source->timeline;
+    Clip* copy = madeEmpty ? createEmpty(parent, name, depth)
+                           : instantiate(parent, source->characterId, depth, -1, nullptr);
     if (copy) {
         copy->name = name;
         copy->matrix = source->matrix;
@@ -670,6 +699,9 @@ Clip* Stage::duplicate(Clip* source, const std::string& name, int depth)
         copy->clipActions = source->clipActions;
         copy->visible = source->visible;
         copy->movedByScript = true;
+        if (source->drawing) {
+            copy->drawing = std::make_unique<Drawing>(*source->drawing);
+        }
     }
     return copy;
 }
@@ -814,6 +846,11 @@ QRectF Stage::localBounds(const Clip* clip) const
         const swf::Rect& rect = clip->textField->definition().bounds;
         bounds = QRectF(QPointF(rect.xMin, rect.yMin), QPointF(rect.xMax, rect.yMax));
     }
+    if (clip->drawing) {
+        if (const auto drawn = clip->drawing->bounds()) {
+            bounds = bounds.isNull() ? *drawn : bounds.united(*drawn);
+        }
+    }
     for (const Clip* child : clip->children) {
         const QRectF inner = localBounds(child);
         if (!inner.isNull()) {
@@ -824,14 +861,38 @@ QRectF Stage::localBounds(const Clip* clip) const
     return bounds;
 }
 
-QTransform Stage::transformToStage(const Clip* clip) const
+void Stage::setMask(Clip* clip, Clip* mask)
+{
+    // Flash ends a clip's part in clip-depth masking once a script sets its
+    // mask, even to none.
+    clip->clipDepth = 0;
+    if (clip->scriptMask) {
+        clip->scriptMask->maskedClip = nullptr;
+        clip->scriptMask = nullptr;
+    }
+    if (!mask || mask == clip) {
+        return;
+    }
+    if (mask->maskedClip) {
+        mask->maskedClip->scriptMask = nullptr;
+    }
+    mask->maskedClip = clip;
+    clip->scriptMask = mask;
+}
+
+QTransform Stage::matrixToLevel(const Clip* clip)
 {
     QTransform transform;
     for (const Clip* c = clip; c && c->parent; c = c->parent) {
         transform = transform * toQTransform(c->matrix);
     }
+    return transform;
+}
+
+QTransform Stage::transformToStage(const Clip* clip) const
+{
     // Twips to pixels on both sides: the matrices are in twips.
-    return QTransform::fromScale(20, 20) * transform * QTransform::fromScale(0.05, 0.05);
+    return QTransform::fromScale(20, 20) * matrixToLevel(clip) * QTransform::fromScale(0.05, 0.05);
 }
 
 QRectF Stage::boundsIn(Clip* clip, Clip* space) const
