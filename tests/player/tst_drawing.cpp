@@ -115,6 +115,7 @@ private slots:
     void clearForgetsShapesAndLineStyle();
     void scriptArgumentsConvertAsFlashDoes();
     void drawnShapesCountInSizeAndShapeHitTests();
+    void methodsCalledInsideWithActOnItsClip();
     void drawnShapesPaintUnderChildrenWithTheClipsColours();
     void duplicatesCarryTheDrawing();
     void scriptMasksHideWhatTheyDoNotCoverUntilCleared();
@@ -270,6 +271,35 @@ void TestDrawing::drawnShapesCountInSizeAndShapeHitTests()
     player.setScriptHost(&host);
     QVERIFY(!player.loadBytes(scriptedMovie(script)).has_value());
     QCOMPARE(host.traces, (Lines{"40", "40", "true", "true", "true", "false", "60"}));
+}
+
+void TestDrawing::methodsCalledInsideWithActOnItsClip()
+{
+    // with (mc) { beginFill(0xff00); lineTo(20, 0); lineTo(20, 20); }
+    const auto drawInside = [](ActionScript& block) {
+        block.push(double(0xff00)).push(1.0).push("beginFill").op(kCallFunction).op(kPop);
+        for (const QPoint corner : {QPoint(20, 0), QPoint(20, 20)}) {
+            block.push(double(corner.y())).push(double(corner.x())).push(2.0).push("lineTo");
+            block.op(kCallFunction).op(kPop);
+        }
+    };
+    ActionScript block;
+    drawInside(block);
+    const std::size_t size = block.bytes().size();
+    ActionScript script;
+    run(script, "_root", "createEmptyMovieClip", {std::string("mc"), 1.0});
+    script.push("mc").op(kGetVariable).raw(0x94, {std::uint8_t(size), std::uint8_t(size >> 8)});
+    drawInside(script);
+    traceMember(script, "mc", "_width");
+    traceMember(script, "mc", "_height");
+
+    RecordingScriptHost host;
+    player::Player player;
+    player.setScriptHost(&host);
+    QVERIFY(!player.loadBytes(scriptedMovie(script)).has_value());
+    QCOMPARE(host.traces, (Lines{"20", "20"}));
+    QCOMPARE(player.displayList().size(), std::size_t(1));
+    QVERIFY(player.displayList()[0].drawing);
 }
 
 void TestDrawing::drawnShapesPaintUnderChildrenWithTheClipsColours()
