@@ -119,6 +119,7 @@ private slots:
     void drawnShapesPaintUnderChildrenWithTheClipsColours();
     void duplicatesCarryTheDrawing();
     void scriptMasksHideWhatTheyDoNotCoverUntilCleared();
+    void maskHoldingItsMaskeeNeitherLoopsNorDraws();
 };
 
 void TestDrawing::boundsCoverSegmentsCurvesAndLineWidths()
@@ -357,9 +358,17 @@ void TestDrawing::scriptMasksHideWhatTheyDoNotCoverUntilCleared()
     drawRectangle(script, "holder.mask", double(0x0000ff), 0, 0, 20, 100);
     script.push("holder.mask").op(kGetVariable);
     script.push(1.0).push("shown").op(kGetVariable).push("setMask").op(kCallMethod).op(kPop);
+    // The mask takes no part in shape hit tests; what it masks still does.
+    for (const char* clip : {"holder.mask", "shown"}) {
+        script.pushBool(true).push(40.0).push(50.0).push(3.0).push(clip).op(kGetVariable);
+        script.push("hitTest").op(kCallMethod).op(kTrace);
+    }
 
+    RecordingScriptHost host;
     player::Player player;
+    player.setScriptHost(&host);
     QVERIFY(!player.loadBytes(scriptedMovie(script)).has_value());
+    QCOMPARE(host.traces, (Lines{"false", "true"}));
     const QImage masked = render(player);
     // Only the red under the mask's place (40 to 60 on the stage) shows,
     // and the mask's own blue nowhere.
@@ -374,6 +383,26 @@ void TestDrawing::scriptMasksHideWhatTheyDoNotCoverUntilCleared()
     const QImage restored = render(player);
     QCOMPARE(QColor(restored.pixel(20, 40)), QColor(255, 0, 0));
     QCOMPARE(QColor(restored.pixel(50, 90)), QColor(0, 0, 255));
+}
+
+void TestDrawing::maskHoldingItsMaskeeNeitherLoopsNorDraws()
+{
+    // holder.inner.setMask(holder): the mask holds what it masks.
+    ActionScript script;
+    run(script, "_root", "createEmptyMovieClip", {std::string("holder"), 1.0});
+    drawRectangle(script, "holder", double(0x0000ff), 0, 0, 50, 50);
+    run(script, "holder", "createEmptyMovieClip", {std::string("inner"), 1.0});
+    drawRectangle(script, "holder.inner", double(0xff0000), 25, 25, 50, 50);
+    script.push("holder").op(kGetVariable);
+    script.push(1.0).push("holder.inner").op(kGetVariable).push("setMask").op(kCallMethod);
+    script.op(kPop);
+
+    player::Player player;
+    QVERIFY(!player.loadBytes(scriptedMovie(script)).has_value());
+    // The holder, as a mask, is not drawn, and with it goes all it holds.
+    const QImage image = render(player);
+    QCOMPARE(QColor(image.pixel(10, 10)), QColor(255, 255, 255));
+    QCOMPARE(QColor(image.pixel(30, 30)), QColor(255, 255, 255));
 }
 
 QTEST_MAIN(TestDrawing)

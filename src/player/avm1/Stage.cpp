@@ -13,6 +13,15 @@ namespace quorvane::player::avm1 {
 
 namespace {
 
+// Parts a clip from the mask a script gave it, on both sides.
+void dropScriptMask(Clip* maskee)
+{
+    if (maskee->scriptMask) {
+        maskee->scriptMask->maskedClip = nullptr;
+        maskee->scriptMask = nullptr;
+    }
+}
+
 // Clips a frame may make, so that a self-placing sprite cannot fill memory.
 constexpr int kMaxNesting = 64;
 // Clips one frame (or one input event) may create: scripts that duplicate
@@ -435,10 +444,9 @@ void Stage::unloadTree(Clip* clip)
 {
     queueEvent(clip, kEventUnload, "onUnload");
     clip->removed = true;
-    setMask(clip, nullptr);
+    dropScriptMask(clip);
     if (clip->maskedClip) {
-        clip->maskedClip->scriptMask = nullptr;
-        clip->maskedClip = nullptr;
+        dropScriptMask(clip->maskedClip);
     }
     if (m_dragged == clip) {
         m_dragged = nullptr;
@@ -593,20 +601,22 @@ DisplayList Stage::displayList() const
             drawing.drawing = level->drawing->geometry();
             list.push_back(std::move(drawing));
         }
-        exportList(level, list);
+        exportList(level, list, false);
     }
     return list;
 }
 
-void Stage::exportList(const Clip* clip, DisplayList& list) const
+void Stage::exportList(const Clip* clip, DisplayList& list, bool insideMask) const
 {
     for (const Clip* child : clip->children) {
         if (!child->visible || child->maskedClip) {
             continue;
         }
-        DisplayObject object = exportObject(child);
-        if (child->scriptMask) {
-            auto mask = std::make_shared<DisplayObject>(exportObject(child->scriptMask));
+        DisplayObject object = exportObject(child, insideMask);
+        // Inside a mask only shapes count, so masks there are left out;
+        // that also ends clips masking each other's parents.
+        if (child->scriptMask && !insideMask) {
+            auto mask = std::make_shared<DisplayObject>(exportObject(child->scriptMask, true));
             mask->matrix =
                 toSwfMatrix(matrixToLevel(child->scriptMask) * matrixToLevel(clip).inverted());
             object.scriptMask = std::move(mask);
@@ -615,7 +625,7 @@ void Stage::exportList(const Clip* clip, DisplayList& list) const
     }
 }
 
-DisplayObject Stage::exportObject(const Clip* child) const
+DisplayObject Stage::exportObject(const Clip* child, bool insideMask) const
 {
     DisplayObject object;
     object.depth = std::uint16_t(std::clamp(child->depth - Clip::kTimelineDepthOffset, 0, 65535));
@@ -633,7 +643,7 @@ DisplayObject Stage::exportObject(const Clip* child) const
     if (child->drawing && !child->drawing->isEmpty()) {
         object.drawing = child->drawing->geometry();
     }
-    exportList(child, object.children);
+    exportList(child, object.children, insideMask);
     return object;
 }
 
@@ -866,15 +876,12 @@ void Stage::setMask(Clip* clip, Clip* mask)
     // Flash ends a clip's part in clip-depth masking once a script sets its
     // mask, even to none.
     clip->clipDepth = 0;
-    if (clip->scriptMask) {
-        clip->scriptMask->maskedClip = nullptr;
-        clip->scriptMask = nullptr;
-    }
+    dropScriptMask(clip);
     if (!mask || mask == clip) {
         return;
     }
     if (mask->maskedClip) {
-        mask->maskedClip->scriptMask = nullptr;
+        dropScriptMask(mask->maskedClip);
     }
     mask->maskedClip = clip;
     clip->scriptMask = mask;

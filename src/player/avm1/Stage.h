@@ -212,8 +212,9 @@ private:
     // The order Flash steps timelines in: the newest (topmost) child first,
     // each child's own children before it, the parent last.
     void collectExecutionOrder(Clip* clip, std::vector<Clip*>& order);
-    void exportList(const Clip* clip, DisplayList& list) const;
-    DisplayObject exportObject(const Clip* clip) const;
+    // insideMask: for a script mask, whose own script masks do not count.
+    void exportList(const Clip* clip, DisplayList& list, bool insideMask) const;
+    DisplayObject exportObject(const Clip* clip, bool insideMask) const;
     // The product of its and its parents' matrices: its twips to its level's.
     static QTransform matrixToLevel(const Clip* clip);
     void unloadTree(Clip* clip);
