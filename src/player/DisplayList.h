@@ -44,6 +44,11 @@ struct DisplayObject {
     // The characters of a movie loaded at run time, for it and its
     // children; null for the player's own movie's.
     const Dictionary* dictionary = nullptr;
+    // What a clip's drawing methods drew, painted under its children.
+    std::shared_ptr<const ShapeGeometry> drawing;
+    // The clip a script set as this one's mask, placed in this object's
+    // parent space; it replaces any clip-depth mask over this object.
+    std::shared_ptr<const DisplayObject> scriptMask;
     // A sprite's own timeline: its frame and its objects.
     int frame = 0;
     DisplayList children;

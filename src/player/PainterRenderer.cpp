@@ -183,6 +183,9 @@ std::vector<PaintedItem>& PaintCache::items(const ShapeGeometry& shape)
                 PaintedItem{toPath(stroke.contours, !stroke.style.noClose), std::nullopt});
         }
     }
+    if (shape.drawnByScript) {
+        return m_frameItems.emplace_back(std::move(items));
+    }
     return m_items.emplace(&shape, std::move(items)).first->second;
 }
 
@@ -223,6 +226,7 @@ const QImage& PaintCache::transformedBitmap(const QImage& bitmap, const ColorTra
 void PaintCache::clear()
 {
     m_items.clear();
+    m_frameItems.clear();
     m_bitmaps.clear();
 }
 
@@ -242,6 +246,7 @@ PainterRenderer::~PainterRenderer()
         popMask();
     }
     m_painter->restore();
+    m_cache.dropFrameItems();
 }
 
 QBrush PainterRenderer::brushFor(const swf::FillStyle& style, const ColorTransform& colors)

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -33,9 +34,12 @@ public:
     // bitmap and transform.
     const QImage& transformedBitmap(const QImage& bitmap, const ColorTransform& colors);
     void clear();
+    // Forgets the shapes drawn by scripts, which live for one frame.
+    void dropFrameItems() { m_frameItems.clear(); }
 
 private:
     std::unordered_map<const ShapeGeometry*, std::vector<PaintedItem>> m_items;
+    std::deque<std::vector<PaintedItem>> m_frameItems;
     std::unordered_map<std::string, QImage> m_bitmaps;
 };
 

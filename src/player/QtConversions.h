@@ -10,6 +10,8 @@
 namespace quorvane::player {
 
 QTransform toQTransform(const swf::Matrix& matrix);
+// Rounded to the format's fixed point and whole twips.
+swf::Matrix toSwfMatrix(const QTransform& transform);
 QColor toQColor(swf::Rgba color);
 // In pixels.
 QRectF toQRectF(const swf::Rect& rect);

@@ -2,6 +2,7 @@
 
 #include "player/QtConversions.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -61,41 +62,82 @@ bool needsLayer(const DisplayObject& object)
     return blends || !object.filters.empty() || object.cacheAsBitmap;
 }
 
+// A clip-depth mask in force over the objects of a list up to its depth.
+struct DepthMask {
+    const DisplayObject* object;
+    QTransform transform;
+    ColorTransform colors;
+};
+
+void pushMask(const Dictionary& dictionary, const DisplayObject& object,
+              const QTransform& transform, const ColorTransform& colors, Renderer& renderer)
+{
+    renderer.beginMask();
+    drawObject(dictionary, object, transform, colors, renderer, true);
+    renderer.endMask();
+}
+
+void drawUnmasked(const Dictionary& dictionary, const DisplayObject& object,
+                  const QTransform& transform, const ColorTransform& colors, Renderer& renderer)
+{
+    if (!needsLayer(object)) {
+        drawObject(dictionary, object, transform, colors, renderer, false);
+        return;
+    }
+    renderer.beginLayer();
+    drawObject(dictionary, object, transform, colors, renderer, false);
+    const auto mode = object.blendMode <= static_cast<std::uint8_t>(BlendMode::HardLight)
+                          ? static_cast<BlendMode>(std::max<std::uint8_t>(1, object.blendMode))
+                          : BlendMode::Normal;
+    renderer.endLayer(mode, object.filters);
+}
+
+// A mask set by script takes the place of the list's clip-depth masks for
+// its object: they are lifted while it draws, then put back.
+void drawScriptMasked(const Dictionary& dictionary, const DisplayObject& object,
+                      const QTransform& parentTransform, const ColorTransform& parentColors,
+                      const std::vector<DepthMask>& depthMasks, Renderer& renderer)
+{
+    for (std::size_t i = 0; i < depthMasks.size(); ++i) {
+        renderer.popMask();
+    }
+    const DisplayObject& mask = *object.scriptMask;
+    pushMask(dictionary, mask, toQTransform(mask.matrix) * parentTransform,
+             ColorTransform::fromSwf(mask.colorTransform).then(parentColors), renderer);
+    drawUnmasked(dictionary, object, toQTransform(object.matrix) * parentTransform,
+                 ColorTransform::fromSwf(object.colorTransform).then(parentColors), renderer);
+    renderer.popMask();
+    for (const DepthMask& depthMask : depthMasks) {
+        pushMask(dictionary, *depthMask.object, depthMask.transform, depthMask.colors, renderer);
+    }
+}
+
 void drawList(const Dictionary& dictionary, const DisplayList& list, const QTransform& transform,
               const ColorTransform& colors, Renderer& renderer, bool buildingMask)
 {
-    std::vector<std::uint16_t> maskEnds;
+    std::vector<DepthMask> depthMasks;
     for (const DisplayObject& object : list) {
-        while (!maskEnds.empty() && object.depth > maskEnds.back()) {
+        while (!depthMasks.empty() && object.depth > depthMasks.back().object->clipDepth) {
             renderer.popMask();
-            maskEnds.pop_back();
+            depthMasks.pop_back();
         }
         const QTransform objectTransform = toQTransform(object.matrix) * transform;
         const ColorTransform objectColors =
             ColorTransform::fromSwf(object.colorTransform).then(colors);
         // Inside a mask, nested masks only add their shapes to it.
-        if (object.clipDepth != 0 && !buildingMask) {
-            renderer.beginMask();
+        if (buildingMask) {
             drawObject(dictionary, object, objectTransform, objectColors, renderer, true);
-            renderer.endMask();
-            maskEnds.push_back(object.clipDepth);
-            continue;
+        } else if (object.clipDepth != 0) {
+            pushMask(dictionary, object, objectTransform, objectColors, renderer);
+            depthMasks.push_back(DepthMask{&object, objectTransform, objectColors});
+        } else if (object.scriptMask) {
+            drawScriptMasked(dictionary, object, transform, colors, depthMasks, renderer);
+        } else {
+            drawUnmasked(dictionary, object, objectTransform, objectColors, renderer);
         }
-        if (!buildingMask && needsLayer(object)) {
-            renderer.beginLayer();
-            drawObject(dictionary, object, objectTransform, objectColors, renderer, false);
-            const auto mode =
-                object.blendMode <= static_cast<std::uint8_t>(BlendMode::HardLight)
-                    ? static_cast<BlendMode>(std::max<std::uint8_t>(1, object.blendMode))
-                    : BlendMode::Normal;
-            renderer.endLayer(mode, object.filters);
-            continue;
-        }
-        drawObject(dictionary, object, objectTransform, objectColors, renderer, buildingMask);
     }
-    while (!maskEnds.empty()) {
+    for (std::size_t i = 0; i < depthMasks.size(); ++i) {
         renderer.popMask();
-        maskEnds.pop_back();
     }
 }
 
@@ -108,6 +150,9 @@ void drawObject(const Dictionary& dictionary, const DisplayObject& object,
         drawObject(*object.dictionary, object, transform, colors, renderer, buildingMask);
         renderer.setBitmapSource(dictionary);
         return;
+    }
+    if (object.drawing) {
+        renderer.drawShape(*object.drawing, transform, colors);
     }
     if (object.bitmap) {
         if (!object.bitmap->isNull()) {

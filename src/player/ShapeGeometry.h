@@ -50,6 +50,9 @@ using DrawItem = std::variant<FillArea, Stroke>;
 struct ShapeGeometry {
     swf::Rect bounds;
     bool windingFill = false;
+    // Made by a clip's drawing methods: it changes at run time, so painters
+    // must not keep what they derive from it past the frame.
+    bool drawnByScript = false;
     std::vector<DrawItem> items;
 
     static ShapeGeometry build(const swf::DefineShape& shape);

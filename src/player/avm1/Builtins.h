@@ -34,6 +34,8 @@ void installMovieClipLoaderClass(Machine& machine);
 
 // flash.<name>, made on first use.
 Object* flashPackage(Machine& machine, const char* name);
+// MovieClip's beginFill, lineTo and the other drawing methods.
+void installDrawingMethods(Machine& machine, Object* movieClipPrototype);
 
 // The argument at index, undefined past the end.
 inline Value argument(const Arguments& arguments, std::size_t index)

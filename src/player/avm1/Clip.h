@@ -1,5 +1,6 @@
 #pragma once
 
+#include "player/avm1/Drawing.h"
 #include "player/avm1/Object.h"
 #include "swf/Tags.h"
 #include "swf/Types.h"
@@ -83,8 +84,12 @@ public:
     bool fresh = true;
     std::vector<Clip*> children;
     const swf::ClipActions* clipActions = nullptr;
-    // The drawing API's shapes, in this clip's twips, drawn under its children.
-    std::uint16_t drawingId = 0;
+    // What its drawing methods drew, under its children; null until they draw.
+    std::unique_ptr<Drawing> drawing;
+    // setMask's pairing: the clip that masks this one, and on a mask the
+    // clip it masks. A mask is not drawn where it sits.
+    Clip* scriptMask = nullptr;
+    Clip* maskedClip = nullptr;
     // An edit text's state as scripts change it; null for anything else.
     std::shared_ptr<TextField> textField;
     SoundTransform sound;

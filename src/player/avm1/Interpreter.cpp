@@ -900,6 +900,15 @@ void Interpreter::callFunction()
     Arguments arguments = popArguments();
     const Value function = getVariable(m, a, name);
     Value thisValue = a.target ? Value(static_cast<Object*>(a.target)) : Value();
+    // A clip's method reached through the scope, as with (clip) { lineTo(...) }
+    // does, acts on that clip.
+    if (name.find_first_of(":/.") == std::string::npos) {
+        const auto holder = std::find_if(a.scope.rbegin(), a.scope.rend(),
+                                         [&](Object* scope) { return scope->has(m, name); });
+        if (holder != a.scope.rend() && dynamic_cast<Clip*>(*holder)) {
+            thisValue = Value(*holder);
+        }
+    }
     push(m.call(function.asObject(), thisValue, arguments));
 }
 

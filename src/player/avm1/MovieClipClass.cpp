@@ -218,8 +218,19 @@ void geometryMethods(Machine& m, Object* prototype)
         }
         const QPointF point(machine.toNumber(argument(arguments, 0)),
                             machine.toNumber(argument(arguments, 1)));
+        if (machine.toBoolean(argument(arguments, 2))) {
+            return Value(clip->stage.hitsShapes(clip, point));
+        }
         return Value(clip->stage.boundsIn(clip, nullptr).contains(point));
     });
+    // Flash 6's: older movies do not see it.
+    Value setMask(m.newFunction([](Machine&, const Value& self, Arguments& arguments) {
+        if (Clip* clip = selfClip(self)) {
+            clip->stage.setMask(clip, selfClip(argument(arguments, 0)));
+        }
+        return Value();
+    }));
+    prototype->define(m, "setMask", setMask, kDontEnum | kFromSwf6);
     for (const bool toGlobal : {true, false}) {
         m.method(prototype, toGlobal ? "localToGlobal" : "globalToLocal",
                  [toGlobal](Machine& machine, const Value& self, Arguments& arguments) {
@@ -316,6 +327,7 @@ void installMovieClipClass(Machine& m)
     creationMethods(m, prototype);
     geometryMethods(m, prototype);
     contentMethods(m, prototype);
+    installDrawingMethods(m, prototype);
 
     m.buttonPrototype = m.newObject();
     NativeFunction* button =

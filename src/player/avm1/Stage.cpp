@@ -13,6 +13,15 @@ namespace quorvane::player::avm1 {
 
 namespace {
 
+// Parts a clip from the mask a script gave it, on both sides.
+void dropScriptMask(Clip* maskee)
+{
+    if (maskee->scriptMask) {
+        maskee->scriptMask->maskedClip = nullptr;
+        maskee->scriptMask = nullptr;
+    }
+}
+
 // Clips a frame may make, so that a self-placing sprite cannot fill memory.
 constexpr int kMaxNesting = 64;
 // Clips one frame (or one input event) may create: scripts that duplicate
@@ -332,7 +341,9 @@ void Stage::place(Clip* clip, const swf::PlaceObject& tag, int frame)
             return;
         }
         if (existing->characterId == *tag.characterId ||
-            !m_movie->dictionary().canReplace(existing->characterId, *tag.characterId)) {
+            !definitionOf(existing->movie)
+                 .dictionary()
+                 .canReplace(existing->characterId, *tag.characterId)) {
             applyPlacement(*existing, tag);
             return;
         }
@@ -448,6 +459,10 @@ void Stage::unloadTree(Clip* clip)
 {
     queueEvent(clip, kEventUnload, "onUnload");
     clip->removed = true;
+    dropScriptMask(clip);
+    if (clip->maskedClip) {
+        dropScriptMask(clip->maskedClip);
+    }
     if (m_dragged == clip) {
         m_dragged = nullptr;
     }
@@ -594,51 +609,72 @@ DisplayList Stage::displayList() const
 {
     DisplayList list;
     for (const auto& [number, level] : m_levels) {
-        if (!level->bitmap) {
-            exportList(level, list);
-            continue;
+        // A level has no object of its own in the list unless it shows a
+        // loaded image; what it drew goes under its children.
+        DisplayList* into = &list;
+        if (level->bitmap) {
+            DisplayObject picture;
+            picture.matrix = level->matrix;
+            picture.colorTransform = level->colors;
+            picture.bitmap = level->bitmap;
+            picture.smoothBitmap = level->smoothBitmap;
+            list.push_back(std::move(picture));
+            into = &list.back().children;
         }
-        // An image loaded as a level is that level's picture, under whatever
-        // scripts later put on it.
-        DisplayObject picture;
-        picture.matrix = level->matrix;
-        picture.colorTransform = level->colors;
-        picture.bitmap = level->bitmap;
-        picture.smoothBitmap = level->smoothBitmap;
-        exportList(level, picture.children);
-        list.push_back(std::move(picture));
+        if (level->drawing && !level->drawing->isEmpty()) {
+            DisplayObject drawing;
+            drawing.drawing = level->drawing->geometry();
+            into->push_back(std::move(drawing));
+        }
+        exportList(level, *into, false);
     }
     return list;
 }
 
-void Stage::exportList(const Clip* clip, DisplayList& list) const
+void Stage::exportList(const Clip* clip, DisplayList& list, bool insideMask) const
 {
     for (const Clip* child : clip->children) {
-        if (!child->visible) {
+        if (!child->visible || child->maskedClip) {
             continue;
         }
-        DisplayObject object;
-        object.depth =
-            std::uint16_t(std::clamp(child->depth - Clip::kTimelineDepthOffset, 0, 65535));
-        object.characterId = child->characterId;
-        object.placedFrame = std::max(child->placedFrame, 0);
-        object.matrix = child->matrix;
-        object.colorTransform = child->colors;
-        object.ratio = child->ratio;
-        object.name = child->name;
-        object.clipDepth = child->clipDepth;
-        object.frame = child->frame;
-        object.bitmap = child->bitmap;
-        if (child->movie) {
-            object.dictionary = &child->movie->definition->dictionary();
+        DisplayObject object = exportObject(child, insideMask);
+        // Inside a mask only shapes count, so masks there are left out;
+        // that also ends clips masking each other's parents.
+        if (child->scriptMask && !insideMask) {
+            auto mask = std::make_shared<DisplayObject>(exportObject(child->scriptMask, true));
+            mask->matrix =
+                toSwfMatrix(matrixToLevel(child->scriptMask) * matrixToLevel(clip).inverted());
+            object.scriptMask = std::move(mask);
         }
-        object.smoothBitmap = child->smoothBitmap;
-        if (child->textField && child->textField->changed()) {
-            object.text = std::make_shared<const TextBlock>(child->textField->layout());
-        }
-        exportList(child, object.children);
         list.push_back(std::move(object));
     }
+}
+
+DisplayObject Stage::exportObject(const Clip* child, bool insideMask) const
+{
+    DisplayObject object;
+    object.depth = std::uint16_t(std::clamp(child->depth - Clip::kTimelineDepthOffset, 0, 65535));
+    object.characterId = child->characterId;
+    object.placedFrame = std::max(child->placedFrame, 0);
+    object.matrix = child->matrix;
+    object.colorTransform = child->colors;
+    object.ratio = child->ratio;
+    object.name = child->name;
+    object.clipDepth = child->clipDepth;
+    object.frame = child->frame;
+    object.bitmap = child->bitmap;
+    object.smoothBitmap = child->smoothBitmap;
+    if (child->movie) {
+        object.dictionary = &child->movie->definition->dictionary();
+    }
+    if (child->textField && child->textField->changed()) {
+        object.text = std::make_shared<const TextBlock>(child->textField->layout());
+    }
+    if (child->drawing && !child->drawing->isEmpty()) {
+        object.drawing = child->drawing->geometry();
+    }
+    exportList(child, object.children, insideMask);
+    return object;
 }
 
 Clip* Stage::resolvePath(Clip* base, const std::string& path)
@@ -689,7 +725,10 @@ Clip* Stage::duplicate(Clip* source, const std::string& name, int depth)
         return nullptr;
     }
     removeAtDepth(parent, depth);
-    Clip* copy = instantiate(parent, source->characterId, depth, -1, nullptr);
+    // A clip createEmptyMovieClip made has no character to instantiate.
+    const bool madeEmpty = source->characterId == 0 && source->timeline;
+    Clip* copy = madeEmpty ? createEmpty(parent, name, depth)
+                           : instantiate(parent, source->characterId, depth, -1, nullptr);
     if (copy) {
         copy->name = name;
         copy->matrix = source->matrix;
@@ -700,6 +739,9 @@ Clip* Stage::duplicate(Clip* source, const std::string& name, int depth)
         copy->clipActions = source->clipActions;
         copy->visible = source->visible;
         copy->movedByScript = true;
+        if (source->drawing) {
+            copy->drawing = std::make_unique<Drawing>(*source->drawing);
+        }
     }
     return copy;
 }
@@ -843,6 +885,11 @@ QRectF Stage::localBounds(const Clip* clip) const
     } else if (clip->bitmap && !clip->bitmap->isNull()) {
         bounds = QRectF(QPointF(0, 0), QSizeF(clip->bitmap->size()) * 20);
     }
+    if (clip->drawing) {
+        if (const auto drawn = clip->drawing->bounds()) {
+            bounds = bounds.isNull() ? *drawn : bounds.united(*drawn);
+        }
+    }
     for (const Clip* child : clip->children) {
         const QRectF inner = localBounds(child);
         if (!inner.isNull()) {
@@ -853,14 +900,35 @@ QRectF Stage::localBounds(const Clip* clip) const
     return bounds;
 }
 
-QTransform Stage::transformToStage(const Clip* clip) const
+void Stage::setMask(Clip* clip, Clip* mask)
+{
+    // Flash ends a clip's part in clip-depth masking once a script sets its
+    // mask, even to none.
+    clip->clipDepth = 0;
+    dropScriptMask(clip);
+    if (!mask || mask == clip) {
+        return;
+    }
+    if (mask->maskedClip) {
+        dropScriptMask(mask->maskedClip);
+    }
+    mask->maskedClip = clip;
+    clip->scriptMask = mask;
+}
+
+QTransform Stage::matrixToLevel(const Clip* clip)
 {
     QTransform transform;
     for (const Clip* c = clip; c && c->parent; c = c->parent) {
         transform = transform * toQTransform(c->matrix);
     }
+    return transform;
+}
+
+QTransform Stage::transformToStage(const Clip* clip) const
+{
     // Twips to pixels on both sides: the matrices are in twips.
-    return QTransform::fromScale(20, 20) * transform * QTransform::fromScale(0.05, 0.05);
+    return QTransform::fromScale(20, 20) * matrixToLevel(clip) * QTransform::fromScale(0.05, 0.05);
 }
 
 QRectF Stage::boundsIn(Clip* clip, Clip* space) const

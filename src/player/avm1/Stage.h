@@ -137,6 +137,11 @@ public:
     QRectF boundsIn(Clip* clip, Clip* space) const;
     QRectF boundsOf(Clip* clip, bool inParent) const;
     QTransform transformToStage(const Clip* clip) const;
+    // Whether what the clip and its visible children paint covers the point
+    // (stage pixels); a clip masking another by script covers nothing.
+    bool hitsShapes(const Clip* clip, QPointF stagePixels) const;
+    // setMask: the mask (null for none) clips what the clip paints.
+    void setMask(Clip* clip, Clip* mask);
     // _width and _height set: the scale that gives that size.
     void setSize(Clip* clip, bool width, double pixels);
     // The player-wide settings scripts read and write as _quality,
@@ -254,7 +259,11 @@ private:
     // The order Flash steps timelines in: the newest (topmost) child first,
     // each child's own children before it, the parent last.
     void collectExecutionOrder(Clip* clip, std::vector<Clip*>& order);
-    void exportList(const Clip* clip, DisplayList& list) const;
+    // insideMask: for a script mask, whose own script masks do not count.
+    void exportList(const Clip* clip, DisplayList& list, bool insideMask) const;
+    DisplayObject exportObject(const Clip* clip, bool insideMask) const;
+    // The product of its and its parents' matrices: its twips to its level's.
+    static QTransform matrixToLevel(const Clip* clip);
     void unloadTree(Clip* clip);
     // Buttons, and clips with button handlers acting as buttons: the state
     // shown, what lies under the mouse, transitions.
@@ -263,7 +272,6 @@ private:
     void collectButtons(Clip* clip, std::vector<Clip*>& buttons);
     bool actsAsButton(Clip* clip);
     bool buttonHit(Clip* button) const;
-    bool shapesHit(const Clip* clip) const;
     bool tracksAsMenu(const Clip* button) const;
     // Shows the state the transition leads to, then runs its actions and handlers.
     void buttonTransition(Clip* button, std::uint16_t condition, std::uint8_t state);

@@ -4,6 +4,7 @@
 // button shows.
 
 #include "player/QtConversions.h"
+#include "player/ShapeHitTest.h"
 #include "player/avm1/Interpreter.h"
 #include "player/avm1/Stage.h"
 
@@ -105,7 +106,7 @@ bool Stage::actsAsButton(Clip* clip)
 void Stage::collectButtons(Clip* clip, std::vector<Clip*>& buttons)
 {
     for (Clip* child : clip->children) {
-        if (!child->visible) {
+        if (!child->visible || child->maskedClip) {
             continue;
         }
         // A clip acting as a button takes the mouse for everything in it.
@@ -121,24 +122,34 @@ void Stage::collectButtons(Clip* clip, std::vector<Clip*>& buttons)
     }
 }
 
-bool Stage::shapesHit(const Clip* clip) const
+bool Stage::hitsShapes(const Clip* clip, QPointF stagePixels) const
 {
-    if (const ShapeGeometry* shape =
-            definitionOf(clip->movie).dictionary().shape(clip->characterId)) {
-        const swf::Rect& rect = shape->bounds;
-        const QRectF pixels(QPointF(rect.xMin, rect.yMin) / 20, QPointF(rect.xMax, rect.yMax) / 20);
-        if (transformToStage(clip).map(QPolygonF(pixels)).containsPoint(m_mouse, Qt::OddEvenFill)) {
+    if (clip->maskedClip) {
+        return false;
+    }
+    bool invertible = false;
+    const QTransform toLocal = transformToStage(clip).inverted(&invertible);
+    if (invertible) {
+        const QPointF twips = toLocal.map(stagePixels) * swf::kTwipsPerPixel;
+        const ShapeGeometry* shape =
+            definitionOf(clip->movie).dictionary().shape(clip->characterId);
+        if (shape && shapeContains(*shape, twips)) {
+            return true;
+        }
+        if (clip->drawing && !clip->drawing->isEmpty() &&
+            shapeContains(*clip->drawing->geometry(), twips)) {
             return true;
         }
     }
-    return std::any_of(clip->children.begin(), clip->children.end(),
-                       [&](const Clip* child) { return child->visible && shapesHit(child); });
+    return std::any_of(clip->children.begin(), clip->children.end(), [&](const Clip* child) {
+        return child->visible && hitsShapes(child, stagePixels);
+    });
 }
 
 bool Stage::buttonHit(Clip* button) const
 {
     if (!button->button) {
-        return shapesHit(button);
+        return hitsShapes(button, m_mouse);
     }
     const QTransform toStage = transformToStage(button);
     for (const ButtonRecord& record : button->button->records) {

@@ -1,0 +1,58 @@
+#include "player/ShapeHitTest.h"
+
+#include <QPainterPath>
+#include <QPainterPathStroker>
+#include <algorithm>
+
+namespace quorvane::player {
+
+namespace {
+
+QPainterPath pathOf(const std::vector<Contour>& contours)
+{
+    QPainterPath path;
+    for (const Contour& contour : contours) {
+        path.moveTo(contour.start.x, contour.start.y);
+        for (const Segment& segment : contour.segments) {
+            if (segment.control) {
+                path.quadTo(segment.control->x, segment.control->y, segment.end.x, segment.end.y);
+            } else {
+                path.lineTo(segment.end.x, segment.end.y);
+            }
+        }
+    }
+    return path;
+}
+
+} // namespace
+
+bool shapeContains(const ShapeGeometry& shape, QPointF twips)
+{
+    const swf::Rect& box = shape.bounds;
+    if (twips.x() < box.xMin || twips.x() > box.xMax || twips.y() < box.yMin ||
+        twips.y() > box.yMax) {
+        return false;
+    }
+    for (const DrawItem& item : shape.items) {
+        if (const auto* fill = std::get_if<FillArea>(&item)) {
+            QPainterPath path = pathOf(fill->contours);
+            path.setFillRule(shape.windingFill ? Qt::WindingFill : Qt::OddEvenFill);
+            if (path.contains(twips)) {
+                return true;
+            }
+            continue;
+        }
+        const auto& stroke = std::get<Stroke>(item);
+        QPainterPathStroker stroker;
+        // A hairline is still a pixel wide on screen.
+        stroker.setWidth(std::max<double>(stroke.style.width, swf::kTwipsPerPixel));
+        stroker.setCapStyle(Qt::RoundCap);
+        stroker.setJoinStyle(Qt::RoundJoin);
+        if (stroker.createStroke(pathOf(stroke.contours)).contains(twips)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace quorvane::player
