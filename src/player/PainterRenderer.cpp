@@ -1,6 +1,7 @@
 #include "player/PainterRenderer.h"
 
 #include "player/BlendModes.h"
+#include "player/ContourPaths.h"
 #include "player/Filters.h"
 #include "player/QtConversions.h"
 
@@ -13,25 +14,6 @@
 namespace quorvane::player {
 
 namespace {
-
-QPainterPath toPath(const std::vector<Contour>& contours, bool closeContours)
-{
-    QPainterPath path;
-    for (const Contour& contour : contours) {
-        path.moveTo(contour.start.x, contour.start.y);
-        for (const Segment& segment : contour.segments) {
-            if (segment.control) {
-                path.quadTo(segment.control->x, segment.control->y, segment.end.x, segment.end.y);
-            } else {
-                path.lineTo(segment.end.x, segment.end.y);
-            }
-        }
-        if (closeContours && contour.isClosed() && !contour.segments.empty()) {
-            path.closeSubpath();
-        }
-    }
-    return path;
-}
 
 double toLinear(double channel)
 {
@@ -174,13 +156,13 @@ std::vector<PaintedItem>& PaintCache::items(const ShapeGeometry& shape)
     items.reserve(shape.items.size());
     for (const DrawItem& item : shape.items) {
         if (const auto* fill = std::get_if<FillArea>(&item)) {
-            QPainterPath path = toPath(fill->contours, true);
+            QPainterPath path = pathOfContours(fill->contours, true);
             path.setFillRule(shape.windingFill ? Qt::WindingFill : Qt::OddEvenFill);
             items.push_back(PaintedItem{std::move(path), std::nullopt});
         } else {
             const auto& stroke = std::get<Stroke>(item);
             items.push_back(
-                PaintedItem{toPath(stroke.contours, !stroke.style.noClose), std::nullopt});
+                PaintedItem{pathOfContours(stroke.contours, !stroke.style.noClose), std::nullopt});
         }
     }
     if (shape.drawnByScript) {

@@ -1,30 +1,12 @@
 #include "player/ShapeHitTest.h"
 
+#include "player/ContourPaths.h"
+
 #include <QPainterPath>
 #include <QPainterPathStroker>
 #include <algorithm>
 
 namespace quorvane::player {
-
-namespace {
-
-QPainterPath pathOf(const std::vector<Contour>& contours)
-{
-    QPainterPath path;
-    for (const Contour& contour : contours) {
-        path.moveTo(contour.start.x, contour.start.y);
-        for (const Segment& segment : contour.segments) {
-            if (segment.control) {
-                path.quadTo(segment.control->x, segment.control->y, segment.end.x, segment.end.y);
-            } else {
-                path.lineTo(segment.end.x, segment.end.y);
-            }
-        }
-    }
-    return path;
-}
-
-} // namespace
 
 bool shapeContains(const ShapeGeometry& shape, QPointF twips)
 {
@@ -35,7 +17,7 @@ bool shapeContains(const ShapeGeometry& shape, QPointF twips)
     }
     for (const DrawItem& item : shape.items) {
         if (const auto* fill = std::get_if<FillArea>(&item)) {
-            QPainterPath path = pathOf(fill->contours);
+            QPainterPath path = pathOfContours(fill->contours, true);
             path.setFillRule(shape.windingFill ? Qt::WindingFill : Qt::OddEvenFill);
             if (path.contains(twips)) {
                 return true;
@@ -48,7 +30,7 @@ bool shapeContains(const ShapeGeometry& shape, QPointF twips)
         stroker.setWidth(std::max<double>(stroke.style.width, swf::kTwipsPerPixel));
         stroker.setCapStyle(Qt::RoundCap);
         stroker.setJoinStyle(Qt::RoundJoin);
-        if (stroker.createStroke(pathOf(stroke.contours)).contains(twips)) {
+        if (stroker.createStroke(pathOfContours(stroke.contours, !stroke.style.noClose)).contains(twips)) {
             return true;
         }
     }
