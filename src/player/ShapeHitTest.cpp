@@ -30,7 +30,8 @@ bool shapeContains(const ShapeGeometry& shape, QPointF twips)
         stroker.setWidth(std::max<double>(stroke.style.width, swf::kTwipsPerPixel));
         stroker.setCapStyle(Qt::RoundCap);
         stroker.setJoinStyle(Qt::RoundJoin);
-        if (stroker.createStroke(pathOfContours(stroke.contours, !stroke.style.noClose)).contains(twips)) {
+        if (stroker.createStroke(pathOfContours(stroke.contours, !stroke.style.noClose))
+                .contains(twips)) {
             return true;
         }
     }
