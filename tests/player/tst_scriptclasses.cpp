@@ -140,6 +140,7 @@ private slots:
     void textFieldSizeChangesItsBoxNotItsScale();
     void textFieldFollowsItsVariable();
     void textFieldBackgroundAndBorderAreSetApartOnWholePixels();
+    void colorTintsItsTargetClip();
 };
 
 void TestScriptClasses::filtersStartFromFlashDefaults()
@@ -377,6 +378,49 @@ void TestScriptClasses::textFieldBackgroundAndBorderAreSetApartOnWholePixels()
     QCOMPARE(image.pixel(60, 70), qRgb(0, 0, 255));
     QCOMPARE(image.pixel(70, 60), qRgb(0, 0, 255));
     QCOMPARE(image.pixel(70, 70), stage);
+}
+
+void TestScriptClasses::colorTintsItsTargetClip()
+{
+    // A sprite "box" holding a red square, placed at depth 1.
+    swf::DefineSprite sprite;
+    sprite.id = 2;
+    sprite.frameCount = 1;
+    sprite.tags = {{place(1, 1)}, {swf::ShowFrame{}}};
+    swf::PlaceObject named = place(1, 2);
+    named.name = "box";
+    const std::vector<swf::Tag> definitions{{rectangle(1, 0, 0, 20, 20, kRed)}, {sprite}, {named}};
+
+    ActionScript script;
+    // new Color("box"): found by its path on each call.
+    script.push("tint").push("box").push(1.0).push("Color").op(kNewObject).op(kSetVariable);
+    script.push(double(0x336699)).push(1.0).push("tint").op(kGetVariable).push("setRGB");
+    script.op(kCallMethod).op(kPop);
+    script.push(0.0).push("tint").op(kGetVariable).push("getRGB").op(kCallMethod).op(kTrace);
+    // Half the alpha through setTransform; the colour offsets stay as they were.
+    script.push("change").push(0.0).push("Object").op(kNewObject).op(kSetVariable);
+    setMember(script, "change", "aa", 50.0);
+    script.push("change").op(kGetVariable).push(1.0).push("tint").op(kGetVariable);
+    script.push("setTransform").op(kCallMethod).op(kPop);
+    script.push("now").push(0.0).push("tint").op(kGetVariable).push("getTransform");
+    script.op(kCallMethod).op(kSetVariable);
+    tracePath(script, "now.ra");
+    tracePath(script, "now.rb");
+    tracePath(script, "now.gb");
+    tracePath(script, "now.aa");
+    tracePath(script, "box._alpha");
+    QCOMPARE(traceOf(script, 6, definitions), (Lines{"3368601", "0", "51", "102", "50", "50"}));
+
+    std::vector<swf::Tag> tags = definitions;
+    tags.push_back(doAction(script));
+    tags.push_back(swf::Tag{swf::ShowFrame{}});
+    const QImage image = renderFirstFrame(movie(header(40, 40, 12, 1), tags));
+    QVERIFY(!image.isNull());
+    // The square is now 0x336699 at half alpha over the white stage.
+    const QRgb tinted = image.pixel(10, 10);
+    QVERIFY(std::abs(qRed(tinted) - (0x33 + 255) / 2) <= 2);
+    QVERIFY(std::abs(qGreen(tinted) - (0x66 + 255) / 2) <= 2);
+    QVERIFY(std::abs(qBlue(tinted) - (0x99 + 255) / 2) <= 2);
 }
 
 QTEST_GUILESS_MAIN(TestScriptClasses)

@@ -26,6 +26,7 @@ void installBuiltins(Machine& machine)
     installTextFieldClass(machine);
     installTextFormatClass(machine);
     installSoundClass(machine);
+    installColorClass(machine);
     installMovieClipLoaderClass(machine);
     installGlobalFunctions(machine);
 }

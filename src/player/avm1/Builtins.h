@@ -28,6 +28,7 @@ void installTextFieldClass(Machine& machine);
 void installTextFormatClass(Machine& machine);
 void installSoundClass(Machine& machine);
 void installButtonClass(Machine& machine);
+void installColorClass(Machine& machine);
 void installGeomClasses(Machine& machine);
 void installBitmapDataClass(Machine& machine);
 void installMovieClipLoaderClass(Machine& machine);
