@@ -385,33 +385,35 @@ void installTextFieldClass(Machine& m)
     defineProperties(m, m.textFieldPrototype);
     defineMethods(m, m.textFieldPrototype);
 
-    m.method(
-        m.movieClipPrototype, "createTextField",
-        [](Machine& machine, const Value& self, Arguments& arguments) {
-            auto* clip = dynamic_cast<Clip*>(self.asObject());
-            double numbers[5];
-            for (std::size_t i = 0; i < 5; ++i) {
-                numbers[i] = machine.toNumber(argument(arguments, i + 1));
-                if (!std::isfinite(numbers[i])) {
-                    return Value();
-                }
-            }
-            if (!clip || clip->removed) {
-                return Value();
-            }
-            swf::DefineEditText definition;
-            definition.bounds =
-                swf::Rect{0, std::int32_t(std::round(numbers[3] * swf::kTwipsPerPixel)), 0,
-                          std::int32_t(std::round(numbers[4] * swf::kTwipsPerPixel))};
-            definition.fontHeight = 12 * swf::kTwipsPerPixel;
-            definition.textColor = swf::Rgba{0, 0, 0, 255};
-            definition.initialText = std::string();
-            Clip* made = clip->stage.createTextField(clip, machine.toString(argument(arguments, 0)),
-                                                     int(numbers[0]), definition);
-            made->matrix.translateX = std::int32_t(std::round(numbers[1] * swf::kTwipsPerPixel));
-            made->matrix.translateY = std::int32_t(std::round(numbers[2] * swf::kTwipsPerPixel));
-            return Value(static_cast<Object*>(made));
-        });
+    m.method(m.movieClipPrototype, "createTextField",
+             [](Machine& machine, const Value& self, Arguments& arguments) {
+                 auto* clip = dynamic_cast<Clip*>(self.asObject());
+                 double numbers[5];
+                 for (std::size_t i = 0; i < 5; ++i) {
+                     numbers[i] = machine.toNumber(argument(arguments, i + 1));
+                     if (!std::isfinite(numbers[i])) {
+                         return Value();
+                     }
+                 }
+                 if (!clip || clip->removed) {
+                     return Value();
+                 }
+                 // Script numbers of any size become whole twips within the format's range.
+                 const auto twips = [](double pixels) {
+                     return std::int32_t(clampedInt(std::round(pixels * swf::kTwipsPerPixel)));
+                 };
+                 swf::DefineEditText definition;
+                 definition.bounds = swf::Rect{0, twips(numbers[3]), 0, twips(numbers[4])};
+                 definition.fontHeight = 12 * swf::kTwipsPerPixel;
+                 definition.textColor = swf::Rgba{0, 0, 0, 255};
+                 definition.initialText = std::string();
+                 Clip* made =
+                     clip->stage.createTextField(clip, machine.toString(argument(arguments, 0)),
+                                                 clampedInt(numbers[0]), definition);
+                 made->matrix.translateX = twips(numbers[1]);
+                 made->matrix.translateY = twips(numbers[2]);
+                 return Value(static_cast<Object*>(made));
+             });
 }
 
 void installTextFormatClass(Machine& m)
