@@ -18,6 +18,18 @@ Clip* fieldClipOf(const Value& self)
     return clip && !clip->removed && clip->textField ? clip : nullptr;
 }
 
+// Colours as scripts see them: a 0xRRGGBB number, always opaque.
+swf::Rgba opaqueColor(Machine& machine, const Value& value)
+{
+    const auto rgb = std::uint32_t(machine.toInt32(value));
+    return swf::Rgba{std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8), std::uint8_t(rgb), 255};
+}
+
+Value rgbNumber(swf::Rgba color)
+{
+    return Value(double((color.r << 16) | (color.g << 8) | color.b));
+}
+
 TextField* fieldOf(const Value& self)
 {
     Clip* clip = fieldClipOf(self);
@@ -102,10 +114,7 @@ Value formatObject(Machine& machine, const TextField& field,
     };
     set("font", [](const Character& c) { return Value(c.format.face.toStdString()); });
     set("size", [](const Character& c) { return Value(pixels(c.format.size)); });
-    set("color", [](const Character& c) {
-        const swf::Rgba color = c.format.color;
-        return Value(double((color.r << 16) | (color.g << 8) | color.b));
-    });
+    set("color", [](const Character& c) { return rgbNumber(c.format.color); });
     set("bold", [](const Character& c) { return Value(c.format.bold); });
     set("italic", [](const Character& c) { return Value(c.format.italic); });
     set("underline", [](const Character& c) { return Value(c.format.underline); });
@@ -148,9 +157,7 @@ void applyFormat(Machine& machine, TextField& field, Object* format)
         definition.fontHeight = *size;
     }
     if (const Value color = format->get(machine, "color"); !color.isNullish()) {
-        const auto rgb = std::uint32_t(machine.toInt32(color));
-        definition.textColor =
-            swf::Rgba{std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8), std::uint8_t(rgb), 255};
+        definition.textColor = opaqueColor(machine, color);
     }
     if (const Value align = format->get(machine, "align"); !align.isNullish()) {
         layout.align = alignFromText(machine.toString(align)).value_or(layout.align);
@@ -220,17 +227,11 @@ void defineFrameProperties(Machine& m, Object* prototype)
             m, prototype, part.colorName,
             [color](Machine&, const Value& self, Arguments&) {
                 TextField* field = fieldOf(self);
-                if (!field) {
-                    return Value();
-                }
-                const swf::Rgba rgba = std::as_const(*field).frame().*color;
-                return Value(double((rgba.r << 16) | (rgba.g << 8) | rgba.b));
+                return field ? rgbNumber(std::as_const(*field).frame().*color) : Value();
             },
             [color](Machine& machine, const Value& self, Arguments& arguments) {
                 if (TextField* field = fieldOf(self)) {
-                    const auto rgb = std::uint32_t(machine.toInt32(argument(arguments, 0)));
-                    field->frame().*color = swf::Rgba{
-                        std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8), std::uint8_t(rgb), 255};
+                    field->frame().*color = opaqueColor(machine, argument(arguments, 0));
                 }
                 return Value();
             });
