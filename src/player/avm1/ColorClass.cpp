@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 
 namespace quorvane::player::avm1 {
 
@@ -119,20 +118,17 @@ void colorMethods(Machine& m, Object* prototype)
 void installColorClass(Machine& m)
 {
     Object* prototype = m.newObject();
-    auto constructor = std::make_shared<Object*>(nullptr);
-    *constructor = m.newClass(
-        prototype, [](Machine&, const Value&, Arguments&) { return Value(); },
-        [prototype, constructor](Machine& machine, const Value&, Arguments& arguments) {
-            Object* color = machine.newObject(prototype);
-            color->define(machine, "__constructor__", Value(*constructor), kDontEnum);
-            if (machine.version() < 7) {
-                color->define(machine, "constructor", Value(*constructor), kDontEnum);
+    // A plain constructor: the instance comes from Function's own construct,
+    // and the body keeps the target on it.
+    NativeFunction* constructor =
+        m.newClass(prototype, [](Machine& machine, const Value& self, Arguments& arguments) {
+            if (Object* color = self.asObject()) {
+                color->define(machine, "target", argument(arguments, 0),
+                              kDontEnum | kDontDelete | kReadOnly);
             }
-            color->define(machine, "target", argument(arguments, 0),
-                          kDontEnum | kDontDelete | kReadOnly);
-            return Value(color);
+            return Value();
         });
-    m.global()->define(m, "Color", Value(*constructor), kDontEnum);
+    m.global()->define(m, "Color", Value(constructor), kDontEnum);
     colorMethods(m, prototype);
 }
 
