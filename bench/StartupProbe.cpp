@@ -43,7 +43,7 @@ int main(int argc, char** argv)
     quorvane::QtPlatform platform;
     app.setPlatform(&platform);
     quorvane::Tmainfrm mainForm(platform);
-    quorvane::Tflashfrm flashForm;
+    quorvane::Tflashfrm flashForm(platform);
     quorvane::Twordfrm wordForm(platform);
     mainForm.setFullScreenWindows(&flashForm, &wordForm);
     FirstFrameWatch watch(mainForm.SWF1);

@@ -1,5 +1,6 @@
 #include "SWF1.h"
 
+#include "platform/AccessibleRole.h"
 #include "platform/Platform.h"
 #include "player/avm1/ScriptHost.h"
 
@@ -73,15 +74,16 @@ int flashKeyCode(const QKeyEvent& event)
 
 } // namespace
 
-// What the movie's scripts say: addresses go to the window that hosts the
-// player, commands and halts to standard error.
+// What the movie's scripts say: addresses go to the platform's desktop, as
+// the sound goes to its output; commands and halts to standard error.
 class SWF1::ScriptBridge : public player::avm1::ScriptHost {
 public:
     explicit ScriptBridge(SWF1& owner) : m_owner(owner) {}
 
     void openAddress(const std::string& address, const std::string&) override
     {
-        emit m_owner.addressRequested(QString::fromStdString(address));
+        if (m_owner.m_platform)
+            m_owner.m_platform->openAddress(QString::fromStdString(address));
     }
     void fscommand(const std::string& command, const std::string& arguments) override
     {
@@ -102,7 +104,12 @@ SWF1::SWF1(QWidget* parent) : QWidget(parent), m_scriptBridge(std::make_unique<S
 {
     m_player.setScriptHost(m_scriptBridge.get());
     setMouseTracking(true);
-    setFocusPolicy(Qt::ClickFocus);
+    // Tab reaches the movie too, for learners who answer its questions with
+    // the keyboard.
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleRole(this, QAccessible::Animation);
+    setAccessibleName(QStringLiteral("课件动画"));
+    setAccessibleDescription(QStringLiteral("本课的动画课件；右击打开播放菜单"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_clock.setTimerType(Qt::PreciseTimer);
     m_clock.setInterval(kClockMilliseconds);
@@ -229,6 +236,7 @@ void SWF1::paintEvent(QPaintEvent*)
 void SWF1::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
+    menu.setAccessibleName(QStringLiteral("播放器菜单"));
     if (m_menu) {
         menu.addAction(QStringLiteral("播放"), this, &SWF1::Play);
         menu.addAction(QStringLiteral("暂停"), this, &SWF1::Stop);

@@ -23,8 +23,10 @@ public:
     explicit SWF1(QWidget* parent = nullptr);
     ~SWF1() override;
 
-    // Where the movie's sound is heard; without a platform the movie is
-    // silent. The output opens when the movie first makes a sound.
+    // Where the movie's sound is heard and its links (getURL of an http,
+    // https or mailto address) are opened; without a platform the movie is
+    // silent and its links go nowhere. The output opens when the movie first
+    // makes a sound.
     void setPlatform(Platform* platform);
 
     QString Movie() const { return m_movie; }
@@ -53,11 +55,6 @@ public:
     double zoomFactor() const { return m_zoom; }
     const player::Player& engine() const { return m_player; }
     QTransform stageToWidget() const;
-
-signals:
-    // A movie's getURL of an http, https or mailto address, for the
-    // platform layer to open.
-    void addressRequested(const QString& address);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

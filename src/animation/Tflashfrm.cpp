@@ -2,6 +2,7 @@
 
 #include "RightClickFilter.h"
 #include "SWF1.h"
+#include "platform/AccessibleRole.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -11,11 +12,12 @@
 
 namespace quorvane {
 
-Tflashfrm::Tflashfrm(QWidget* parent)
+Tflashfrm::Tflashfrm(Platform& platform, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("Tflashfrm"));
+    setAccessibleRole(this, QAccessible::Window);
     setWindowTitle(QStringLiteral("动画教程"));
     resize(536, 348);
 
@@ -26,6 +28,7 @@ Tflashfrm::Tflashfrm(QWidget* parent)
     Panel1->setPalette(white);
     SWF1 = new quorvane::SWF1(Panel1);
     SWF1->setObjectName(QStringLiteral("SWF1"));
+    SWF1->setPlatform(&platform);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Panel1);
@@ -34,6 +37,7 @@ Tflashfrm::Tflashfrm(QWidget* parent)
     panelLayout->addWidget(SWF1);
 
     PopupMenu1 = new QMenu(this);
+    PopupMenu1->setAccessibleName(QStringLiteral("动画菜单"));
     N11 = PopupMenu1->addAction(QStringLiteral("暂停播放"), this, &Tflashfrm::N11Click);
     N12 = PopupMenu1->addAction(QStringLiteral("继续播放"), this, &Tflashfrm::N12Click);
     N13 = PopupMenu1->addAction(QStringLiteral("重新播放"), this, &Tflashfrm::N13Click);
@@ -77,6 +81,13 @@ void Tflashfrm::FormCloseQuery()
     SWF1->Rewind();
     SWF1->Stop();
     emit mainWindowWanted();
+}
+
+void Tflashfrm::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Keys the movie listens for reach it without a click first.
+    SWF1->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void Tflashfrm::closeEvent(QCloseEvent* event)

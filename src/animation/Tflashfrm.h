@@ -7,17 +7,20 @@ class QMenu;
 
 namespace quorvane {
 
+class Platform;
 class RightClickFilter;
 class SWF1;
 
 // The full-screen animation window: created once at start-up, hidden between
 // uses. The main window hands it the current movie and frame; every close
-// request hands the frame reached back and is granted.
+// request hands the frame reached back and is granted. Its player behaves as
+// the main one does: the movie is heard, its links open through the platform
+// and the keys go to the movie, the window keeping none of its own.
 class Tflashfrm : public QWidget {
     Q_OBJECT
 
 public:
-    explicit Tflashfrm(QWidget* parent = nullptr);
+    explicit Tflashfrm(Platform& platform, QWidget* parent = nullptr);
     ~Tflashfrm() override;
 
     QWidget* Panel1;
@@ -37,6 +40,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void FormCreate();

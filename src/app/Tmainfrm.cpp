@@ -10,6 +10,7 @@
 #include "catalogue/LessonTrees.h"
 #include "catalogue/MissingLessonBox.h"
 #include "catalogue/TextLookup.h"
+#include "platform/AccessibleRole.h"
 #include "platform/Gbk.h"
 #include "platform/GeneralErrorHandler.h"
 #include "platform/Platform.h"
@@ -21,6 +22,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -96,14 +98,22 @@ Tmainfrm::Tmainfrm(Platform& platform, std::unique_ptr<SpeechVoice> voice, QWidg
     setObjectName(QStringLiteral("Tmainfrm"));
     setWindowTitle(QStringLiteral("Quorvane 2009.0106"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(12);
     setFont(font);
+    // Its context menus are part of what a screen reader can find.
+    setAccessibleRole(this, QAccessible::Window);
     createControls();
     createMenus();
     createPopupMenus();
+    describeControls();
     connectHandlers();
+    // The design's window is of one size: neither the learner nor the window
+    // manager can stretch or maximise it (a fixed size is how the manager is
+    // told).
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     FormResize();
     FormCreate();
 }
@@ -112,8 +122,9 @@ Tmainfrm::~Tmainfrm() = default;
 
 void Tmainfrm::createControls()
 {
+    // The client area above the status bar; the bar is the window's own.
     auto* client = new QWidget(this);
-    client->setFixedSize(kClientWidth, kClientHeight);
+    client->setFixedSize(kClientWidth, kClientHeight - StatusBar::kHeight);
     setCentralWidget(client);
 
     pltitle = new QWidget(client);
@@ -143,9 +154,6 @@ void Tmainfrm::createControls()
     SWF1 = new quorvane::SWF1(Panel1);
     SWF1->setObjectName(QStringLiteral("SWF1"));
     SWF1->setPlatform(&m_platform);
-    connect(
-        SWF1, &quorvane::SWF1::addressRequested, this,
-        guarded(m_platform, [this](const QString& address) { m_platform.openAddress(address); }));
     fill(Panel1, SWF1);
     Panel2 = whitePanel(GB2);
     Panel2->setObjectName(QStringLiteral("Panel2"));
@@ -156,8 +164,8 @@ void Tmainfrm::createControls()
     Memo1->setFrameShape(QFrame::NoFrame);
     fill(Panel2, Memo1);
 
-    Sbar1 = new StatusBar(client);
-    Sbar1->setGeometry(0, kClientHeight - 19, kClientWidth, 19);
+    Sbar1 = new StatusBar(this);
+    setStatusBar(Sbar1);
 
     // The about text's lines, kept as the hidden holder kept them.
     m_memo2 = help::aboutLines();
@@ -311,6 +319,16 @@ void Tmainfrm::showEvent(QShowEvent* event)
         move(frame.topLeft());
     }
     runGuarded(m_platform, [this] { FormShow(); });
+}
+
+void Tmainfrm::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    const Qt::WindowStates stretched = Qt::WindowMaximized | Qt::WindowFullScreen;
+    if (windowState() & stretched)
+        setWindowState(windowState() & ~stretched);
 }
 
 bool Tmainfrm::inAnimationMode() const

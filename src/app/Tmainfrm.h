@@ -168,12 +168,17 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // A window manager that maximises even a window of fixed size is
+    // answered by restoring it.
+    void changeEvent(QEvent* event) override;
 
 private:
     void createControls();
     void createToolbar();
     void createMenus();
     void createPopupMenus();
+    // Names and descriptions for assistive technologies, which read no pixels.
+    void describeControls();
     void connectHandlers();
     void connectPlaybackHandlers();
     void connectReadingHandlers();

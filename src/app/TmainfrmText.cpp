@@ -70,13 +70,14 @@ void Tmainfrm::NfontsetClick()
     if (!inTextMode())
         return;
     // A font dialog speaks in points; the designed pane font is set in pixels.
-    const std::optional<QFont> font =
-        m_platform.chooseFont(frontWindow(), pointSizedFont(Memo1->font(), Memo1->logicalDpiY()));
-    if (!font)
+    FontChoice current = Memo1->fontChoice();
+    current.font = pointSizedFont(current.font, Memo1->logicalDpiY());
+    const std::optional<FontChoice> chosen = m_platform.chooseFont(frontWindow(), current);
+    if (!chosen)
         return;
-    Memo1->setFont(*font);
+    Memo1->setFontChoice(*chosen);
     if (m_wordfrm)
-        m_wordfrm->Memo1->setFont(*font);
+        m_wordfrm->Memo1->setFontChoice(*chosen);
 }
 
 void Tmainfrm::NcolorsetClick()

@@ -22,7 +22,7 @@ int main(int argc, char** argv)
     app.setPlatform(&platform);
 
     quorvane::Tmainfrm mainForm(platform);
-    quorvane::Tflashfrm flashForm;
+    quorvane::Tflashfrm flashForm(platform);
     quorvane::Twordfrm wordForm(platform);
     mainForm.setFullScreenWindows(&flashForm, &wordForm);
     mainForm.show();

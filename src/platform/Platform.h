@@ -1,15 +1,13 @@
 #pragma once
 
 #include "AudioOutput.h"
+#include "FontChoice.h"
 
 #include <QString>
 #include <QStringList>
-
 #include <memory>
 #include <optional>
 
-class QColor;
-class QFont;
 class QPrinter;
 class QWidget;
 
@@ -36,7 +34,8 @@ public:
     virtual std::optional<QString> saveFileName(QWidget* owner, const QString& initialName,
                                                 const QString& filter) = 0;
     virtual bool setupPrinter(QWidget* owner, QPrinter& printer) = 0;
-    virtual std::optional<QFont> chooseFont(QWidget* owner, const QFont& initial) = 0;
+    // The font dialog offers the text colour with the font.
+    virtual std::optional<FontChoice> chooseFont(QWidget* owner, const FontChoice& initial) = 0;
     virtual std::optional<QColor> chooseColor(QWidget* owner, const QColor& initial) = 0;
 
     // Hands an address (web page, mail) to the desktop; the result is never examined.

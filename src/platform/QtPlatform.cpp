@@ -1,5 +1,6 @@
 #include "QtPlatform.h"
 
+#include "FontColourDialog.h"
 #include "QtAudioOutput.h"
 #include "WindowsDirectory.h"
 
@@ -7,7 +8,6 @@
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QFontDialog>
 #include <QFontInfo>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -62,19 +62,18 @@ bool QtPlatform::setupPrinter(QWidget* owner, QPrinter& printer)
     return dialog.exec() == QDialog::Accepted;
 }
 
-std::optional<QFont> QtPlatform::chooseFont(QWidget* owner, const QFont& initial)
+std::optional<FontChoice> QtPlatform::chooseFont(QWidget* owner, const FontChoice& initial)
 {
     // The dialog lists installed families only; a requested family that is
     // substituted (Arial by Liberation Sans) is shown as the one drawing it.
-    const QFontInfo drawn(initial);
-    QFont shown(initial);
-    shown.setFamily(drawn.family());
-    shown.setStyleName(drawn.styleName());
-    bool accepted = false;
-    const QFont font = QFontDialog::getFont(&accepted, shown, owner);
-    if (!accepted)
+    const QFontInfo drawn(initial.font);
+    FontChoice shown(initial);
+    shown.font.setFamily(drawn.family());
+    shown.font.setStyleName(drawn.styleName());
+    FontColourDialog dialog(shown, owner);
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return font;
+    return dialog.choice();
 }
 
 std::optional<QColor> QtPlatform::chooseColor(QWidget* owner, const QColor& initial)

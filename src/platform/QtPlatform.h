@@ -15,7 +15,7 @@ public:
     std::optional<QString> saveFileName(QWidget* owner, const QString& initialName,
                                         const QString& filter) override;
     bool setupPrinter(QWidget* owner, QPrinter& printer) override;
-    std::optional<QFont> chooseFont(QWidget* owner, const QFont& initial) override;
+    std::optional<FontChoice> chooseFont(QWidget* owner, const FontChoice& initial) override;
     std::optional<QColor> chooseColor(QWidget* owner, const QColor& initial) override;
 
     void openAddress(const QString& address) override;

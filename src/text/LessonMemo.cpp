@@ -3,6 +3,7 @@
 #include "ShownCharacters.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextLayout>
 
@@ -16,6 +17,26 @@ LessonMemo::LessonMemo(QWidget* parent) : QPlainTextEdit(parent)
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     setScrollBars(ScrollBars::Vertical);
     m_offsets.push_back(0);
+}
+
+bool LessonMemo::event(QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+        if (tab && key->modifiers().testFlag(Qt::ControlModifier)) {
+            const bool backwards =
+                key->key() == Qt::Key_Backtab || key->modifiers().testFlag(Qt::ShiftModifier);
+            focusNextPrevChild(!backwards);
+            return true;
+        }
+        if (tab) {
+            // A read-only pane has nothing to insert; the key stays here.
+            event->accept();
+            return true;
+        }
+    }
+    return QPlainTextEdit::event(event);
 }
 
 QByteArray LessonMemo::withCrLf(const QByteArray& text)
@@ -107,6 +128,19 @@ void LessonMemo::setColor(const QColor& colour)
 {
     QPalette shades = palette();
     shades.setColor(QPalette::Base, colour);
+    setPalette(shades);
+}
+
+FontChoice LessonMemo::fontChoice() const
+{
+    return {font(), palette().color(QPalette::Text)};
+}
+
+void LessonMemo::setFontChoice(const FontChoice& choice)
+{
+    setFont(choice.font);
+    QPalette shades = palette();
+    shades.setColor(QPalette::Text, choice.colour);
     setPalette(shades);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FontChoice.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QPlainTextEdit>
@@ -34,10 +36,19 @@ public:
 
     ScrollBars scrollBars() const { return m_scrollBars; }
     void setScrollBars(ScrollBars scrollBars);
+    // The background colour.
     QColor color() const;
     void setColor(const QColor& colour);
+    // The font with the colour the text is drawn in.
+    FontChoice fontChoice() const;
+    void setFontChoice(const FontChoice& choice);
 
     static QByteArray withCrLf(const QByteArray& text);
+
+protected:
+    // The pane takes the tab key, as its design says; Ctrl+Tab and
+    // Ctrl+Shift+Tab leave it, as in any control that keeps Tab.
+    bool event(QEvent* event) override;
 
 private:
     QByteArray bytesBetween(int start, int end) const;

@@ -50,8 +50,9 @@ void printPaneText(const LessonMemo& pane, PrintDialog& dialog, Platform& platfo
 {
     if (!dialog.execute(platform, owner))
         return;
-    const QFont font = pointSizedFont(pane.font(), pane.logicalDpiY());
-    if (!printLines(dialog.printer(), pane.lines(), font, pane.palette().color(QPalette::Text)))
+    const FontChoice choice = pane.fontChoice();
+    const QFont font = pointSizedFont(choice.font, pane.logicalDpiY());
+    if (!printLines(dialog.printer(), pane.lines(), font, choice.colour))
         platform.notice(owner, failure.text, failure.caption);
 }
 

@@ -4,6 +4,7 @@
 #include "SaveDialog.h"
 #include "TextPrinting.h"
 #include "TextSaver.h"
+#include "platform/AccessibleRole.h"
 #include "platform/GeneralErrorHandler.h"
 
 #include <QCloseEvent>
@@ -20,6 +21,7 @@ Twordfrm::Twordfrm(Platform& platform, QWidget* parent)
       m_platform(platform)
 {
     setObjectName(QStringLiteral("Twordfrm"));
+    setAccessibleRole(this, QAccessible::Window);
     setWindowTitle(QStringLiteral("文字教程"));
 
     Panel1 = new QFrame(this);
@@ -36,6 +38,8 @@ Twordfrm::Twordfrm(Platform& platform, QWidget* parent)
 
     Memo1 = new LessonMemo(Panel1);
     Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setAccessibleName(QStringLiteral("课文"));
+    Memo1->setAccessibleDescription(QStringLiteral("全屏显示的课文；右击打开菜单，可退出全屏"));
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(16);
     Memo1->setFont(font);
@@ -45,6 +49,7 @@ Twordfrm::Twordfrm(Platform& platform, QWidget* parent)
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    PopupMenu1->setAccessibleName(QStringLiteral("课文菜单"));
     const auto item = [this](const QString& caption, const char* name,
                              void (Twordfrm::*handler)()) {
         QAction* action = PopupMenu1->addAction(caption);

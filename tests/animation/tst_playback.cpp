@@ -1,4 +1,6 @@
+#include "ActionFixtures.h"
 #include "ScriptedPlatform.h"
+#include "SwfFixtures.h"
 #include "TestMovies.h"
 #include "animation/SWF1.h"
 #include "animation/Tflashfrm.h"
@@ -14,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
+#include <cstring>
 
 using namespace quorvane;
 using quorvane::testing::ScriptedPlatform;
@@ -57,7 +60,7 @@ struct Program {
     {
         platform.setWindowsDirectory(course.path());
         window = std::make_unique<Tmainfrm>(platform);
-        flash = std::make_unique<Tflashfrm>();
+        flash = std::make_unique<Tflashfrm>(platform);
         word = std::make_unique<Twordfrm>(platform);
         window->setFullScreenWindows(flash.get(), word.get());
         window->show();
@@ -93,6 +96,40 @@ public:
         return false;
     }
 };
+
+// A lesson that speaks (stream sound in every frame) and answers the
+// keyboard: a key going down opens an address.
+void writeListeningMovie(const QString& path)
+{
+    using fixtures::ActionScript;
+    ActionScript openOnKey;
+    std::vector<std::uint8_t> getUrl;
+    for (const char* field : {"https://lesson.example/key", ""})
+        getUrl.insert(getUrl.end(), field, field + std::strlen(field) + 1);
+    openOnKey.raw(0x83, getUrl);
+    ActionScript script;
+    script.push("listener")
+        .push(0.0)
+        .push("Object")
+        .op(fixtures::kNewObject)
+        .op(fixtures::kSetVariable);
+    script.push("listener").op(fixtures::kGetVariable).push("onKeyDown");
+    script.defineFunction("", {}, openOnKey);
+    script.op(fixtures::kSetMember);
+    script.push("listener")
+        .op(fixtures::kGetVariable)
+        .push(1.0)
+        .push("Key")
+        .op(fixtures::kGetVariable);
+    script.push("addListener").op(fixtures::kCallMethod).op(fixtures::kPop);
+
+    swf::Movie movie = fixtures::streamMovie(kLongMovieFrames, 10);
+    movie.tags.insert(movie.tags.begin() + 1, swf::Tag{fixtures::doAction(script)});
+    const auto bytes = fixtures::bytes(movie);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+}
 
 } // namespace
 
@@ -371,6 +408,36 @@ private slots:
         QVERIFY(w.isVisible());
         QCOMPARE(w.SWF1->FrameNum(), 5);
         QVERIFY(w.Timer1.isActive());
+    }
+
+    void theFullScreenPlayerIsHeardOpensLinksAndTakesKeys()
+    {
+        FullCourse course;
+        writeListeningMovie(course.path() + "/fyf/long.swf");
+        ScriptedPlatform platform;
+        platform.setWindowsDirectory(course.path());
+        platform.setAudioAvailable(true);
+        Tmainfrm w(platform);
+        Tflashfrm f(platform);
+        Twordfrm word(platform);
+        w.setFullScreenWindows(&f, &word);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTRY_VERIFY(platform.audio()->sampleCount() > 0);
+        const int outputsOfTheMainPlayer = platform.callsOfKind("audio").size();
+
+        w.SBfull->click();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QTRY_COMPARE(platform.callsOfKind("audio").size(), outputsOfTheMainPlayer + 1);
+        QCOMPARE(f.focusWidget(), f.SWF1);
+        platform.clearCalls();
+        QTest::keyClick(f.focusWidget(), Qt::Key_Space);
+        QCOMPARE(platform.callsOfKind("open"), QStringList{"https://lesson.example/key"});
+        // The window itself answers no key: Escape goes to the movie too.
+        QTest::keyClick(f.focusWidget(), Qt::Key_Escape);
+        QVERIFY(f.isVisible());
+        QCOMPARE(platform.callsOfKind("open").size(), 2);
+        f.close();
     }
 
     void fullScreenWithoutAMovieLeavesTheMainWindow()

@@ -146,7 +146,9 @@ private slots:
         QVERIFY(!w.SWF1->Menu());
         QCOMPARE(w.TB1->maximum(), w.SWF1->TotalFrames());
         QVERIFY(platform.calls().isEmpty());
-        QCOMPARE(w.centralWidget()->size(), QSize(753, 487));
+        // The client area: the panes above the window's status bar.
+        QCOMPARE(w.centralWidget()->size(), QSize(753, 487 - StatusBar::kHeight));
+        QCOMPARE(w.statusBar(), w.Sbar1);
         QCOMPARE(w.TV2->item(0)->icon(0).cacheKey() == w.TV2->item(1)->icon(0).cacheKey(), false);
     }
 

@@ -276,26 +276,30 @@ private slots:
         QCOMPARE(p.word->Memo1->font().pixelSize(), 16);
     }
 
-    void aChosenFontReachesBothPanes()
+    void aChosenFontAndItsColourReachBothPanes()
     {
         Program p;
         Tmainfrm& w = *p.window;
         w.SBword->click();
-        QFont chosen(QStringLiteral("DejaVu Serif"), 15);
-        chosen.setItalic(true);
-        chosen.setUnderline(true);
+        QFont font(QStringLiteral("DejaVu Serif"), 15);
+        font.setItalic(true);
+        font.setUnderline(true);
+        const FontChoice chosen{font, QColor(0, 0, 160)};
         p.platform.queueFont(chosen);
         w.Nfontset->trigger();
-        QCOMPARE(w.Memo1->font(), chosen);
-        QCOMPARE(p.word->Memo1->font(), chosen);
-        // The dialog started from the main pane's font.
-        QCOMPARE(p.platform.callsOfKind("font-dialog"), QStringList({"Arial 9"}));
+        QCOMPARE(w.Memo1->fontChoice(), chosen);
+        QCOMPARE(p.word->Memo1->fontChoice(), chosen);
+        QCOMPARE(w.Memo1->palette().color(QPalette::Text), QColor(0, 0, 160));
+        // The dialog started from the main pane's font, in the window-text colour.
+        QCOMPARE(p.platform.callsOfKind("font-dialog"),
+                 QStringList({"Arial 9 " + QApplication::palette().color(QPalette::Text).name()}));
 
         p.platform.queueFont(std::nullopt);
         w.MenuItem6->trigger();
-        QCOMPARE(w.Memo1->font(), chosen);
-        QCOMPARE(p.word->Memo1->font(), chosen);
-        QCOMPARE(p.platform.callsOfKind("font-dialog").last(), QStringLiteral("DejaVu Serif 15"));
+        QCOMPARE(w.Memo1->fontChoice(), chosen);
+        QCOMPARE(p.word->Memo1->fontChoice(), chosen);
+        QCOMPARE(p.platform.callsOfKind("font-dialog").last(),
+                 QStringLiteral("DejaVu Serif 15 #0000a0"));
     }
 
     void aChosenColourReachesBothPanes()

@@ -63,9 +63,12 @@ bool ScriptedPlatform::setupPrinter(QWidget*, QPrinter& printer)
     return accepted;
 }
 
-std::optional<QFont> ScriptedPlatform::chooseFont(QWidget*, const QFont& initial)
+std::optional<FontChoice> ScriptedPlatform::chooseFont(QWidget*, const FontChoice& initial)
 {
-    m_calls << QStringLiteral("font-dialog: %1 %2").arg(initial.family()).arg(initial.pointSizeF());
+    m_calls << QStringLiteral("font-dialog: %1 %2 %3")
+                   .arg(initial.font.family())
+                   .arg(initial.font.pointSizeF())
+                   .arg(initial.colour.name());
     return takeNext(m_fonts, "a font dialog");
 }
 

@@ -21,7 +21,7 @@ public:
     void queueAnswer(bool yes) { m_answers.push_back(yes); }
     void queueSaveName(std::optional<QString> name) { m_saveNames.push_back(std::move(name)); }
     void queuePrinterAccepted(bool accepted) { m_printerAnswers.push_back(accepted); }
-    void queueFont(std::optional<QFont> font) { m_fonts.push_back(std::move(font)); }
+    void queueFont(std::optional<FontChoice> font) { m_fonts.push_back(std::move(font)); }
     void queueColor(std::optional<QColor> colour) { m_colours.push_back(std::move(colour)); }
     void setStartProgramResult(bool started) { m_startResult = started; }
     void setWindowsDirectory(const QString& directory) { m_windowsDirectory = directory; }
@@ -48,7 +48,7 @@ public:
     std::optional<QString> saveFileName(QWidget* owner, const QString& initialName,
                                         const QString& filter) override;
     bool setupPrinter(QWidget* owner, QPrinter& printer) override;
-    std::optional<QFont> chooseFont(QWidget* owner, const QFont& initial) override;
+    std::optional<FontChoice> chooseFont(QWidget* owner, const FontChoice& initial) override;
     std::optional<QColor> chooseColor(QWidget* owner, const QColor& initial) override;
     void openAddress(const QString& address) override;
     bool startProgram(const QString& program, const QStringList& arguments) override;
@@ -63,7 +63,7 @@ private:
     std::deque<bool> m_answers;
     std::deque<std::optional<QString>> m_saveNames;
     std::deque<bool> m_printerAnswers;
-    std::deque<std::optional<QFont>> m_fonts;
+    std::deque<std::optional<FontChoice>> m_fonts;
     std::deque<std::optional<QColor>> m_colours;
     bool m_startResult = true;
     int m_exitCode = -1;

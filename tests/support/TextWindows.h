@@ -26,7 +26,7 @@ struct TextWindows {
         writeLesson(1, firstLesson);
         platform.setWindowsDirectory(dir.path());
         window = std::make_unique<Tmainfrm>(platform, std::make_unique<RecordingVoice>(voiceLog));
-        flash = std::make_unique<Tflashfrm>();
+        flash = std::make_unique<Tflashfrm>(platform);
         word = std::make_unique<Twordfrm>(platform);
         window->setFullScreenWindows(flash.get(), word.get());
         window->show();

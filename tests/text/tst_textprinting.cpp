@@ -1,5 +1,7 @@
+#include "ScriptedPlatform.h"
 #include "platform/Gbk.h"
 #include "text/LessonMemo.h"
+#include "text/PrintDialog.h"
 #include "text/TextPrinting.h"
 
 #include <QPrinter>
@@ -230,6 +232,47 @@ private slots:
         QVERIFY2(word.hasMatch(), qPrintable(boxes));
         const double height = word.captured(2).toDouble() - word.captured(1).toDouble();
         QVERIFY2(height > 9.0 && height < 12.0, qPrintable(QString::number(height)));
+    }
+
+    void theTextIsPrintedInTheColourChosenWithTheFont()
+    {
+        LessonMemo memo;
+        memo.resize(400, 200);
+        memo.setText(gbk::fromUnicode(QStringLiteral("Red letters 红色的字")));
+        QFont big(QStringLiteral("Arial"));
+        big.setPixelSize(40);
+        big.setBold(true);
+        memo.setFontChoice({big, QColor(200, 0, 0)});
+        QCOMPARE(memo.fontChoice().colour, QColor(200, 0, 0));
+
+        testing::ScriptedPlatform platform;
+        const QString pdf = m_dir.filePath("coloured.pdf");
+        platform.queuePrinterAccepted(true);
+        platform.onPrinterAccepted = [&](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+        };
+        PrintDialog dialog;
+        printPaneText(memo, dialog, platform, nullptr, {QStringLiteral("failed"), QString()});
+        QVERIFY(platform.callsOfKind("notice").isEmpty());
+
+        const QString page = m_dir.filePath("coloured");
+        run("pdftoppm", {"-r", "40", "-png", "-singlefile", pdf, page});
+        const QImage image(page + ".png");
+        QVERIFY(!image.isNull());
+        int red = 0;
+        int dark = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor pixel = image.pixelColor(x, y);
+                if (pixel.red() > 150 && pixel.green() < 80 && pixel.blue() < 80)
+                    ++red;
+                else if (pixel.red() < 80 && pixel.green() < 80 && pixel.blue() < 80)
+                    ++dark;
+            }
+        }
+        QVERIFY2(red > 50, qPrintable(QString::number(red)));
+        QCOMPARE(dark, 0);
     }
 
     void anEmptyPanePrintsOneBlankPage()
