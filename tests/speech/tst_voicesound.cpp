@@ -93,6 +93,23 @@ private slots:
                 recorder.level(start - 1.0, start) > 200);
         QVERIFY(recorder.level(end, end + 1.0) > 200);
     }
+
+    void aReadingAfterAStoppedPauseIsHeard()
+    {
+        QtPlatform platform;
+        EspeakVoice voice(platform);
+        SinkRecorder recorder(m_recordings.filePath("pause-stop.raw"));
+        // Paused, a text waits unheard; the stop discards it and ends the pause.
+        voice.Pause();
+        voice.Speak(longText(), SpeechVoice::SVSFlagsAsync);
+        QTest::qWait(500);
+        voice.Speak({}, SpeechVoice::SVSFPurgeBeforeSpeak);
+        voice.Speak(kSentence, SpeechVoice::SVSFlagsAsync);
+        QTest::qWait(5000);
+        recorder.finish();
+        const double heard = recorder.audibleSeconds();
+        QVERIFY2(heard > 0.8 && heard < 5.0, qPrintable(QString::number(heard)));
+    }
 };
 
 int main(int argc, char** argv)
