@@ -15,7 +15,8 @@ namespace quorvane {
 namespace {
 
 // The engine is one per process; once started it stays for the process's
-// life (espeak-ng cannot be started again reliably once terminated).
+// life (espeak-ng cannot be started again reliably once terminated). The
+// mutex is held while a piece is synthesised: one voice speaks at a time.
 std::mutex engineMutex;
 int engineSampleRate = 0;
 
@@ -41,7 +42,7 @@ qsizetype utf16Index(const QString& text, int codePoints)
 
 class EspeakVoice::PieceSynthesis {
 public:
-    // Speaks one piece to its end, starting again at the word being heard
+    // Speaks one piece to its end, starting again at the word last written
     // whenever the rate changes. False when a purge ended the reading.
     static bool speak(EspeakVoice& voice, const LanguageRun& piece, unsigned generation)
     {
@@ -87,7 +88,7 @@ private:
         }
         if (!m_rateChanged)
             return std::nullopt;
-        return from + utf16Index(text, m_wordHeard);
+        return from + utf16Index(text, m_lastWordWritten);
     }
 
     bool deliver(const short* samples, int count, const espeak_EVENT* events)
@@ -102,7 +103,8 @@ private:
         if (purged())
             return false;
         if (rateChanged()) {
-            // This buffer is dropped; the word it belongs to is spoken again.
+            // This buffer is dropped; synthesis starts again at the last
+            // word written, at the new rate.
             m_rateChanged = true;
             return false;
         }
@@ -119,7 +121,7 @@ private:
         for (const espeak_EVENT* event = events; event->type != espeakEVENT_LIST_TERMINATED;
              ++event) {
             if (event->type == espeakEVENT_WORD && event->text_position > 0)
-                m_wordHeard = event->text_position - 1;
+                m_lastWordWritten = event->text_position - 1;
         }
         return true;
     }
@@ -128,7 +130,7 @@ private:
     const unsigned m_generation;
     const int m_rate;
     // The word of the last buffer written, in code points into the text.
-    int m_wordHeard = 0;
+    int m_lastWordWritten = 0;
     bool m_rateChanged = false;
     std::vector<std::int16_t> m_scaled;
 };

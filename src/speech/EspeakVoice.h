@@ -58,8 +58,9 @@ private:
     // Read by the synthesis thread at every buffer.
     std::atomic<int> m_rate{0};
     std::atomic<int> m_volume{100};
-    // SAPI keeps a pause across a purge; a learner who stops a paused
-    // reading and starts another expects to hear it, so a purge ends it.
+    // The window never resumes on its own: a learner who stops a paused
+    // reading, or picks another lesson, and reads again must hear it, so a
+    // purge ends the pause.
     bool m_paused = false;
 
     std::thread m_worker;

@@ -94,6 +94,27 @@ private slots:
         QVERIFY(recorder.level(end, end + 1.0) > 200);
     }
 
+    void aNewVolumeIsHeardWithinHalfASecond()
+    {
+        QtPlatform platform;
+        EspeakVoice voice(platform);
+        SinkRecorder recorder(m_recordings.filePath("volume.raw"));
+        voice.Speak(longText(), SpeechVoice::SVSFlagsAsync);
+        QTest::qWait(3000);
+        QElapsedTimer sinceChange;
+        sinceChange.start();
+        voice.setVolume(0);
+        QTest::qWait(2000);
+        const double afterChange = sinceChange.elapsed() / 1000.0;
+        recorder.finish();
+        // The recorder may start late but runs to the end, the silenced
+        // voice keeping the sink awake: the change is timed from the end.
+        const double silencedAt = recorder.seconds() - afterChange;
+        QVERIFY(recorder.level(silencedAt - 0.5, silencedAt) > 200);
+        const double quiet = recorder.level(silencedAt + 0.5, recorder.seconds());
+        QVERIFY2(quiet < 20, qPrintable(QString::number(quiet)));
+    }
+
     void aReadingAfterAStoppedPauseIsHeard()
     {
         QtPlatform platform;
