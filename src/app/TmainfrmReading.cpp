@@ -12,8 +12,36 @@
 
 namespace quorvane {
 
-template <typename Command>
-void Tmainfrm::ignoringVoiceFailures(Command command)
+namespace {
+
+const QString kVoicePackageNotice = QStringLiteral(
+    "无法启动中文语音库的安装程序。\n\n"
+    "本软件的中文语音由 espeak-ng 朗读，中文语音数据在 Debian 软件包 espeak-ng-data 中。"
+    "请在终端中运行以下命令安装：\n\n"
+    "sudo apt-get install espeak-ng espeak-ng-data");
+
+// Starts the system's installer of the Chinese voice data; false when there
+// is none or it could not be started.
+bool startVoiceInstaller(Platform& platform)
+{
+#if defined(Q_OS_WIN)
+    return platform.startProgram(platform.windowsDirectory() + QStringLiteral("/ctts.exe"), {});
+#elif defined(Q_OS_LINUX)
+    // The Mandarin voice comes with espeak-ng-data; reinstalling it also
+    // repairs damaged voice files. pkexec asks for the administrator's
+    // password in a window, so no terminal is needed.
+    return platform.startProgram(
+        QStringLiteral("pkexec"),
+        {"apt-get", "install", "-y", "--reinstall", "espeak-ng", "espeak-ng-data"});
+#else
+    Q_UNUSED(platform);
+    return false;
+#endif
+}
+
+} // namespace
+
+template <typename Command> void Tmainfrm::ignoringVoiceFailures(Command command)
 {
     try {
         command();
@@ -54,7 +82,8 @@ void Tmainfrm::SBreadClick()
     try {
         SpVoice1->Speak(PrepareSpeechText(text, nreadchr->isChecked()), SpeechVoice::SVSFlagsAsync);
     } catch (const SpeechError&) {
-        m_platform.notice(this, QStringLiteral("您的电脑还未安装中文语音库"), QStringLiteral("错误"));
+        m_platform.notice(this, QStringLiteral("您的电脑还未安装中文语音库"),
+                          QStringLiteral("错误"));
     }
 }
 
@@ -178,13 +207,18 @@ void Tmainfrm::N7Click()
 {
     const bool install = m_platform.question(
         this,
-        QStringLiteral("现在即将安装中文语音库到您的电脑！若软件不能正常朗读中文，您可以通过安装此语音库"
-                       "或修复此语音库的方法进行解决，现在就安装吗？"),
+        QStringLiteral(
+            "现在即将安装中文语音库到您的电脑！若软件不能正常朗读中文，您可以通过安装此语音库"
+            "或修复此语音库的方法进行解决，现在就安装吗？"),
         QStringLiteral("Quorvane"));
     if (!install)
         return;
+    if (!startVoiceInstaller(m_platform)) {
+        // Ending now would pass a failure off as an installation under way.
+        m_platform.notice(this, kVoicePackageNotice, QStringLiteral("Quorvane"));
+        return;
+    }
     NstopspClick();
-    m_platform.startProgram(m_platform.windowsDirectory() + QStringLiteral("/ctts.exe"), {});
     m_platform.endProgram(0);
 }
 

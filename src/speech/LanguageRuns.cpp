@@ -2,6 +2,8 @@
 
 #include "SpeechText.h"
 
+#include <algorithm>
+
 namespace quorvane {
 
 namespace {
@@ -18,6 +20,24 @@ bool hasLetter(const QString& text)
             return true;
     }
     return false;
+}
+
+// Where the piece that starts at `start` ends (exclusive).
+qsizetype pieceEnd(const QString& text, qsizetype start)
+{
+    const qsizetype limit = std::min(text.size(), start + kLongestSpeechPiece);
+    for (qsizetype i = start; i < limit; ++i) {
+        if (text[i] == u'\n')
+            return i + 1;
+    }
+    if (limit == text.size())
+        return limit;
+    for (qsizetype i = limit; i > start + 1; --i) {
+        if (text[i - 1] == u',' || text[i - 1].isSpace())
+            return i;
+    }
+    // Never between the halves of a surrogate pair.
+    return text[limit].isLowSurrogate() ? limit - 1 : limit;
 }
 
 } // namespace
@@ -45,6 +65,19 @@ std::vector<LanguageRun> splitLanguageRuns(const QString& speechInput)
         start = end;
     }
     return runs;
+}
+
+std::vector<LanguageRun> splitSpeechPieces(const QString& speechInput)
+{
+    std::vector<LanguageRun> pieces;
+    for (const LanguageRun& run : splitLanguageRuns(speechInput)) {
+        for (qsizetype start = 0; start < run.text.size();) {
+            const qsizetype end = pieceEnd(run.text, start);
+            pieces.push_back({run.voice, run.text.mid(start, end - start)});
+            start = end;
+        }
+    }
+    return pieces;
 }
 
 } // namespace quorvane

@@ -22,7 +22,8 @@ private slots:
     void examples()
     {
         QCOMPARE(replaced("Hello, world."), QByteArray("Hello,,world,"));
-        QCOMPARE(gbk::toUnicode(replaced("例如：I am a student.")), QStringLiteral("例如,I,am,a,student,"));
+        QCOMPARE(gbk::toUnicode(replaced("例如：I am a student.")),
+                 QStringLiteral("例如,I,am,a,student,"));
         QCOMPARE(PrepareSpeechText("Hello, world.", false),
                  QStringLiteral("<lang langid=\"804\">Hello,,world,"));
     }
@@ -94,6 +95,35 @@ private slots:
         const auto untagged = splitLanguageRuns(QStringLiteral("plain text"));
         QCOMPARE(untagged.size(), size_t(1));
         QCOMPARE(QString::fromLatin1(untagged[0].voice), QStringLiteral("en"));
+    }
+
+    void piecesEndAtLinesAndStayShort()
+    {
+        QString line;
+        for (int i = 0; i < 30; ++i)
+            line += QStringLiteral("这是一个句子,");
+        const QString input = QStringLiteral("<lang langid=\"804\">第一行\r\n") + line +
+                              QStringLiteral("I,am,a,student,\r\n") + QString(250, u'好');
+        const auto pieces = splitSpeechPieces(input);
+
+        // Together they are the language runs, each voice's text in order.
+        QString chinese;
+        QString english;
+        for (const LanguageRun& piece : pieces) {
+            QVERIFY(!piece.text.isEmpty());
+            QVERIFY(piece.text.size() <= kLongestSpeechPiece);
+            (piece.voice == kEnglishVoice ? english : chinese) += piece.text;
+        }
+        QCOMPARE(english, QStringLiteral(",I,am,a,student,"));
+        QCOMPARE(chinese, input.mid(input.indexOf(u'>') + 1).remove(english));
+
+        QCOMPARE(pieces[0].text, QStringLiteral("第一行\r\n"));
+        // A long line is cut after its last comma within reach.
+        QCOMPARE(pieces[1].text.size(), 196);
+        QVERIFY(pieces[1].text.endsWith(u','));
+        // Without a pause to cut at, at the longest a piece may be.
+        QCOMPARE(pieces.back().text, QString(50, u'好'));
+        QCOMPARE(pieces[pieces.size() - 2].text, QString(200, u'好'));
     }
 };
 

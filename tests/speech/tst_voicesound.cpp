@@ -93,6 +93,44 @@ private slots:
                 recorder.level(start - 1.0, start) > 200);
         QVERIFY(recorder.level(end, end + 1.0) > 200);
     }
+
+    void aNewVolumeIsHeardWithinHalfASecond()
+    {
+        QtPlatform platform;
+        EspeakVoice voice(platform);
+        SinkRecorder recorder(m_recordings.filePath("volume.raw"));
+        voice.Speak(longText(), SpeechVoice::SVSFlagsAsync);
+        QTest::qWait(3000);
+        QElapsedTimer sinceChange;
+        sinceChange.start();
+        voice.setVolume(0);
+        QTest::qWait(2000);
+        const double afterChange = sinceChange.elapsed() / 1000.0;
+        recorder.finish();
+        // The recorder may start late but runs to the end, the silenced
+        // voice keeping the sink awake: the change is timed from the end.
+        const double silencedAt = recorder.seconds() - afterChange;
+        QVERIFY(recorder.level(silencedAt - 0.5, silencedAt) > 200);
+        const double quiet = recorder.level(silencedAt + 0.5, recorder.seconds());
+        QVERIFY2(quiet < 20, qPrintable(QString::number(quiet)));
+    }
+
+    void aReadingAfterAStoppedPauseIsHeard()
+    {
+        QtPlatform platform;
+        EspeakVoice voice(platform);
+        SinkRecorder recorder(m_recordings.filePath("pause-stop.raw"));
+        // Paused, a text waits unheard; the stop discards it and ends the pause.
+        voice.Pause();
+        voice.Speak(longText(), SpeechVoice::SVSFlagsAsync);
+        QTest::qWait(500);
+        voice.Speak({}, SpeechVoice::SVSFPurgeBeforeSpeak);
+        voice.Speak(kSentence, SpeechVoice::SVSFlagsAsync);
+        QTest::qWait(5000);
+        recorder.finish();
+        const double heard = recorder.audibleSeconds();
+        QVERIFY2(heard > 0.8 && heard < 5.0, qPrintable(QString::number(heard)));
+    }
 };
 
 int main(int argc, char** argv)
