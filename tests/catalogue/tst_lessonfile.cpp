@@ -70,6 +70,8 @@ private slots:
         QCOMPARE(findLessonFile(m_folder, "twice.swf"), m_folder + "twice.swf");
         QCOMPARE(findLessonFile(m_folder, "TWICE.SWF"), m_folder + "TWICE.SWF");
         QCOMPARE(findLessonFile(m_folder, "dupdir/a.swf"), m_folder + "dupdir/a.swf");
+        // Only the separator is Windows': the folder named exactly is taken.
+        QCOMPARE(findLessonFile(m_folder, "DupDir\\a.swf"), m_folder + "DupDir/a.swf");
     }
 
     // Each of these comes back as the name joined to the folder, which does
