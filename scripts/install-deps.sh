@@ -12,6 +12,7 @@ packages=(
   xvfb xauth xdotool imagemagick poppler-utils
   sox pulseaudio pulseaudio-utils
   clang libclang-rt-14-dev libbenchmark-dev
+  desktop-file-utils appstream librsvg2-bin dpkg-dev fakeroot
 )
 
 missing=()

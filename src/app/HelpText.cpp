@@ -1,13 +1,16 @@
 #include "HelpText.h"
 
+#include "platform/WindowsDirectory.h"
+
+#include <QUrl>
+
 namespace quorvane::help {
 
 namespace {
 
-// The project has no real public addresses yet; the reserved example
-// domains make that plain instead of sending learners somewhere wrong.
+// The project has no mail box of its own yet; the reserved example domain
+// makes that plain instead of sending learners' mail to a stranger.
 const QString kMail = QStringLiteral("quorvane@example.org");
-const QString kHome = QStringLiteral("https://quorvane.example.org/");
 
 } // namespace
 
@@ -19,7 +22,7 @@ QStringList aboutLines()
         QStringLiteral("版权所有 (C) 2009-2026 Quorvane 开发组"),
         QString(),
         QStringLiteral("作者信箱：") + kMail,
-        QStringLiteral("软件主页：") + kHome,
+        QStringLiteral("软件主页：") + homePage(),
         QStringLiteral("联系电话：暂无"),
         QStringLiteral("联系ＱＱ：暂无"),
         QStringLiteral("联系 MSN：暂无"),
@@ -34,12 +37,12 @@ QString mailAddress()
 
 QString homePage()
 {
-    return kHome;
+    return QUrl::fromLocalFile(helpPage()).toString();
 }
 
 QString forumPage()
 {
-    return QStringLiteral("https://forum.quorvane.example.org/");
+    return homePage();
 }
 
 QString pellandraPage()

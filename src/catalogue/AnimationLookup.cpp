@@ -1,5 +1,6 @@
 #include "AnimationLookup.h"
 
+#include "LessonFile.h"
 #include "LessonList.h"
 #include "LessonTree.h"
 #include "platform/Gbk.h"
@@ -8,8 +9,8 @@
 
 namespace quorvane {
 
-void runAnimationLookup(const LessonTree& tree, const LessonList& list,
-                        const QString& animationDir, int selected, AnimationLessonHost& host)
+void runAnimationLookup(const LessonTree& tree, const LessonList& list, const QString& animationDir,
+                        int selected, AnimationLessonHost& host)
 {
     if (!tree.hasChildren(selected)) {
         const QByteArray& caption = tree.caption(selected);
@@ -28,7 +29,7 @@ void runAnimationLookup(const LessonTree& tree, const LessonList& list,
                     host.setCurrentLessonIndex(node);
             }
             // An empty file name leaves the folder itself, which is no movie.
-            const QString path = animationDir + gbk::toUnicode(entry.movieFile());
+            const QString path = findLessonFile(animationDir, gbk::toUnicode(entry.movieFile()));
             if (!QFileInfo(path).isFile()) {
                 host.reportMissingLesson();
                 return;

@@ -1,5 +1,6 @@
 #include "TextLookup.h"
 
+#include "LessonFile.h"
 #include "LessonTree.h"
 
 namespace quorvane {
@@ -16,7 +17,8 @@ TextLesson findTextLesson(const LessonTree& tree, const QString& textDir, int se
     }
     const int parent = tree.parent(selected);
     const QByteArray status = parent < 0 ? caption : tree.caption(parent) + "->" + caption;
-    return {found, status, textDir + QString::number(found + 1) + QStringLiteral(".txt")};
+    return {found, status,
+            findLessonFile(textDir, QString::number(found + 1) + QStringLiteral(".txt"))};
 }
 
 } // namespace quorvane

@@ -11,7 +11,8 @@ struct TextLesson {
     int flatIndex;
     // "chapter->lesson", or the chapter's caption alone for a chapter.
     QByteArray statusText;
-    // textDir + (flatIndex + 1) + ".txt"; chapters have files too.
+    // textDir + (flatIndex + 1) + ".txt"; chapters have files too. A file
+    // copied from Windows as "7.TXT" stands for 7.txt.
     QString path;
 };
 

@@ -33,4 +33,19 @@ QString windowsDirectory()
                                    QStringLiteral(QUORVANE_COURSE_DIR));
 }
 
+QString resolveHelpPage(const QString& installedDataDir, const QString& buildCourseDir)
+{
+    const QString page = QStringLiteral("/help/index.html");
+    const QString installed = withoutTrailingSeparator(installedDataDir) + page;
+    if (!installedDataDir.isEmpty() && QFileInfo(installed).isFile())
+        return installed;
+    return withoutTrailingSeparator(buildCourseDir) + page;
+}
+
+QString helpPage()
+{
+    return resolveHelpPage(QStringLiteral(QUORVANE_INSTALLED_DATA_DIR),
+                           QStringLiteral(QUORVANE_COURSE_DIR));
+}
+
 } // namespace quorvane

@@ -405,8 +405,14 @@ private slots:
         QVERIFY(opened[0].startsWith(QStringLiteral("mailto:")));
         QVERIFY(opened[0].endsWith(QStringLiteral("?subject=Quorvane")));
         QVERIFY(lines[4].endsWith(opened[0].mid(7).section(u'?', 0, 0)));
-        QVERIFY(opened[1].endsWith(u'/'));
+        // Home page and forum are the help page that comes with the program.
         QCOMPARE(lines[5], QStringLiteral("软件主页：") + opened[1]);
+        QCOMPARE(opened[2], opened[1]);
+        const QUrl helpPage(opened[1]);
+        QVERIFY2(helpPage.isLocalFile(), qPrintable(opened[1]));
+        QFile page(helpPage.toLocalFile());
+        QVERIFY2(page.open(QIODevice::ReadOnly), qPrintable(page.fileName()));
+        QVERIFY(page.readAll().contains("QUORVANE_WINDIR"));
         QVERIFY(opened[3].endsWith(QStringLiteral("/soft/soft_view.php?id=10109")));
         QVERIFY(opened[4].endsWith(QStringLiteral("/soft/soft_view.php?id=12774")));
         QVERIFY(QUrl(opened[3]).host() != QUrl(opened[4]).host());

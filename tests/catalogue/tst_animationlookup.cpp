@@ -64,6 +64,9 @@ private slots:
             QFile file(m_animationDir + QString::fromUtf8(name));
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
+        QVERIFY(QDir().mkpath(m_animationDir + QStringLiteral("Unit1")));
+        QFile copied(m_animationDir + QStringLiteral("Unit1/Countable.SWF"));
+        QVERIFY(copied.open(QIODevice::WriteOnly));
     }
 
     void lessonSharingItsChapterCaptionResolvesToTheLesson()
@@ -114,6 +117,14 @@ private slots:
         const QStringList steps =
             lookup({line("gone.swf", "可数名词"), line("b.swf", "可数名词")}, 2);
         QCOMPARE(steps, QStringList({"status 名词->可数名词", "index 2", "missing"}));
+    }
+
+    // A line written on Windows: "\\" for "/", and letter case that Windows ignored.
+    void windowsPathOfACopiedFolderPlays()
+    {
+        const QStringList steps = lookup({line("unit1\\countable.swf", "可数名词")}, 2);
+        QCOMPARE(steps,
+                 QStringList({"status 名词->可数名词", "index 2", "play Countable.SWF", "mode"}));
     }
 
     void emptyMovieNameIsMissing()

@@ -3,6 +3,7 @@
 #include "catalogue/TextLookup.h"
 #include "platform/Gbk.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace quorvane;
@@ -39,6 +40,17 @@ private slots:
         QCOMPARE(lesson.flatIndex, node);
         QCOMPARE(lesson.path, QStringLiteral("/srv/q/wyf/") + file);
         QCOMPARE(lesson.statusText, gbk::fromUnicode(status));
+    }
+
+    void upperCaseNameCopiedFromWindowsIsFound()
+    {
+        QTemporaryDir dir;
+        const QString textDir = dir.path() + QStringLiteral("/wyf/");
+        QVERIFY(QDir().mkpath(textDir));
+        QFile copied(textDir + QStringLiteral("10.TXT"));
+        QVERIFY(copied.open(QIODevice::WriteOnly));
+        QCOMPARE(findTextLesson(textTree(), textDir, 9).path, textDir + QStringLiteral("10.TXT"));
+        QCOMPARE(findTextLesson(textTree(), textDir, 8).path, textDir + QStringLiteral("9.txt"));
     }
 
     void everyNodeOpensItsOwnNumber()
