@@ -6,14 +6,6 @@
 
 namespace quorvane::help {
 
-namespace {
-
-// The project has no mail box of its own yet; the reserved example domain
-// makes that plain instead of sending learners' mail to a stranger.
-const QString kMail = QStringLiteral("quorvane@example.org");
-
-} // namespace
-
 QStringList aboutLines()
 {
     return {
@@ -21,7 +13,7 @@ QStringList aboutLines()
         QString(),
         QStringLiteral("版权所有 (C) 2009-2026 Quorvane 开发组"),
         QString(),
-        QStringLiteral("作者信箱：") + kMail,
+        QStringLiteral("作者信箱：暂无"),
         QStringLiteral("软件主页：") + homePage(),
         QStringLiteral("联系电话：暂无"),
         QStringLiteral("联系ＱＱ：暂无"),
@@ -32,7 +24,10 @@ QStringList aboutLines()
 
 QString mailAddress()
 {
-    return QStringLiteral("mailto:") + kMail + QStringLiteral("?subject=Quorvane");
+    // The project has no mail box of its own yet: the learner's mail program
+    // opens a letter with the subject and no one to send it to rather than
+    // to a made-up address.
+    return QStringLiteral("mailto:?subject=Quorvane");
 }
 
 QString homePage()

@@ -70,6 +70,8 @@ void fill(QFrame* panel, QWidget* child)
 QFrame* whitePanel(QWidget* parent)
 {
     auto* panel = new QFrame(parent);
+    // A bordered frame would read as a nameless window.
+    setAccessibleRole(panel, QAccessible::Pane);
     panel->setFrameShape(QFrame::Box);
     panel->setLineWidth(1);
     panel->setAutoFillBackground(true);
@@ -203,6 +205,7 @@ void Tmainfrm::createToolbar()
         separator->setFrameShape(QFrame::VLine);
         separator->setFrameShadow(QFrame::Sunken);
         separator->setGeometry(left, 2, 2, 34);
+        setAccessibleRole(separator, QAccessible::Separator);
     }
 
     lbl1 = new QLabel(QStringLiteral("播放进度："), pltitle);

@@ -68,10 +68,13 @@ private:
     }
 };
 
-QAccessibleInterface* accessibleFactory(const QString&, QObject* object)
+QAccessibleInterface* applicationFactory(const QString&, QObject* object)
 {
-    if (object && object == qApp)
-        return new ApplicationWithMenus;
+    return object && object == qApp ? new ApplicationWithMenus : nullptr;
+}
+
+QAccessibleInterface* roleFactory(const QString&, QObject* object)
+{
     if (!object || !object->isWidgetType())
         return nullptr;
     const QVariant role = object->property(kRoleProperty);
@@ -83,8 +86,8 @@ QAccessibleInterface* accessibleFactory(const QString&, QObject* object)
 
 // In place before anything asks for the application's interface, which Qt
 // keeps once made.
-[[maybe_unused]] const bool kFactoryInstalled = [] {
-    QAccessible::installFactory(accessibleFactory);
+[[maybe_unused]] const bool kApplicationFactoryInstalled = [] {
+    QAccessible::installFactory(applicationFactory);
     return true;
 }();
 
@@ -92,6 +95,14 @@ QAccessibleInterface* accessibleFactory(const QString&, QObject* object)
 
 void setAccessibleRole(QWidget* widget, QAccessible::Role role)
 {
+    // The factory installed last is asked first: this one must come after
+    // the one the application installs for Qt's own widgets, so that a
+    // QFrame given a role keeps it.
+    static const bool installed = [] {
+        QAccessible::installFactory(roleFactory);
+        return true;
+    }();
+    Q_UNUSED(installed);
     widget->setProperty(kRoleProperty, static_cast<int>(role));
 }
 

@@ -26,6 +26,7 @@ Twordfrm::Twordfrm(Platform& platform, QWidget* parent)
 
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
+    setAccessibleRole(Panel1, QAccessible::Pane);
     Panel1->setFrameShape(QFrame::Box);
     Panel1->setLineWidth(1);
     Panel1->setAutoFillBackground(true);

@@ -390,7 +390,8 @@ private slots:
         QCOMPARE(lines.size(), 10);
         QCOMPARE(lines[0], w.windowTitle());
         QVERIFY(lines[1].isEmpty() && lines[3].isEmpty() && lines[9].isEmpty());
-        QVERIFY(lines[4].startsWith(QStringLiteral("作者信箱：")));
+        // The project has no such contacts.
+        QCOMPARE(lines[4], QStringLiteral("作者信箱：暂无"));
         QVERIFY(lines[5].startsWith(QStringLiteral("软件主页：")));
         QVERIFY(lines[6].startsWith(QStringLiteral("联系电话：")));
         QVERIFY(lines[7].startsWith(QStringLiteral("联系ＱＱ：")));
@@ -402,9 +403,7 @@ private slots:
         const QStringList opened = platform.callsOfKind("open");
         QCOMPARE(platform.calls().size(), 5);
         QCOMPARE(opened.size(), 5);
-        QVERIFY(opened[0].startsWith(QStringLiteral("mailto:")));
-        QVERIFY(opened[0].endsWith(QStringLiteral("?subject=Quorvane")));
-        QVERIFY(lines[4].endsWith(opened[0].mid(7).section(u'?', 0, 0)));
+        QCOMPARE(opened[0], QStringLiteral("mailto:?subject=Quorvane"));
         // Home page and forum are the help page that comes with the program.
         QCOMPARE(lines[5], QStringLiteral("软件主页：") + opened[1]);
         QCOMPARE(opened[2], opened[1]);
