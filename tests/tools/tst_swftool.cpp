@@ -38,6 +38,26 @@ bool writeFile(const QString& path, const std::vector<std::uint8_t>& bytes)
                qint64(bytes.size());
 }
 
+// Black device text on white: a font without glyphs and an edit text in it.
+std::vector<std::uint8_t> deviceTextMovie()
+{
+    swf::DefineFont font;
+    font.id = 1;
+    font.name = "_sans";
+    swf::DefineEditText edit;
+    edit.id = 2;
+    edit.bounds = swf::Rect{10 * 20, 290 * 20, 10 * 20, 110 * 20};
+    edit.fontId = 1;
+    edit.fontHeight = 40 * 20;
+    edit.textColor = swf::Rgba{0, 0, 0, 255};
+    edit.readOnly = true;
+    edit.initialText = "Device text";
+    return fixtures::bytes(fixtures::movie(
+        fixtures::header(300, 120, 12, 1),
+        {swf::Tag{swf::SetBackgroundColor{swf::Rgba{255, 255, 255, 255}}}, swf::Tag{font},
+         swf::Tag{edit}, swf::Tag{fixtures::place(1, 2)}, swf::Tag{swf::ShowFrame{}}}));
+}
+
 } // namespace
 
 class TestSwfTool : public QObject {
@@ -116,6 +136,32 @@ private slots:
         // Fitted at twice the size, centred: 50-pixel margins above and below.
         QCOMPARE(large.pixel(200, 25), qRgb(250, 240, 220));
         QCOMPARE(large.pixel(5, 50 + 130), qRgb(255, 0, 0));
+    }
+
+    void renderDrawsDeviceText()
+    {
+        const QString movie = m_folder.filePath("device-text.swf");
+        QVERIFY(writeFile(movie, deviceTextMovie()));
+        const QString png = m_folder.filePath("device-text.png");
+        // The tool sets up its own offscreen platform, as on a machine
+        // without a display.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        environment.remove(QStringLiteral("DISPLAY"));
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(QUORVANE_SWF_TOOL),
+                      {"render", movie, "--frames", "1", "--out", png});
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode(), 0);
+        const QImage image(png);
+        QCOMPARE(image.size(), QSize(300, 120));
+        int ink = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x)
+                ink += qGray(image.pixel(x, y)) < 100 ? 1 : 0;
+        }
+        QVERIFY2(ink > 200, qPrintable(QString::number(ink)));
     }
 
     void traceDeliversTheInputAfterEveryFrameTheLastIncluded()

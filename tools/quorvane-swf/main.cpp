@@ -4,6 +4,7 @@
 #include "Trace.h"
 #include "swf/Reader.h"
 
+#include <QGuiApplication>
 #include <cstring>
 #include <iostream>
 #include <optional>
@@ -45,6 +46,15 @@ int info(const char* path)
 
 int render(int argc, char** argv)
 {
+    // Device fonts are drawn through Qt's font system, which needs a GUI
+    // application; the tool never shows a window. Qt's own chatter (platform
+    // set-up, image decoders' complaints about damaged data) would break the
+    // promise of one line per error.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int applicationArgc = 1;
+    QGuiApplication application(applicationArgc, argv);
     tools::RenderRequest request;
     request.moviePath = QString::fromLocal8Bit(argv[2]);
     for (int i = 3; i + 1 < argc; i += 2) {
