@@ -15,9 +15,9 @@ void runAnimationLookup(const LessonTree& tree, const LessonList& list, const QS
     if (!tree.hasChildren(selected)) {
         const QByteArray& caption = tree.caption(selected);
         for (const QByteArray& line : list.lines()) {
-            const LessonEntry entry(line);
-            if (entry.title() != caption)
+            if (LessonEntry::titleOf(line) != caption)
                 continue;
+            const LessonEntry entry(line);
             const QByteArray status = tree.caption(tree.parent(selected)) + "->" + caption;
             for (int node = 0; node < tree.count(); ++node) {
                 if (tree.caption(node) != caption)

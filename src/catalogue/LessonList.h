@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 
@@ -18,6 +19,11 @@ public:
     const QByteArray& movieFile() const { return field(0); }
     const QByteArray& title() const { return field(1); }
 
+    // Field 1 of a line, found without cutting up the rest of it, with the
+    // same index error for a line of too few fields: the lookup asks every
+    // line of a list for its title on each selection.
+    static QByteArrayView titleOf(QByteArrayView line);
+
 private:
     const QByteArray& field(qsizetype index) const;
 
@@ -31,13 +37,20 @@ public:
     // leaves the list empty and throws an Error naming the file.
     void load(const QString& path);
 
-    void setLines(QList<QByteArray> lines) { m_lines = std::move(lines); }
+    void setLines(QList<QByteArray> lines)
+    {
+        m_content.clear();
+        m_lines = std::move(lines);
+    }
     const QList<QByteArray>& lines() const { return m_lines; }
 
     // Lines end with CR LF, a lone CR or a lone LF; the last line ending is optional.
     static QList<QByteArray> splitLines(const QByteArray& content);
 
 private:
+    // The lines read from the file point into its content rather than
+    // copying it, so a big list is held once, not twice over.
+    QByteArray m_content;
     QList<QByteArray> m_lines;
 };
 

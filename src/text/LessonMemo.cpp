@@ -16,7 +16,6 @@ LessonMemo::LessonMemo(QWidget* parent) : QPlainTextEdit(parent)
     // Read-only panes still let the learner place the caret and select.
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     setScrollBars(ScrollBars::Vertical);
-    m_offsets.push_back(0);
 }
 
 bool LessonMemo::event(QEvent* event)
@@ -41,40 +40,48 @@ bool LessonMemo::event(QEvent* event)
 
 QByteArray LessonMemo::withCrLf(const QByteArray& text)
 {
+    const auto crLfOnly = [](QByteArrayView bytes) {
+        for (qsizetype i = bytes.indexOf('\r'); i >= 0; i = bytes.indexOf('\r', i + 1)) {
+            if (i + 1 == bytes.size() || bytes[i + 1] != '\n')
+                return false;
+        }
+        return bytes.count('\n') == bytes.count("\r\n");
+    };
+    // A text that already ends its lines with CR LF is shared, not copied.
+    if (crLfOnly(text))
+        return text;
     QByteArray result;
     result.reserve(text.size() + text.size() / 16);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r') {
-            result += "\r\n";
-            if (i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        } else if (c == '\n') {
-            result += "\r\n";
-        } else {
-            result += c;
-        }
+    const char* const data = text.constData();
+    const qsizetype size = text.size();
+    qsizetype start = 0;
+    // Copied a line at a time: a lesson may run to many megabytes.
+    for (qsizetype i = 0; i < size; ++i) {
+        const char c = data[i];
+        if (c != '\r' && c != '\n')
+            continue;
+        result.append(data + start, i - start).append("\r\n");
+        if (c == '\r' && i + 1 < size && data[i + 1] == '\n')
+            ++i;
+        start = i + 1;
     }
+    result.append(data + start, size - start);
     return result;
 }
 
 void LessonMemo::setText(const QByteArray& gbkText)
 {
     m_bytes = withCrLf(gbkText);
-    m_offsets.clear();
+    m_offsets = {};
     const QString shown = shownCharacters(m_bytes, &m_offsets);
-    m_offsets.push_back(m_bytes.size());
     setPlainText(shown);
     moveCursor(QTextCursor::Start);
 }
 
 QByteArray LessonMemo::bytesBetween(int start, int end) const
 {
-    const auto at = [this](int position) {
-        const auto index = std::min(static_cast<size_t>(position), m_offsets.size() - 1);
-        return m_offsets[index];
-    };
-    return m_bytes.mid(at(start), at(end) - at(start));
+    const qsizetype from = m_offsets.at(start);
+    return m_bytes.mid(from, m_offsets.at(end) - from);
 }
 
 QByteArray LessonMemo::selectedText() const

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "ShownOffsets.h"
 #include "platform/FontChoice.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QPlainTextEdit>
-#include <vector>
 
 namespace quorvane {
 
@@ -54,9 +54,8 @@ private:
     QByteArray bytesBetween(int start, int end) const;
 
     QByteArray m_bytes;
-    // Byte offset in m_bytes of each character position of the document,
-    // with one entry past the end.
-    std::vector<qsizetype> m_offsets;
+    // Where in m_bytes each character position of the document begins.
+    ShownOffsets m_offsets;
     ScrollBars m_scrollBars = ScrollBars::Vertical;
 };
 

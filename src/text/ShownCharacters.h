@@ -1,8 +1,9 @@
 #pragma once
 
+#include "ShownOffsets.h"
+
 #include <QByteArrayView>
 #include <QString>
-#include <vector>
 
 namespace quorvane {
 
@@ -10,8 +11,8 @@ namespace quorvane {
 // GBK character, so that cutting the shown text anywhere never splits a
 // double-byte character. A lead byte always takes the byte after it, and
 // whatever does not decode to a single character shows as U+FFFD; CR LF
-// shows as one line end. When offsets is given, it receives the byte offset
-// of every shown character.
-QString shownCharacters(QByteArrayView gbk, std::vector<qsizetype>* offsets = nullptr);
+// shows as one line end. When offsets is given, it receives where every shown
+// character begins.
+QString shownCharacters(QByteArrayView gbk, ShownOffsets* offsets = nullptr);
 
 } // namespace quorvane
