@@ -8,6 +8,7 @@
 #include "app/LessonTreeView.h"
 #include "app/Tmainfrm.h"
 #include "platform/Gbk.h"
+#include "text/LessonMemo.h"
 
 #include <QApplication>
 #include <QDir>
@@ -16,6 +17,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
 #include <benchmark/benchmark.h>
@@ -136,7 +138,16 @@ double longestStall(const Course& course, Selection selection)
         window->SBword->click();
         window->TV2->selectIndex(kBadText);
     });
-    QTimer::singleShot(150, &loop, &QEventLoop::quit);
+    // The run ends once the text pane has stopped taking in a long lesson.
+    QTimer done;
+    int characters = -1;
+    QObject::connect(&done, &QTimer::timeout, &loop, [&] {
+        const int now = window ? window->Memo1->document()->characterCount() : -1;
+        if (now == characters)
+            loop.quit();
+        characters = now;
+    });
+    done.start(150);
     clock.start();
     ticker.start(10);
     loop.exec();

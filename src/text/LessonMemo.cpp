@@ -16,6 +16,14 @@ LessonMemo::LessonMemo(QWidget* parent) : QPlainTextEdit(parent)
     // Read-only panes still let the learner place the caret and select.
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     setScrollBars(ScrollBars::Vertical);
+    // Nothing is ever typed into the pane, so there is nothing to undo.
+    document()->setUndoRedoEnabled(false);
+    m_nextPiece.setInterval(0);
+    connect(&m_nextPiece, &QTimer::timeout, this, [this] {
+        showNextPiece();
+        if (m_shown.isEmpty())
+            m_nextPiece.stop();
+    });
 }
 
 bool LessonMemo::event(QEvent* event)
@@ -41,11 +49,13 @@ bool LessonMemo::event(QEvent* event)
 QByteArray LessonMemo::withCrLf(const QByteArray& text)
 {
     const auto crLfOnly = [](QByteArrayView bytes) {
-        for (qsizetype i = bytes.indexOf('\r'); i >= 0; i = bytes.indexOf('\r', i + 1)) {
-            if (i + 1 == bytes.size() || bytes[i + 1] != '\n')
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            if (bytes[i] == '\n')
+                return false;
+            if (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[++i] != '\n'))
                 return false;
         }
-        return bytes.count('\n') == bytes.count("\r\n");
+        return true;
     };
     // A text that already ends its lines with CR LF is shared, not copied.
     if (crLfOnly(text))
@@ -73,9 +83,42 @@ void LessonMemo::setText(const QByteArray& gbkText)
 {
     m_bytes = withCrLf(gbkText);
     m_offsets = {};
-    const QString shown = shownCharacters(m_bytes, &m_offsets);
-    setPlainText(shown);
+    m_shown = shownCharacters(m_bytes, &m_offsets);
+    m_shownUpTo = pieceEnd(m_shown, 0);
+    setPlainText(m_shown.left(m_shownUpTo));
     moveCursor(QTextCursor::Start);
+    if (m_shownUpTo < m_shown.size()) {
+        m_nextPiece.start();
+    } else {
+        m_shown.clear();
+        m_nextPiece.stop();
+    }
+}
+
+qsizetype LessonMemo::pieceEnd(const QString& shown, qsizetype from)
+{
+    constexpr qsizetype kPiece = 256 * 1024;
+    if (shown.size() - from <= kPiece)
+        return shown.size();
+    // A piece ends with a line where it can, so that no piece starts a line
+    // half way.
+    const qsizetype lineEnd = shown.lastIndexOf(QLatin1Char('\n'), from + kPiece - 1);
+    return lineEnd >= from ? lineEnd + 1 : from + kPiece;
+}
+
+void LessonMemo::showNextPiece() const
+{
+    if (m_shown.isEmpty())
+        return;
+    const qsizetype end = pieceEnd(m_shown, m_shownUpTo);
+    QTextCursor documentEnd(document());
+    documentEnd.movePosition(QTextCursor::End);
+    documentEnd.insertText(m_shown.sliced(m_shownUpTo, end - m_shownUpTo));
+    m_shownUpTo = end;
+    if (m_shownUpTo == m_shown.size()) {
+        m_shown.clear();
+        m_shownUpTo = 0;
+    }
 }
 
 QByteArray LessonMemo::bytesBetween(int start, int end) const
@@ -94,6 +137,8 @@ QByteArray LessonMemo::selectedText() const
 
 QList<QByteArray> LessonMemo::lines() const
 {
+    while (!m_shown.isEmpty())
+        showNextPiece();
     QList<QByteArray> result;
     QAbstractTextDocumentLayout* layout = document()->documentLayout();
     for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {

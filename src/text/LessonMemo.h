@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QPlainTextEdit>
+#include <QTimer>
 
 namespace quorvane {
 
@@ -31,7 +32,7 @@ public:
     QByteArray selectedText() const;
     // The lines as the pane shows them: while it wraps, every screen line is
     // a line of its own. A last empty line is not counted, so an empty pane
-    // has none.
+    // has none. A text still going in is put in whole first.
     QList<QByteArray> lines() const;
 
     ScrollBars scrollBars() const { return m_scrollBars; }
@@ -52,10 +53,19 @@ protected:
 
 private:
     QByteArray bytesBetween(int start, int end) const;
+    // A text of many megabytes takes the document seconds to take in at
+    // once, so it goes in a piece per turn of the event loop and the program
+    // stays responsive; the bytes the pane hands on are whole from the start.
+    void showNextPiece() const;
+    static qsizetype pieceEnd(const QString& shown, qsizetype from);
 
     QByteArray m_bytes;
     // Where in m_bytes each character position of the document begins.
     ShownOffsets m_offsets;
+    // The shown text from m_shownUpTo on is not yet in the document.
+    mutable QString m_shown;
+    mutable qsizetype m_shownUpTo = 0;
+    QTimer m_nextPiece;
     ScrollBars m_scrollBars = ScrollBars::Vertical;
 };
 

@@ -19,6 +19,16 @@ bool isWellFormedPair(QByteArrayView bytes, qsizetype i)
     return lead >= 0x81 && lead <= 0xFE && trail >= 0x40 && trail <= 0xFE && trail != 0x7F;
 }
 
+// The length of the character at i when it is one that no decoder can take
+// any other way (an ASCII byte other than CR, or a well-formed pair), else 0.
+qsizetype plainLength(QByteArrayView bytes, qsizetype i)
+{
+    const auto byte = static_cast<unsigned char>(bytes[i]);
+    if (byte < 0x80)
+        return byte == '\r' ? 0 : 1;
+    return isWellFormedPair(bytes, i) ? 2 : 0;
+}
+
 } // namespace
 
 QString shownCharacters(QByteArrayView bytes, ShownOffsets* offsets)
@@ -41,36 +51,38 @@ QString shownCharacters(QByteArrayView bytes, ShownOffsets* offsets)
     };
     qsizetype i = 0;
     while (i < bytes.size()) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        if (byte == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
             shownAs(QLatin1Char('\n'), 2);
             i += 2;
-        } else if (byte < 0x80) {
-            shownAs(QLatin1Char(static_cast<char>(byte)), 1);
-            ++i;
-        } else if (isWellFormedPair(bytes, i)) {
-            // A run of well-formed pairs is decoded at once, which a long
-            // Chinese lesson needs to load in reasonable time; it stands
-            // only when each pair gave one character.
-            qsizetype end = i + 2;
-            while (isWellFormedPair(bytes, end))
-                end += 2;
-            const qsizetype pairs = (end - i) / 2;
+            continue;
+        }
+        // A run of characters that cannot be read two ways is decoded at
+        // once, which a long lesson needs to load in reasonable time; it
+        // stands only when it gave one character for each.
+        qsizetype end = i;
+        qsizetype characters = 0;
+        for (qsizetype length = 0; end < bytes.size() && (length = plainLength(bytes, end)) > 0;
+             end += length)
+            ++characters;
+        if (characters > 0) {
             const QString run = decoder.decode(bytes.sliced(i, end - i));
-            if (run.size() == pairs) {
+            if (run.size() == characters) {
                 shown += run;
-                for (qsizetype pair = 0; offsets && pair < pairs; ++pair)
-                    offsets->add(2);
+                for (qsizetype at = i, length = 0; offsets && at < end; at += length) {
+                    length = static_cast<unsigned char>(bytes[at]) < 0x80 ? 1 : 2;
+                    offsets->add(length);
+                }
             } else {
-                for (qsizetype pair = i; pair < end; pair += 2)
-                    decodeOne(pair, 2);
+                for (qsizetype at = i; at < end; at += plainLength(bytes, at))
+                    decodeOne(at, plainLength(bytes, at));
             }
             i = end;
-        } else {
-            const qsizetype length = gbk::characterLength(bytes, i);
-            decodeOne(i, length);
-            i += length;
+            continue;
         }
+        // A doubtful character.
+        const qsizetype length = gbk::characterLength(bytes, i);
+        decodeOne(i, length);
+        i += length;
     }
     return shown;
 }

@@ -4,19 +4,6 @@
 
 namespace quorvane {
 
-void ShownOffsets::add(qsizetype byteLength)
-{
-    const int bit = static_cast<int>(m_count % kGroup);
-    if (bit == 0) {
-        m_twoBytes.push_back(0);
-        m_groupStarts.push_back(m_bytes);
-    }
-    if (byteLength == 2)
-        m_twoBytes.back() |= quint64(1) << bit;
-    ++m_count;
-    m_bytes += byteLength;
-}
-
 qsizetype ShownOffsets::at(qsizetype position) const
 {
     if (position >= m_count)

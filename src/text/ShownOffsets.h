@@ -13,7 +13,18 @@ namespace quorvane {
 class ShownOffsets {
 public:
     // The next character, of one byte or two.
-    void add(qsizetype byteLength);
+    void add(qsizetype byteLength)
+    {
+        const int bit = static_cast<int>(m_count % kGroup);
+        if (bit == 0) {
+            m_twoBytes.push_back(0);
+            m_groupStarts.push_back(m_bytes);
+        }
+        if (byteLength == 2)
+            m_twoBytes.back() |= quint64(1) << bit;
+        ++m_count;
+        m_bytes += byteLength;
+    }
     // The byte offset of the character at position; a position at or past
     // the last character gives the length of the text.
     qsizetype at(qsizetype position) const;

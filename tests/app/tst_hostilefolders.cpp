@@ -5,6 +5,7 @@
 #include "app/Tmainfrm.h"
 #include "platform/Gbk.h"
 #include "text/LessonMemo.h"
+#include "text/ShownCharacters.h"
 
 #include <QDirIterator>
 #include <QRandomGenerator>
@@ -301,6 +302,13 @@ private slots:
         QCOMPARE(shown.size(), expected.size() * times);
         QCOMPARE(shown.left(expected.size()), expected);
         QCOMPARE(shown.right(expected.size()), expected);
+        // The pane shows all of it in the end, the event loop running meanwhile.
+        const qsizetype characters = shownCharacters(expected).size() * times;
+        QTRY_COMPARE_WITH_TIMEOUT(run.window->Memo1->document()->characterCount(), characters + 1,
+                                  60000);
+        QCOMPARE(run.window->Memo1->toPlainText().right(20), shownCharacters(expected).right(20));
+        run.window->Memo1->selectAll();
+        QCOMPARE(run.window->Memo1->selectedText(), shown);
         QVERIFY(run.platform.callsOfKind("question").isEmpty());
         run.checkTheRestStillWorks();
     }
