@@ -309,6 +309,19 @@ private slots:
         QCOMPARE(run.window->Memo1->toPlainText().right(20), shownCharacters(expected).right(20));
         run.window->Memo1->selectAll();
         QCOMPARE(run.window->Memo1->selectedText(), shown);
+        // Cut anywhere, the selections hand on the bytes of what they show.
+        LessonMemo& memo = *run.window->Memo1;
+        const auto selected = [&memo](int from, int to) {
+            QTextCursor cursor = memo.textCursor();
+            cursor.setPosition(from);
+            cursor.setPosition(to, QTextCursor::KeepAnchor);
+            memo.setTextCursor(cursor);
+            return memo.selectedText();
+        };
+        const int end = memo.document()->characterCount() - 1;
+        const QByteArray middle = selected(1000, 5077);
+        QCOMPARE(selected(0, 1000) + middle + selected(5077, end), shown);
+        QCOMPARE(shownCharacters(middle), memo.toPlainText().mid(1000, 4077));
         QVERIFY(run.platform.callsOfKind("question").isEmpty());
         run.checkTheRestStillWorks();
     }
