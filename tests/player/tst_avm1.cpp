@@ -35,6 +35,7 @@ private slots:
     void numbersPrintAsFlashPrintsThem_data();
     void numbersPrintAsFlashPrintsThem();
     void conversionsFollowTheMovieVersion();
+    void aComparisonThatEmptiesTheArraySortsWhatWasThere();
     void namesIgnoreCaseBeforeVersion7();
     void functionsTakeArgumentsInRegistersAndLocals();
     void function2RegistersAndThisByName();
@@ -86,6 +87,22 @@ void TestAvm1::numbersPrintAsFlashPrintsThem()
     QFETCH(double, number);
     QFETCH(QString, text);
     QCOMPARE(QString::fromStdString(player::avm1::numberToString(number)), text);
+}
+
+void TestAvm1::aComparisonThatEmptiesTheArraySortsWhatWasThere()
+{
+    // a = [3, 1, 2]; a.sort(function (x, y) { a.length = 0; return x - y; });
+    // trace(a.length); trace(a);
+    ActionScript compare;
+    compare.push("a").op(kGetVariable).push("length").push(0.0).op(kSetMember);
+    compare.push("x").op(kGetVariable).push("y").op(kGetVariable).op(kSubtract).op(kReturn);
+    ActionScript script;
+    script.push("a").push(2.0).push(1.0).push(3.0).push(3.0).op(kInitArray).op(kSetVariable);
+    script.defineFunction("", {"x", "y"}, compare);
+    script.push(1.0).push("a").op(kGetVariable).push("sort").op(kCallMethod).op(kPop);
+    script.push("a").op(kGetVariable).push("length").op(kGetMember).op(kTrace);
+    script.push("a").op(kGetVariable).op(kTrace);
+    QCOMPARE(traceOf(script), (Lines{"3", "1,2,3"}));
 }
 
 void TestAvm1::conversionsFollowTheMovieVersion()

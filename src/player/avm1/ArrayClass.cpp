@@ -89,16 +89,19 @@ int compareValues(Machine& machine, const Value& a, const Value& b, int flags, O
 Value sortArray(Machine& machine, ArrayObject* array, int flags,
                 const std::function<int(const Value&, const Value&)>& compare)
 {
-    std::vector<std::size_t> order(array->elements.size());
+    // A script's comparison may change the array while it is sorted: the
+    // sort reads the elements as they were when it began.
+    const std::vector<Value> elements = array->elements;
+    std::vector<std::size_t> order(elements.size());
     for (std::size_t i = 0; i < order.size(); ++i) {
         order[i] = i;
     }
     std::stable_sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
-        return compare(array->elements[x], array->elements[y]) < 0;
+        return compare(elements[x], elements[y]) < 0;
     });
     if (flags & kUniqueSort) {
         for (std::size_t i = 1; i < order.size(); ++i) {
-            if (compare(array->elements[order[i - 1]], array->elements[order[i]]) == 0) {
+            if (compare(elements[order[i - 1]], elements[order[i]]) == 0) {
                 return Value(0.0);
             }
         }
@@ -112,7 +115,7 @@ Value sortArray(Machine& machine, ArrayObject* array, int flags,
     }
     std::vector<Value> sorted;
     for (const std::size_t index : order) {
-        sorted.push_back(array->elements[index]);
+        sorted.push_back(elements[index]);
     }
     array->elements = std::move(sorted);
     return Value(static_cast<Object*>(array));
