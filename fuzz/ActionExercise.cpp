@@ -52,10 +52,18 @@ void exerciseActions(std::span<const std::uint8_t> actions)
     if (!bytes) {
         return;
     }
-    // The engine's guards halt runaway scripts; a small budget keeps each
-    // input quick.
+    // The engine's guards halt runaway scripts, but at the limits meant for
+    // lessons an endless loop runs twenty million instrumented actions
+    // before they do, about a minute per input. Budgets a thousandth of
+    // those still let loops, clones and recursion go round hundreds of
+    // times and reach every guard, in milliseconds.
+    player::Player::Limits limits;
+    limits.timeline.maxObjectsPerCall = 2000;
+    limits.maxSeekWork = 50000;
+    limits.scripts.actionsPerFrame = 4000;
+    limits.scripts.maxObjects = 10000;
     player::avm1::ScriptHost silent;
-    player::Player player;
+    player::Player player(limits);
     player.setScriptHost(&silent);
     if (player.loadBytes(bytes.value())) {
         return;

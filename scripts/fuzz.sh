@@ -3,7 +3,9 @@
 # of seconds (default 60), starting from the course's generated lesson movies,
 # the kept inputs of tests/data and, when the shared corpus is there, its
 # movies (read in place). Inputs that crash end up in build-fuzz/crashes/;
-# keep them in tests/data/fuzz-regressions/ (as NAME.swf) once fixed. Exits 0
+# keep them in tests/data/fuzz-regressions/ once fixed, as NAME.swf or with
+# the extension of the target that replays them (NAME.actions, NAME.sound,
+# NAME.lessonlist, NAME.textlesson, NAME.speechtext, NAME.printlayout). Exits 0
 # without doing anything when clang++ is missing.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -18,7 +20,8 @@ fi
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVANE_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" --target quorvane-fuzz-movie quorvane-fuzz-sound quorvane-fuzz-actions \
-  quorvane-fuzz-seeds course -- -j2
+  quorvane-fuzz-lessonlist quorvane-fuzz-textlesson quorvane-fuzz-speechtext \
+  quorvane-fuzz-printlayout quorvane-fuzz-seeds course -- -j2
 
 mkdir -p "$build/crashes" "$build/fuzz-corpus/movie" "$build/fuzz-corpus/actions" "$build/fuzz-seeds"
 mkdir -p "$root/tests/data/fuzz-regressions"
@@ -53,3 +56,11 @@ mkdir -p "$build/fuzz-corpus/sound"
 "$build/fuzz/quorvane-fuzz-actions" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
   -max_len=4096 -artifact_prefix="$build/crashes/actions-" -print_final_stats=1 \
   "$build/fuzz-corpus/actions" "$root/tests/data/fuzz-regressions"
+# The lesson list, the text pane, speech input and the print layout, each
+# from its hand-made seeds in fuzz/seeds/.
+for target in lessonlist textlesson speechtext printlayout; do
+  mkdir -p "$build/fuzz-corpus/$target"
+  "$build/fuzz/quorvane-fuzz-$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    -max_len=4096 -artifact_prefix="$build/crashes/$target-" -print_final_stats=1 \
+    "$build/fuzz-corpus/$target" "$root/fuzz/seeds/$target"
+done

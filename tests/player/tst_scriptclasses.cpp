@@ -137,6 +137,7 @@ private slots:
     void protoIsAnOwnPropertyHoldingAnyValue();
     void textFieldTextAndMarkup();
     void textFormatsCoverCharacterRanges();
+    void textFormatBeyondTheTagStopsAtItsBounds();
     void textFieldSizeChangesItsBoxNotItsScale();
     void textFieldFollowsItsVariable();
     void textFieldBackgroundAndBorderAreSetApartOnWholePixels();
@@ -313,6 +314,24 @@ void TestScriptClasses::textFormatsCoverCharacterRanges()
     tracePath(script, "format.size");
     tracePath(script, "format.font");
     QCOMPARE(traceOf(script), (Lines{"16711680", "null", "20", "7", "12", "Times New Roman"}));
+}
+
+void TestScriptClasses::textFormatBeyondTheTagStopsAtItsBounds()
+{
+    // The tag holds the size in unsigned and the leading in signed 16-bit
+    // twips; a script's pixel counts far past them end at the bounds.
+    ActionScript script;
+    createTextField(script, "field", 1, 100, 20);
+    script.push("change").push(0.0).push("TextFormat").op(kNewObject).op(kSetVariable);
+    setMember(script, "change", "size", 1e9);
+    setMember(script, "change", "leading", -1e9);
+    script.push("change").op(kGetVariable).push(1.0);
+    pushPath(script, "field").push("setNewTextFormat").op(kCallMethod).op(kPop);
+    script.push("format");
+    callMethod(script, "field", "getNewTextFormat").op(kSetVariable);
+    tracePath(script, "format.size");
+    tracePath(script, "format.leading");
+    QCOMPARE(traceOf(script), (Lines{"3276.75", "-1638.4"}));
 }
 
 void TestScriptClasses::textFieldSizeChangesItsBoxNotItsScale()

@@ -51,7 +51,7 @@ void installDateClass(Machine& m)
                 time = machine.toNumber(arguments[0]);
             } else {
                 std::tm parts{};
-                parts.tm_year = clampedInt(machine.toNumber(arguments[0])) - 1900;
+                parts.tm_year = clampedInt(machine.toNumber(arguments[0]) - 1900);
                 parts.tm_mon = clampedInt(machine.toNumber(argument(arguments, 1)));
                 parts.tm_mday =
                     arguments.size() > 2 ? clampedInt(machine.toNumber(arguments[2])) : 1;

@@ -5,7 +5,9 @@
 #include "player/avm1/TextField.h"
 #include "player/avm1/TextFieldVariable.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 namespace quorvane::player::avm1 {
@@ -135,13 +137,16 @@ Value formatObject(Machine& machine, const TextField& field,
 }
 
 // Twips from a pixel count a script gave, or nothing when it is no number.
+// Counts beyond what the field's tag can hold stop at its bounds.
 template <class T> std::optional<T> twipsOf(Machine& machine, const Value& value)
 {
     const double number = machine.toNumber(value);
     if (value.isNullish() || !std::isfinite(number)) {
         return std::nullopt;
     }
-    return T(std::round(number * swf::kTwipsPerPixel));
+    return T(std::clamp(std::round(number * swf::kTwipsPerPixel),
+                        double(std::numeric_limits<T>::min()),
+                        double(std::numeric_limits<T>::max())));
 }
 
 // The TextFormat's set properties (null and undefined ones leave the field
