@@ -125,10 +125,7 @@ void writeListeningMovie(const QString& path)
 
     swf::Movie movie = fixtures::streamMovie(kLongMovieFrames, 10);
     movie.tags.insert(movie.tags.begin() + 1, swf::Tag{fixtures::doAction(script)});
-    const auto bytes = fixtures::bytes(movie);
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    quorvane::testing::writeMovie(path, fixtures::bytes(movie));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // never a half-size picture blown up, and the windows keep their layout.
 #include "ScriptedPlatform.h"
 #include "SwfFixtures.h"
+#include "TestMovies.h"
 #include "animation/SWF1.h"
 #include "app/StatusBar.h"
 #include "app/Tmainfrm.h"
@@ -46,11 +47,6 @@ void writeFile(const QString& path, const QByteArray& bytes)
     file.write(bytes);
 }
 
-QByteArray asBytes(const std::vector<std::uint8_t>& bytes)
-{
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
-}
-
 int channelsApart(const QImage& a, const QImage& b)
 {
     int differing = 0;
@@ -76,7 +72,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("slanted.swf");
-        writeFile(path, asBytes(slantedSquareMovie()));
+        testing::writeMovie(path, slantedSquareMovie());
         SWF1 player;
         player.resize(569 - 15, 430 - 21);
         player.setMovie(path);
@@ -114,7 +110,8 @@ private slots:
     {
         testing::ScriptedPlatform platform;
         QTemporaryDir dir;
-        writeFile(dir.filePath("fyf/c01-01.swf"), asBytes(slantedSquareMovie()));
+        QDir().mkpath(dir.filePath("fyf"));
+        testing::writeMovie(dir.filePath("fyf/c01-01.swf"), slantedSquareMovie());
         writeFile(dir.filePath("fyf/list.txt"),
                   gbk::fromUnicode(QStringLiteral("c01-01.swf#名词\r\n")));
         platform.setWindowsDirectory(dir.path());

@@ -8,12 +8,15 @@ namespace quorvane::testing {
 
 void writeTestMovie(const QString& path, int frames, double frameRate)
 {
-    const std::vector<std::uint8_t> data =
-        fixtures::bytes(fixtures::animatedMovie(frames, frameRate));
+    writeMovie(path, fixtures::bytes(fixtures::animatedMovie(frames, frameRate)));
+}
+
+void writeMovie(const QString& path, const std::vector<std::uint8_t>& bytes)
+{
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         qFatal("cannot write the test movie %s", qPrintable(path));
-    file.write(reinterpret_cast<const char*>(data.data()), static_cast<qint64>(data.size()));
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
 }
 
 } // namespace quorvane::testing
