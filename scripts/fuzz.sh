@@ -45,24 +45,37 @@ if [[ -d "$corpus" ]]; then
 fi
 export QT_QPA_PLATFORM=offscreen
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp"
-"$build/fuzz/quorvane-fuzz-movie" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-  -max_len=65536 -artifact_prefix="$build/crashes/" -print_final_stats=1 \
-  "$build/fuzz-corpus/movie" "${seeds[@]}"
-mkdir -p "$build/fuzz-corpus/sound"
-"$build/fuzz/quorvane-fuzz-sound" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-  -max_len=16384 -artifact_prefix="$build/crashes/sound-" -print_final_stats=1 \
-  "$build/fuzz-corpus/sound"
-# Action bytecode: crash inputs are kept as tests/data/fuzz-regressions/NAME.actions.
-"$build/fuzz/quorvane-fuzz-actions" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-  -max_len=4096 -artifact_prefix="$build/crashes/actions-" -print_final_stats=1 \
-  "$build/fuzz-corpus/actions" "$root/tests/data/fuzz-regressions"
-# The lesson list, the text pane, speech input and the print layout, each
-# from its hand-made seeds in fuzz/seeds/. Their code is small next to the
-# engine's, so half the time covers it as well.
-for target in lessonlist textlesson speechtext printlayout; do
-  mkdir -p "$build/fuzz-corpus/$target"
-  "$build/fuzz/quorvane-fuzz-$target" -max_total_time="$(((seconds + 1) / 2))" -timeout=10 \
-    -rss_limit_mb=2048 \
-    -max_len=4096 -artifact_prefix="$build/crashes/$target-" -print_final_stats=1 \
-    "$build/fuzz-corpus/$target" "$root/fuzz/seeds/$target"
+
+# Runs a target for the given seconds from its corpus folder and seeds.
+fuzz() {
+  local target="$1" time="$2" length="$3" prefix="$4" corpus="$5"
+  shift 5
+  mkdir -p "$corpus"
+  "$build/fuzz/quorvane-fuzz-$target" -max_total_time="$time" -timeout=10 -rss_limit_mb=2048 \
+    -max_len="$length" -artifact_prefix="$build/crashes/$prefix" -print_final_stats=1 \
+    "$corpus" "$@"
+}
+
+# Two targets at a time, one a core; each still gets all its time. The
+# lesson list, the text pane, speech input and the print layout start from
+# their hand-made seeds in fuzz/seeds/; their code is small next to the
+# engine's, so half the time covers it as well. Crash inputs of the actions
+# target are kept as tests/data/fuzz-regressions/NAME.actions.
+half=$(((seconds + 1) / 2))
+fuzz movie "$seconds" 65536 "" "$build/fuzz-corpus/movie" "${seeds[@]}" &
+first=$!
+fuzz sound "$seconds" 16384 sound- "$build/fuzz-corpus/sound"
+wait "$first"
+fuzz actions "$seconds" 4096 actions- "$build/fuzz-corpus/actions" \
+  "$root/tests/data/fuzz-regressions" &
+first=$!
+for target in lessonlist textlesson; do
+  fuzz "$target" "$half" 4096 "$target-" "$build/fuzz-corpus/$target" "$root/fuzz/seeds/$target"
 done
+wait "$first"
+fuzz speechtext "$half" 4096 speechtext- "$build/fuzz-corpus/speechtext" \
+  "$root/fuzz/seeds/speechtext" &
+first=$!
+fuzz printlayout "$half" 4096 printlayout- "$build/fuzz-corpus/printlayout" \
+  "$root/fuzz/seeds/printlayout"
+wait "$first"
