@@ -1,7 +1,8 @@
 #include "player/Fonts.h"
 
+#include "player/MovieStrings.h"
+
 #include <QFontDatabase>
-#include <QStringDecoder>
 
 namespace quorvane::player {
 
@@ -65,11 +66,7 @@ void Font::apply(const swf::DefineFontInfo& info, int swfVersion)
 
 QString decodeMovieString(const std::string& bytes, int swfVersion)
 {
-    if (swfVersion >= 6) {
-        return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
-    }
-    QStringDecoder gbk("GBK", QStringDecoder::Flag::Stateless);
-    return gbk.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    return QString::fromStdString(movieStringToUtf8(bytes, swfVersion));
 }
 
 QStringList deviceFontFamilies(const QString& name)

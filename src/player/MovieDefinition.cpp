@@ -1,6 +1,7 @@
 #include "player/MovieDefinition.h"
 
 #include "player/Bitmaps.h"
+#include "player/MovieStrings.h"
 
 namespace quorvane::player {
 
@@ -86,6 +87,7 @@ std::shared_ptr<const MovieDefinition> MovieDefinition::create(swf::ReadMovie re
     definition->m_movie = std::move(read.movie);
     definition->m_warnings = std::move(read.warnings);
     definition->m_declaredLength = read.declaredLength;
+    decodeTagNames(definition->m_movie.tags, definition->m_movie.header.version);
     CharacterBuilder characters(definition->m_dictionary, definition->m_movie.header.version);
     bool haveBackground = false;
     for (const swf::Tag& tag : definition->m_movie.tags) {

@@ -1,6 +1,8 @@
 #include "player/avm1/Interpreter.h"
 
+#include "player/MovieStrings.h"
 #include "player/avm1/Clip.h"
+#include "player/avm1/LoadedMovie.h"
 #include "player/avm1/Machine.h"
 #include "player/avm1/Stage.h"
 #include "player/avm1/Utf8.h"
@@ -106,6 +108,11 @@ private:
     bool instanceOf(const Value& value, Object* constructor);
     Clip* targetClip(const Value& value);
     Clip* clipOrNull() const { return a.target && !a.target->removed ? a.target : nullptr; }
+    // A string the code holds, in UTF-8 whatever version its movie is.
+    std::string readString(swf::BitReader& reader) const
+    {
+        return movieStringToUtf8(reader.readString(), a.codeVersion);
+    }
     std::string constant(std::size_t index)
     {
         if (a.constants && index < a.constants->size()) {
@@ -633,8 +640,8 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
         }
         break;
     case 0x83: { // GetURL
-        const std::string url = reader.readString();
-        const std::string window = reader.readString();
+        const std::string url = readString(reader);
+        const std::string window = readString(reader);
         getUrl(url, window, 0);
         break;
     }
@@ -649,7 +656,7 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
         const std::uint16_t count = reader.readU16();
         auto pool = std::make_shared<std::vector<std::string>>();
         for (std::uint16_t i = 0; i < count && !reader.atEnd(); ++i) {
-            pool->push_back(reader.readString());
+            pool->push_back(readString(reader));
         }
         a.constants = std::move(pool);
         break;
@@ -678,10 +685,10 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
         break;
     }
     case 0x8B: // SetTarget
-        setTarget(reader.readString());
+        setTarget(readString(reader));
         break;
     case 0x8C: { // GoToLabel
-        const std::string label = reader.readString();
+        const std::string label = readString(reader);
         if (Clip* clip = clipOrNull()) {
             if (const auto frame = clip->frameOfLabel(m, label)) {
                 clip->gotoFrame(*frame, false);
@@ -759,7 +766,7 @@ void Interpreter::push(swf::BitReader& reader)
     const std::uint8_t type = reader.readU8();
     switch (type) {
     case 0:
-        push(Value(reader.readString()));
+        push(Value(readString(reader)));
         break;
     case 1: {
         const std::uint32_t bits = reader.readU32();
@@ -982,7 +989,7 @@ void Interpreter::defineFunction(std::span<const std::uint8_t> data, bool functi
 {
     swf::BitReader reader(data);
     auto* function = m.make<ScriptFunction>(m.functionPrototype);
-    function->name = reader.readString();
+    function->name = readString(reader);
     const std::uint16_t count = reader.readU16();
     function->isFunction2 = function2;
     if (function2) {
@@ -994,7 +1001,7 @@ void Interpreter::defineFunction(std::span<const std::uint8_t> data, bool functi
         if (function2) {
             parameter.reg = reader.readU8();
         }
-        parameter.name = reader.readString();
+        parameter.name = readString(reader);
         function->parameters.push_back(std::move(parameter));
     }
     const std::size_t size = reader.readU16();
@@ -1003,6 +1010,7 @@ void Interpreter::defineFunction(std::span<const std::uint8_t> data, bool functi
     pc += bodySize;
     (void)end;
     function->constants = a.constants;
+    function->codeVersion = a.codeVersion;
     function->definedOn = a.original;
     // SWF 5 functions see only their timeline, not the function they were
     // defined in.
@@ -1058,7 +1066,7 @@ Completion Interpreter::tryBlock(std::span<const std::uint8_t> data, std::size_t
     if (catchInRegister) {
         catchRegister = reader.readU8();
     } else {
-        catchName = reader.readString();
+        catchName = readString(reader);
     }
     const std::size_t tryBegin = pc;
     const std::size_t catchBegin = std::min(tryBegin + trySize, a.code.size());
@@ -1373,6 +1381,8 @@ void runScript(Machine& machine, Clip* clip, std::span<const std::uint8_t> code)
     activation.locals = clip;
     activation.target = clip;
     activation.original = clip;
+    activation.codeVersion =
+        clip->movie ? clip->movie->definition->header().version : machine.version();
     activation.thisValue = Value(static_cast<Object*>(clip));
     // Flash has one stack for all its scripts: what one frame script leaves
     // there the next one finds.
@@ -1394,6 +1404,7 @@ Value ScriptFunction::call(Machine& machine, const Value& thisValue, Arguments& 
     activation.constants = constants;
     activation.isFunction = true;
     activation.callee = this;
+    activation.codeVersion = codeVersion;
     activation.original = definedOn;
     activation.target = definedOn;
     activation.thisValue = thisValue;

@@ -33,6 +33,10 @@ struct Activation {
     // The function2 preload of `arguments` and the like already happened;
     // the rest of the scope chain is ordinary objects.
     Object* callee = nullptr;
+    // The version of the movie whose file holds the code: before SWF 6 its
+    // strings are in the author's code page. A loaded movie's scripts go by
+    // their own movie's version, not the stage's.
+    int codeVersion = 6;
 };
 
 // Runs code to its end or to Return; the value Return gave, or undefined.

@@ -51,6 +51,8 @@ public:
     // Outermost first; the clip the function was defined on comes first.
     std::vector<Object*> scope;
     Clip* definedOn = nullptr;
+    // The version of the movie its code came from, which reads its strings.
+    int codeVersion = 6;
 };
 
 // `super` inside a method: members come from the prototype above the one

@@ -1,5 +1,6 @@
 #include "player/avm1/ScriptTimeline.h"
 
+#include "player/MovieStrings.h"
 #include "swf/BitReader.h"
 
 #include <algorithm>
@@ -39,7 +40,8 @@ const swf::Unknown* unknownTag(const swf::Tag& tag, std::uint16_t code)
     return unknown && unknown->code == code ? unknown : nullptr;
 }
 
-std::unordered_map<std::string, std::uint16_t> exportedCharacters(const std::vector<swf::Tag>& tags)
+std::unordered_map<std::string, std::uint16_t> exportedCharacters(const std::vector<swf::Tag>& tags,
+                                                                  int swfVersion)
 {
     std::unordered_map<std::string, std::uint16_t> exports;
     for (const swf::Tag& tag : tags) {
@@ -48,7 +50,7 @@ std::unordered_map<std::string, std::uint16_t> exportedCharacters(const std::vec
             const std::uint16_t count = reader.readU16();
             for (std::uint16_t i = 0; i < count && !reader.overflowed(); ++i) {
                 const std::uint16_t id = reader.readU16();
-                exports.emplace(reader.readString(), id);
+                exports.emplace(movieStringToUtf8(reader.readString(), swfVersion), id);
             }
         }
     }

@@ -39,9 +39,10 @@ constexpr std::uint16_t kImportAssets = 57;
 constexpr std::uint16_t kImportAssets2 = 71;
 
 const swf::Unknown* unknownTag(const swf::Tag& tag, std::uint16_t code);
-// The names a movie's ExportAssets tags give its characters.
-std::unordered_map<std::string, std::uint16_t>
-exportedCharacters(const std::vector<swf::Tag>& tags);
+// The names a movie's ExportAssets tags give its characters, in UTF-8 for
+// a movie of that version.
+std::unordered_map<std::string, std::uint16_t> exportedCharacters(const std::vector<swf::Tag>& tags,
+                                                                  int swfVersion);
 // True when any tag of the movie, sprites' included, carries script or
 // clip actions: such a movie needs the script engine.
 bool hasScripts(const std::vector<swf::Tag>& tags);

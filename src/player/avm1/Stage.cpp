@@ -103,7 +103,7 @@ Stage::Stage(std::shared_ptr<const MovieDefinition> movie, ScriptHost& host, Mac
       m_rootTimeline(m_movie->tags(), m_movie->header().frameCount)
 {
     collectSprites(m_movie->tags(), m_sprites);
-    m_exports = exportedCharacters(m_movie->tags());
+    m_exports = exportedCharacters(m_movie->tags(), m_movie->header().version);
     for (const swf::Tag& tag : m_movie->tags()) {
         if (const auto* unknown = std::get_if<swf::Unknown>(&tag.value)) {
             if (auto button = readButton(*unknown)) {

@@ -1,3 +1,4 @@
+#include "player/MovieStrings.h"
 #include "player/avm1/Stage.h"
 #include "swf/BitReader.h"
 #include "swf/Reader.h"
@@ -21,7 +22,8 @@ std::uint16_t Stage::unusedCharacterId()
 void Stage::importAssets(const swf::Unknown& tag)
 {
     swf::BitReader reader(tag.data);
-    const std::string url = reader.readString();
+    const int importerVersion = m_movie->header().version;
+    const std::string url = movieStringToUtf8(reader.readString(), importerVersion);
     if (tag.code == kImportAssets2) {
         reader.readU8();
         reader.readU8();
@@ -30,7 +32,7 @@ void Stage::importAssets(const swf::Unknown& tag)
     const std::uint16_t count = reader.readU16();
     for (std::uint16_t i = 0; i < count && !reader.overflowed(); ++i) {
         const std::uint16_t id = reader.readU16();
-        wanted.emplace_back(id, reader.readString());
+        wanted.emplace_back(id, movieStringToUtf8(reader.readString(), importerVersion));
     }
     const auto bytes = readLocalFile(url);
     if (!bytes || reader.overflowed()) {
@@ -41,7 +43,8 @@ void Stage::importAssets(const swf::Unknown& tag)
         return;
     }
     auto movie = std::make_unique<swf::Movie>(std::move(read).value().movie);
-    const auto exports = exportedCharacters(movie->tags);
+    decodeTagNames(movie->tags, movie->header.version);
+    const auto exports = exportedCharacters(movie->tags, movie->header.version);
     // The lending movie's characters get ids of ours: the imported names
     // those the importer chose, every other sprite one nobody uses, and
     // the rest (shapes, fonts, texts we do not draw from there) one that
