@@ -13,34 +13,6 @@ DisplayList::iterator findDepth(DisplayList& list, std::uint16_t depth)
         [](const DisplayObject& object, std::uint16_t value) { return object.depth < value; });
 }
 
-void applyProperties(DisplayObject& object, const swf::PlaceObject& tag)
-{
-    if (tag.matrix) {
-        object.matrix = *tag.matrix;
-    }
-    if (tag.colorTransform) {
-        object.colorTransform = *tag.colorTransform;
-    }
-    if (tag.ratio) {
-        object.ratio = *tag.ratio;
-    }
-    if (tag.name) {
-        object.name = *tag.name;
-    }
-    if (tag.clipDepth) {
-        object.clipDepth = *tag.clipDepth;
-    }
-    if (tag.blendMode) {
-        object.blendMode = *tag.blendMode;
-    }
-    if (tag.filters) {
-        object.filters = *tag.filters;
-    }
-    if (tag.bitmapCache) {
-        object.cacheAsBitmap = *tag.bitmapCache != 0;
-    }
-}
-
 } // namespace
 
 std::size_t objectCount(const DisplayList& list)
@@ -129,7 +101,7 @@ void TimelineRunner::place(const swf::PlaceObject& tag, int frame, DisplayList& 
     const bool occupied = found != list.end() && found->depth == tag.depth;
     if (!tag.characterId) {
         if (tag.move && occupied) {
-            applyProperties(*found, tag);
+            applyPlacement(*found, tag);
         }
         return;
     }
@@ -138,7 +110,7 @@ void TimelineRunner::place(const swf::PlaceObject& tag, int frame, DisplayList& 
         // A depth already in use takes a new character only by a replace;
         // a plain placement there is ignored.
         if (tag.move && tag.version >= 2) {
-            applyProperties(*found, tag);
+            applyPlacement(*found, tag);
             if (found->characterId != characterId &&
                 m_dictionary.canReplace(found->characterId, characterId)) {
                 found->characterId = characterId;
@@ -158,7 +130,7 @@ void TimelineRunner::place(const swf::PlaceObject& tag, int frame, DisplayList& 
     object.depth = tag.depth;
     object.characterId = characterId;
     object.placedFrame = frame;
-    applyProperties(object, tag);
+    applyPlacement(object, tag);
 
     bool kept = false;
     if (previous) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "player/Dictionary.h"
+#include "player/Placement.h"
 #include "player/Timeline.h"
 #include "swf/Tags.h"
 #include "swf/Types.h"
@@ -19,22 +20,13 @@ struct DisplayObject;
 // A timeline's objects in depth order, lowest (drawn first) first.
 using DisplayList = std::vector<DisplayObject>;
 
-struct DisplayObject {
+// What the renderer draws of one object: its placement's properties and
+// what the timeline or scripts made of it since.
+struct DisplayObject : PlacedProperties {
     std::uint16_t depth = 0;
     std::uint16_t characterId = 0;
     // The frame of the parent timeline whose tags created this object.
     int placedFrame = 0;
-    swf::Matrix matrix;
-    swf::ColorTransform colorTransform;
-    std::uint16_t ratio = 0;
-    std::string name;
-    // Non-zero for a mask: it clips the objects above it up to this depth.
-    std::uint16_t clipDepth = 0;
-    // PlaceObject3's: how the object composes with what lies below it, the
-    // filters on its picture, and whether it is drawn as one bitmap.
-    std::uint8_t blendMode = 0;
-    std::vector<swf::Filter> filters;
-    bool cacheAsBitmap = false;
     // An edit text as scripts left it, drawn instead of its character.
     std::shared_ptr<const TextBlock> text;
     // Pixels made at run time (a loaded image, a BitmapData), shared with

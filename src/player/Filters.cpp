@@ -43,7 +43,8 @@ void boxBlur(Plane& plane, int width, int height, double blurX, double blurY, in
     const double boxX = std::clamp(blurX, 1.0, 255.0);
     const double boxY = std::clamp(blurY, 1.0, 255.0);
     std::vector<float> scratch;
-    for (int pass = 0; pass < std::clamp(passes, 1, 15); ++pass) {
+    // No passes, as a quality of 0 asks, leave the picture unblurred.
+    for (int pass = 0; pass < std::clamp(passes, 0, 15); ++pass) {
         if (boxX > 1.0) {
             for (int y = 0; y < height; ++y) {
                 blurLine(plane.data() + std::size_t(y) * std::size_t(width), width, 1, boxX,

@@ -1,6 +1,7 @@
 // Morph shapes between their ends, SWF 8 blend modes, filters and cached
-// bitmaps, as drawn through the player.
+// bitmaps, as drawn through the player for movies with scripts and without.
 
+#include "ActionFixtures.h"
 #include "StageRendering.h"
 #include "SwfFixtures.h"
 #include "player/Morph.h"
@@ -89,12 +90,12 @@ void appendFixed16(std::vector<std::uint8_t>& bytes, double value)
     }
 }
 
-swf::Filter blur(double size)
+swf::Filter blur(double size, std::uint8_t passes = 1)
 {
     std::vector<std::uint8_t> data;
     appendFixed16(data, size);
     appendFixed16(data, size);
-    data.push_back(1 << 3);
+    data.push_back(std::uint8_t(passes << 3));
     return swf::Filter{1, data};
 }
 
@@ -123,6 +124,46 @@ swf::Filter swapRedAndBlue()
         }
     }
     return swf::Filter{6, data};
+}
+
+// The same tags with a frame script, which makes the movie play on the
+// scripted stage.
+std::vector<swf::Tag> scripted(std::vector<swf::Tag> tags, const fixtures::ActionScript& script)
+{
+    tags.push_back(fixtures::doAction(script));
+    return tags;
+}
+
+fixtures::ActionScript idleScript()
+{
+    fixtures::ActionScript script;
+    script.push("seen").push(1.0).op(fixtures::kSetVariable);
+    return script;
+}
+
+// A sprite "box" holding an orange 20-pixel square at (40, 40).
+std::vector<swf::Tag> namedBox()
+{
+    swf::DefineSprite sprite;
+    sprite.id = 2;
+    sprite.frameCount = 1;
+    sprite.tags = {swf::Tag{fixtures::place(1, 1)}, swf::Tag{swf::ShowFrame{}},
+                   swf::Tag{swf::End{}}};
+    swf::PlaceObject named = fixtures::place(1, 2);
+    named.name = "box";
+    return {swf::Tag{fixtures::rectangle(1, 40, 40, 20, 20, swf::Rgba{255, 64, 0, 255})},
+            swf::Tag{sprite}, swf::Tag{named}};
+}
+
+// box.<property> = <value pushed by the caller's function>
+template <class PushValue>
+fixtures::ActionScript settingBox(const char* property, PushValue pushValue)
+{
+    fixtures::ActionScript script;
+    script.push("box").op(fixtures::kGetVariable).push(property);
+    pushValue(script);
+    script.op(fixtures::kSetMember);
+    return script;
 }
 
 } // namespace
@@ -224,6 +265,11 @@ private slots:
         QCOMPARE_COLOR(blurred.pixel(50, 50), QColor(255, 0, 0), 2);
         QCOMPARE_COLOR(blurred.pixel(20, 50), QColor(255, 255, 255), 0);
 
+        // No passes: the square stays sharp.
+        const QImage unblurred = drawn({blur(9, 0)});
+        QCOMPARE_COLOR(unblurred.pixel(38, 50), QColor(255, 255, 255), 0);
+        QCOMPARE_COLOR(unblurred.pixel(41, 50), QColor(255, 0, 0), 0);
+
         const QImage shadowed = drawn({dropShadowRight(5)});
         QCOMPARE_COLOR(shadowed.pixel(50, 50), QColor(255, 0, 0), 0);
         QCOMPARE_COLOR(shadowed.pixel(62, 50), QColor(0, 0, 0), 0);
@@ -259,6 +305,122 @@ private slots:
             QCOMPARE_COLOR(image.pixel(25, 50), QColor(64, 64, 191), 2);
             QCOMPARE_COLOR(image.pixel(75, 50), QColor(128, 128, 128), 0);
         }
+    }
+
+    // A placement's blend mode, filters and bitmap caching draw the same
+    // whether or not the movie has scripts, at the top and inside sprites.
+    void scriptedMoviesDrawPlacedEffectsAsPlainOnes_data()
+    {
+        QTest::addColumn<QVariant>("placement");
+        QTest::addColumn<QPoint>("where");
+        QTest::addColumn<QColor>("expected");
+        swf::PlaceObject multiply = placeWith(1, 1, 3);
+        QTest::newRow("multiply") << QVariant::fromValue(multiply) << QPoint(50, 50)
+                                  << QColor(128, 32, 0);
+        swf::PlaceObject shadow = placeWith(1, 1, 0, {dropShadowRight(5)});
+        QTest::newRow("drop shadow")
+            << QVariant::fromValue(shadow) << QPoint(62, 50) << QColor(0, 0, 0);
+        swf::PlaceObject swapped = placeWith(1, 1, 0, {swapRedAndBlue()});
+        QTest::newRow("colour matrix")
+            << QVariant::fromValue(swapped) << QPoint(50, 50) << QColor(0, 64, 255);
+        swf::PlaceObject cached = placeWith(1, 1, 0);
+        cached.bitmapCache = 1;
+        cached.colorTransform = swf::ColorTransform{256, 256, 256, 128, 0, 0, 0, 0};
+        QTest::newRow("cached, half alpha")
+            << QVariant::fromValue(cached) << QPoint(50, 50) << QColor(191, 96, 64);
+    }
+
+    void scriptedMoviesDrawPlacedEffectsAsPlainOnes()
+    {
+        QFETCH(QVariant, placement);
+        QFETCH(QPoint, where);
+        QFETCH(QColor, expected);
+        const auto place = placement.value<swf::PlaceObject>();
+        const swf::Tag square{fixtures::rectangle(1, 40, 40, 20, 20, swf::Rgba{255, 64, 0, 255})};
+
+        const std::vector<swf::Tag> atTop{square, swf::Tag{place}};
+        const QImage plain = fixtures::renderFirstFrame(stage(atTop));
+        const QImage withScript = fixtures::renderFirstFrame(stage(scripted(atTop, idleScript())));
+        QCOMPARE_COLOR(plain.pixel(where), expected, 2);
+        QCOMPARE(withScript, plain);
+
+        // The same placement inside a sprite the root places plainly.
+        swf::DefineSprite sprite;
+        sprite.id = 2;
+        sprite.frameCount = 1;
+        sprite.tags = {swf::Tag{place}, swf::Tag{swf::ShowFrame{}}, swf::Tag{swf::End{}}};
+        const std::vector<swf::Tag> nested{square, swf::Tag{sprite},
+                                           swf::Tag{fixtures::place(1, 2)}};
+        const QImage nestedPlain = fixtures::renderFirstFrame(stage(nested));
+        const QImage nestedScripted =
+            fixtures::renderFirstFrame(stage(scripted(nested, idleScript())));
+        QCOMPARE_COLOR(nestedPlain.pixel(where), expected, 2);
+        QCOMPARE(nestedScripted, nestedPlain);
+    }
+
+    void scriptsSetBlendModesByNameOrNumber()
+    {
+        using fixtures::ActionScript;
+        const QImage placed = fixtures::renderFirstFrame(
+            stage({swf::Tag{fixtures::rectangle(1, 40, 40, 20, 20, swf::Rgba{255, 64, 0, 255})},
+                   swf::Tag{placeWith(1, 1, 3)}}));
+        const QImage byName = fixtures::renderFirstFrame(stage(scripted(
+            namedBox(), settingBox("blendMode", [](ActionScript& s) { s.push("multiply"); }))));
+        const QImage byNumber = fixtures::renderFirstFrame(stage(
+            scripted(namedBox(), settingBox("blendMode", [](ActionScript& s) { s.push(3.0); }))));
+        QCOMPARE_COLOR(byName.pixel(50, 50), QColor(128, 32, 0), 2);
+        QCOMPARE(byName, placed);
+        QCOMPARE(byNumber, placed);
+        // A name Flash does not know leaves the clip as it was.
+        const QImage unknown = fixtures::renderFirstFrame(stage(scripted(
+            namedBox(), settingBox("blendMode", [](ActionScript& s) { s.push("blurry"); }))));
+        QCOMPARE_COLOR(unknown.pixel(50, 50), QColor(255, 64, 0), 0);
+    }
+
+    void scriptsGiveClipsFilters()
+    {
+        using fixtures::ActionScript;
+        using fixtures::kGetMember;
+        using fixtures::kGetVariable;
+        using fixtures::kNewMethod;
+        // new DropShadowFilter(distance 5, angle 0, black, opaque, blur 1 by 1):
+        // the hard shadow dropShadowRight(5) places.
+        const auto shadowFilter = [](ActionScript& script) {
+            for (const double argument : {1.0, 1.0, 1.0, 1.0, 1.0, 0.0, 0.0, 5.0}) {
+                script.push(argument);
+            }
+            script.push(8.0).push("flash").op(kGetVariable).push("filters").op(kGetMember);
+            script.push("DropShadowFilter").op(kNewMethod);
+        };
+        const auto white = swf::Rgba{255, 255, 255, 255};
+        const QImage placed = fixtures::renderFirstFrame(
+            stage({swf::Tag{fixtures::rectangle(1, 40, 40, 20, 20, swf::Rgba{255, 64, 0, 255})},
+                   swf::Tag{placeWith(1, 1, 0, {dropShadowRight(5)})}},
+                  white));
+        const QImage filtered = fixtures::renderFirstFrame(
+            stage(scripted(namedBox(), settingBox("filters",
+                                                  [&](ActionScript& script) {
+                                                      shadowFilter(script);
+                                                      script.push(1.0).op(fixtures::kInitArray);
+                                                  })),
+                  white));
+        QCOMPARE_COLOR(filtered.pixel(50, 50), QColor(255, 64, 0), 0);
+        QCOMPARE_COLOR(filtered.pixel(62, 50), QColor(0, 0, 0), 0);
+        QCOMPARE(filtered, placed);
+
+        // An empty array takes the filters a tag gave away again.
+        std::vector<swf::Tag> shadowedBox = namedBox();
+        std::get<swf::PlaceObject>(shadowedBox.back().value).version = 3;
+        std::get<swf::PlaceObject>(shadowedBox.back().value).filters =
+            std::vector<swf::Filter>{dropShadowRight(5)};
+        const QImage cleared = fixtures::renderFirstFrame(
+            stage(scripted(shadowedBox, settingBox("filters",
+                                                   [](ActionScript& script) {
+                                                       script.push(0.0).op(fixtures::kInitArray);
+                                                   })),
+                  white));
+        QCOMPARE_COLOR(cleared.pixel(62, 50), QColor(255, 255, 255), 0);
+        QCOMPARE_COLOR(cleared.pixel(50, 50), QColor(255, 64, 0), 0);
     }
 };
 

@@ -142,6 +142,9 @@ private slots:
     void textFieldFollowsItsVariable();
     void textFieldBackgroundAndBorderAreSetApartOnWholePixels();
     void colorTintsItsTargetClip();
+    void blendModeReadsAsItsName();
+    void filtersReadBackAsCopies();
+    void placedFiltersReadAsFilterObjects();
 };
 
 void TestScriptClasses::filtersStartFromFlashDefaults()
@@ -440,6 +443,126 @@ void TestScriptClasses::colorTintsItsTargetClip()
     QVERIFY(std::abs(qRed(tinted) - (0x33 + 255) / 2) <= 2);
     QVERIFY(std::abs(qGreen(tinted) - (0x66 + 255) / 2) <= 2);
     QVERIFY(std::abs(qBlue(tinted) - (0x99 + 255) / 2) <= 2);
+}
+
+namespace {
+
+// A sprite named "box" at depth 1, placed by the given tag version with
+// its extra properties set by the caller.
+std::vector<swf::Tag> boxPlacedAs(const swf::PlaceObject& placement)
+{
+    swf::DefineSprite sprite;
+    sprite.id = 2;
+    sprite.frameCount = 1;
+    sprite.tags = {{place(1, 1)}, {swf::ShowFrame{}}};
+    swf::PlaceObject named = placement;
+    named.characterId = 2;
+    named.name = "box";
+    return {{rectangle(1, 0, 0, 20, 20, kRed)}, {sprite}, {named}};
+}
+
+std::vector<swf::Tag> plainBox()
+{
+    return boxPlacedAs(place(1, 2));
+}
+
+} // namespace
+
+void TestScriptClasses::blendModeReadsAsItsName()
+{
+    ActionScript script;
+    tracePath(script, "box.blendMode");
+    setMember(script, "box", "blendMode", std::string("screen"));
+    tracePath(script, "box.blendMode");
+    setMember(script, "box", "blendMode", 14.0);
+    tracePath(script, "box.blendMode");
+    // Unknown names and numbers out of range leave the mode alone.
+    setMember(script, "box", "blendMode", std::string("Multiply"));
+    tracePath(script, "box.blendMode");
+    setMember(script, "box", "blendMode", 15.0);
+    tracePath(script, "box.blendMode");
+    setMember(script, "box", "blendMode", 1.0);
+    tracePath(script, "box.blendMode");
+    // Hidden from for-in, as Flash's own properties of clips are.
+    script.push("box").op(kGetVariable).op(kEnumerate2);
+    const std::size_t loop = script.here();
+    script.storeRegister(0).push("null").op(kGetVariable).op(kEquals2);
+    const std::size_t done = script.jumpSite(kIf);
+    script.pushRegister(0).op(kTrace);
+    script.jumpBack(kJump, loop);
+    script.land(done);
+    const Lines traced = traceOf(script, 8, plainBox());
+    QVERIFY(traced.size() >= 6);
+    QCOMPARE(Lines(traced.begin(), traced.begin() + 6),
+             (Lines{"normal", "screen", "hardlight", "hardlight", "hardlight", "normal"}));
+    for (auto listed = traced.begin() + 6; listed != traced.end(); ++listed) {
+        QVERIFY2(*listed != "blendMode" && *listed != "filters" && *listed != "cacheAsBitmap",
+                 listed->c_str());
+    }
+
+    // A PlaceObject3 blend mode reads by its name too.
+    swf::PlaceObject lighten = place(1, 2);
+    lighten.version = 3;
+    lighten.blendMode = 5;
+    ActionScript read;
+    tracePath(read, "box.blendMode");
+    QCOMPARE(traceOf(read, 8, boxPlacedAs(lighten)), (Lines{"lighten"}));
+    // Movies made before Flash 8 see no such property.
+    QCOMPARE(traceOf(read, 7, plainBox()), (Lines{"undefined"}));
+}
+
+void TestScriptClasses::filtersReadBackAsCopies()
+{
+    ActionScript script;
+    tracePath(script, "box.filters.length");
+    tracePath(script, "box.cacheAsBitmap");
+    newFilter(script, "shadow", "DropShadowFilter", {5});
+    setMember(script, "shadow", "alpha", 0.5);
+    newFilter(script, "blur", "BlurFilter", {6, 3, 2});
+    // box.filters = [shadow, 7, blur]: what is no filter is passed over.
+    script.push("box").op(kGetVariable).push("filters");
+    script.push("blur").op(kGetVariable).push(7.0).push("shadow").op(kGetVariable);
+    script.push(3.0).op(kInitArray).op(kSetMember);
+    // Changing the filter set, or one read back, changes nothing kept.
+    setMember(script, "shadow", "distance", 9.0);
+    setMember(script, "box.filters.0", "distance", 20.0);
+    tracePath(script, "box.filters.length");
+    tracePath(script, "box.filters.0.distance");
+    tracePath(script, "box.filters.0.alpha");
+    tracePath(script, "box.filters.1.blurX");
+    tracePath(script, "box.filters.1.quality");
+    pushPath(script, "box.filters.1.__constructor__");
+    pushPath(script, "flash.filters.BlurFilter").op(kEquals2).op(kTrace);
+    pushPath(script, "box.filters.0");
+    pushPath(script, "box.filters.0").op(kEquals2).op(kTrace);
+    pushPath(script, "box.filters.0");
+    pushPath(script, "shadow").op(kEquals2).op(kTrace);
+    setMember(script, "box", "cacheAsBitmap", true);
+    tracePath(script, "box.cacheAsBitmap");
+    // Anything but an array takes the filters away.
+    setMember(script, "box", "filters", 3.0);
+    tracePath(script, "box.filters.length");
+    QCOMPARE(traceOf(script, 8, plainBox()), (Lines{"0", "false", "2", "5", "0.5", "6", "2", "true",
+                                                    "false", "false", "true", "0"}));
+}
+
+void TestScriptClasses::placedFiltersReadAsFilterObjects()
+{
+    // A PlaceObject3 blur of 9 by 3 pixels, two passes.
+    swf::PlaceObject blurred = place(1, 2);
+    blurred.version = 3;
+    swf::Filter blur{1, {0, 0, 9, 0, 0, 0, 3, 0, 2 << 3}};
+    blurred.filters = std::vector<swf::Filter>{blur};
+    blurred.bitmapCache = 1;
+    ActionScript script;
+    tracePath(script, "box.filters.length");
+    tracePath(script, "box.filters.0.blurX");
+    tracePath(script, "box.filters.0.blurY");
+    tracePath(script, "box.filters.0.quality");
+    pushPath(script, "box.filters.0.__constructor__");
+    pushPath(script, "flash.filters.BlurFilter").op(kEquals2).op(kTrace);
+    tracePath(script, "box.cacheAsBitmap");
+    QCOMPARE(traceOf(script, 8, boxPlacedAs(blurred)), (Lines{"1", "9", "3", "2", "true", "true"}));
 }
 
 QTEST_GUILESS_MAIN(TestScriptClasses)

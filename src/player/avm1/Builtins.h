@@ -37,6 +37,8 @@ void installMovieClipLoaderClass(Machine& machine);
 Object* flashPackage(Machine& machine, const char* name);
 // MovieClip's beginFill, lineTo and the other drawing methods.
 void installDrawingMethods(Machine& machine, Object* movieClipPrototype);
+// blendMode, filters and cacheAsBitmap, for movies of Flash 8 and later.
+void installClipEffectProperties(Machine& machine, Object* movieClipPrototype);
 
 // The argument at index, undefined past the end.
 inline Value argument(const Arguments& arguments, std::size_t index)

@@ -221,7 +221,7 @@ std::optional<Value> Clip::getSpecial(Machine& machine, std::string_view key)
     case 5:
         return Value(double(timeline ? timeline->declaredFrames : 1));
     case 6:
-        return Value(colors.alphaMultiply / 256.0 * 100);
+        return Value(colorTransform.alphaMultiply / 256.0 * 100);
     case 7:
         return Value(visible);
     case 8:
@@ -319,9 +319,9 @@ bool Clip::setSpecial(Machine& machine, std::string_view key, const Value& value
         movedByScript = true;
         break;
     case 6:
-        colors.alphaMultiply = std::isfinite(number)
-                                   ? std::int16_t(std::clamp(number * 2.56, -32768.0, 32767.0))
-                                   : std::int16_t(0);
+        colorTransform.alphaMultiply =
+            std::isfinite(number) ? std::int16_t(std::clamp(number * 2.56, -32768.0, 32767.0))
+                                  : std::int16_t(0);
         movedByScript = true;
         break;
     case 7:

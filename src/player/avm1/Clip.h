@@ -1,5 +1,6 @@
 #pragma once
 
+#include "player/Placement.h"
 #include "player/avm1/Drawing.h"
 #include "player/avm1/Object.h"
 #include "swf/Tags.h"
@@ -14,6 +15,7 @@
 
 namespace quorvane::player::avm1 {
 
+class FilterObject;
 class Stage;
 struct LoadedMovie;
 class TextField;
@@ -31,9 +33,10 @@ struct SoundTransform {
 
 // A display object with identity: what scripts see as a MovieClip (or
 // another display object), and the state the timeline and scripts change.
-// Depths are Flash's script depths: timeline placements sit at
-// tag depth - 16384, objects made by scripts at 0 and above.
-class Clip : public Object {
+// Where and how it is drawn are its placement's properties, which the
+// timeline's tags and scripts both change. Depths are Flash's script depths: timeline placements
+// sit at tag depth - 16384, objects made by scripts at 0 and above.
+class Clip : public Object, public PlacedProperties {
 public:
     static constexpr int kTimelineDepthOffset = -16384;
 
@@ -53,11 +56,6 @@ public:
     int depth = 0;
     // The parent frame whose placement made it; -1 when a script did.
     int placedFrame = -1;
-    swf::Matrix matrix;
-    swf::ColorTransform colors;
-    std::uint16_t ratio = 0;
-    std::uint16_t clipDepth = 0;
-    std::string name;
     bool visible = true;
     bool isButton = false;
     // Shapes, static texts and bitmaps: on the display list, out of scripts' reach.
@@ -90,6 +88,10 @@ public:
     // clip it masks. A mask is not drawn where it sits.
     Clip* scriptMask = nullptr;
     Clip* maskedClip = nullptr;
+    // The filters a script last set, as it set them, so that reading them
+    // back gives the same numbers; none once a tag has set the filters,
+    // which then read back from the tag's.
+    std::optional<std::vector<FilterObject*>> scriptFilters;
     // An edit text's state as scripts change it; null for anything else.
     std::shared_ptr<TextField> textField;
     SoundTransform sound;

@@ -58,7 +58,7 @@ void colorMethods(Machine& m, Object* prototype)
             return Value();
         }
         const auto rgb = std::uint32_t(machine.toInt32(arguments[0]));
-        swf::ColorTransform& colors = clip->colors;
+        swf::ColorTransform& colors = clip->colorTransform;
         colors.redMultiply = colors.greenMultiply = colors.blueMultiply = 0;
         colors.redAdd = std::int16_t((rgb >> 16) & 0xFF);
         colors.greenAdd = std::int16_t((rgb >> 8) & 0xFF);
@@ -73,7 +73,7 @@ void colorMethods(Machine& m, Object* prototype)
         }
         // The offsets as Flash combines them, in 32-bit integers.
         const auto bits = [](std::int16_t offset) { return std::uint32_t(std::int32_t(offset)); };
-        const swf::ColorTransform& colors = clip->colors;
+        const swf::ColorTransform& colors = clip->colorTransform;
         return Value(double(std::int32_t((bits(colors.redAdd) << 16) |
                                          (bits(colors.greenAdd) << 8) | bits(colors.blueAdd))));
     });
@@ -88,11 +88,11 @@ void colorMethods(Machine& m, Object* prototype)
             for (const ChannelNames& channel : kChannels) {
                 if (const Value percent = given->get(machine, channel.multiply);
                     !percent.isUndefined()) {
-                    clip->colors.*channel.multiplyField =
+                    clip->colorTransform.*channel.multiplyField =
                         clampedShort(machine.toNumber(percent) * 256 / 100);
                 }
                 if (const Value offset = given->get(machine, channel.add); !offset.isUndefined()) {
-                    clip->colors.*channel.addField = clampedShort(machine.toNumber(offset));
+                    clip->colorTransform.*channel.addField = clampedShort(machine.toNumber(offset));
                 }
             }
             clip->movedByScript = true;
@@ -106,8 +106,9 @@ void colorMethods(Machine& m, Object* prototype)
         Object* transform = machine.newObject();
         for (const ChannelNames& channel : kChannels) {
             transform->set(machine, channel.multiply,
-                           Value(clip->colors.*channel.multiplyField * 100 / 256.0));
-            transform->set(machine, channel.add, Value(double(clip->colors.*channel.addField)));
+                           Value(clip->colorTransform.*channel.multiplyField * 100 / 256.0));
+            transform->set(machine, channel.add,
+                           Value(double(clip->colorTransform.*channel.addField)));
         }
         return Value(transform);
     });

@@ -1,9 +1,13 @@
 #include "player/avm1/Builtins.h"
 #include "player/avm1/FilterObject.h"
 #include "player/avm1/Machine.h"
+#include "swf/Filters.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
+#include <numbers>
 #include <span>
 
 namespace quorvane::player::avm1 {
@@ -35,6 +39,46 @@ const FilterKind kBlur{kBlurParameters, false};
 const FilterKind kDropShadow{kDropShadowParameters, false};
 const FilterKind kColorMatrix{{}, true};
 
+// PlaceObject3's numbering of the kinds that have a class here.
+constexpr std::uint8_t kDropShadowId = 0;
+constexpr std::uint8_t kBlurId = 1;
+constexpr std::uint8_t kColorMatrixId = 6;
+
+void appendFixed16(std::vector<std::uint8_t>& bytes, double value)
+{
+    const auto fixed = std::uint32_t(
+        std::int32_t(std::clamp(std::round(value * 65536), -2147483648.0, 2147483647.0)));
+    for (int shift = 0; shift < 32; shift += 8) {
+        bytes.push_back(std::uint8_t(fixed >> shift));
+    }
+}
+
+void appendFixed8(std::vector<std::uint8_t>& bytes, double value)
+{
+    const auto fixed =
+        std::uint16_t(std::int16_t(std::clamp(std::round(value * 256), -32768.0, 32767.0)));
+    bytes.push_back(std::uint8_t(fixed));
+    bytes.push_back(std::uint8_t(fixed >> 8));
+}
+
+void appendFloat(std::vector<std::uint8_t>& bytes, float value)
+{
+    const auto bits = std::bit_cast<std::uint32_t>(value);
+    for (int shift = 0; shift < 32; shift += 8) {
+        bytes.push_back(std::uint8_t(bits >> shift));
+    }
+}
+
+double degrees(double radians)
+{
+    return radians * 180 / std::numbers::pi;
+}
+
+double radians(double degrees)
+{
+    return degrees * std::numbers::pi / 180;
+}
+
 // Flash's filter classes construct natively and record their constructor
 // where for-in sees it, unlike instances of script classes.
 class FilterConstructor : public Function {
@@ -44,6 +88,7 @@ public:
     }
 
     Value call(Machine&, const Value&, Arguments&) override { return Value(); }
+    const FilterKind& kind() const { return m_kind; }
 
     Value construct(Machine& machine, Arguments& arguments) override
     {
@@ -199,6 +244,117 @@ FilterObject* FilterObject::copy(Machine& machine)
     copied->m_values = m_values;
     copied->m_matrix = m_matrix;
     return copied;
+}
+
+double FilterObject::setting(const char* name) const
+{
+    for (std::size_t i = 0; i < m_kind.parameters.size(); ++i) {
+        if (std::strcmp(m_kind.parameters[i].name, name) == 0) {
+            return m_values[i];
+        }
+    }
+    return 0;
+}
+
+void FilterObject::setSetting(const char* name, double value)
+{
+    for (std::size_t i = 0; i < m_kind.parameters.size(); ++i) {
+        if (std::strcmp(m_kind.parameters[i].name, name) == 0) {
+            m_values[i] = value;
+        }
+    }
+}
+
+swf::Filter FilterObject::placed() const
+{
+    swf::Filter filter;
+    std::vector<std::uint8_t>& data = filter.data;
+    const auto passes = std::uint8_t(std::clamp(setting("quality"), 0.0, 31.0));
+    if (m_kind.hasMatrix) {
+        filter.id = kColorMatrixId;
+        for (const double term : m_matrix) {
+            appendFloat(data, float(term));
+        }
+    } else if (&m_kind == &kBlur) {
+        filter.id = kBlurId;
+        appendFixed16(data, setting("blurX"));
+        appendFixed16(data, setting("blurY"));
+        data.push_back(std::uint8_t(passes << 3));
+    } else {
+        filter.id = kDropShadowId;
+        const auto color = std::uint32_t(setting("color"));
+        data.push_back(std::uint8_t(color >> 16));
+        data.push_back(std::uint8_t(color >> 8));
+        data.push_back(std::uint8_t(color));
+        data.push_back(std::uint8_t(std::lround(setting("alpha") * 255)));
+        appendFixed16(data, setting("blurX"));
+        appendFixed16(data, setting("blurY"));
+        appendFixed16(data, radians(setting("angle")));
+        appendFixed16(data, setting("distance"));
+        appendFixed8(data, setting("strength"));
+        // Inner, knockout and composite-source flags above the pass count;
+        // hiding the object is drawing the shadow without its source.
+        const bool inner = setting("inner") != 0;
+        const bool knockout = setting("knockout") != 0;
+        const bool composite = setting("hideObject") == 0;
+        data.push_back(std::uint8_t((inner ? 0x80 : 0) | (knockout ? 0x40 : 0) |
+                                    (composite ? 0x20 : 0) | std::min<std::uint8_t>(passes, 31)));
+    }
+    return filter;
+}
+
+FilterObject* FilterObject::fromPlaced(Machine& machine, const swf::Filter& filter)
+{
+    const auto value = swf::decodeFilter(filter);
+    if (!value) {
+        return nullptr;
+    }
+    const char* className = nullptr;
+    const FilterKind* kind = nullptr;
+    if (std::holds_alternative<swf::DropShadowFilter>(*value)) {
+        className = "DropShadowFilter";
+        kind = &kDropShadow;
+    } else if (std::holds_alternative<swf::BlurFilter>(*value)) {
+        className = "BlurFilter";
+        kind = &kBlur;
+    } else if (std::holds_alternative<swf::ColorMatrixFilter>(*value)) {
+        className = "ColorMatrixFilter";
+        kind = &kColorMatrix;
+    } else {
+        return nullptr;
+    }
+    // The class as the player installed it, not as scripts may have
+    // replaced it since.
+    Object* constructor = flashPackage(machine, "filters")->get(machine, className).asObject();
+    auto* constructed = dynamic_cast<FilterConstructor*>(constructor);
+    if (!constructed || &constructed->kind() != kind) {
+        return nullptr;
+    }
+    auto* object =
+        machine.make<FilterObject>(constructor->get(machine, "prototype").asObject(), *kind);
+    object->define(machine, "__constructor__", Value(constructor));
+    if (const auto* drop = std::get_if<swf::DropShadowFilter>(&*value)) {
+        const swf::FilterShadowParameters& shadow = drop->shadow;
+        object->setSetting("distance", shadow.distance);
+        object->setSetting("angle", degrees(shadow.angle));
+        object->setSetting("color",
+                           double((drop->color.r << 16) | (drop->color.g << 8) | drop->color.b));
+        object->setSetting("alpha", drop->color.a / 255.0);
+        object->setSetting("blurX", shadow.blurX);
+        object->setSetting("blurY", shadow.blurY);
+        object->setSetting("strength", shadow.strength);
+        object->setSetting("quality", shadow.passes);
+        object->setSetting("inner", shadow.inner);
+        object->setSetting("knockout", shadow.knockout);
+        object->setSetting("hideObject", !shadow.compositeSource);
+    } else if (const auto* blur = std::get_if<swf::BlurFilter>(&*value)) {
+        object->setSetting("blurX", blur->blurX);
+        object->setSetting("blurY", blur->blurY);
+        object->setSetting("quality", blur->passes);
+    } else if (const auto* matrix = std::get_if<swf::ColorMatrixFilter>(&*value)) {
+        std::copy(matrix->matrix.begin(), matrix->matrix.end(), object->m_matrix.begin());
+    }
+    return object;
 }
 
 void installFilterClasses(Machine& m)

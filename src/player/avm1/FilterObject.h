@@ -1,6 +1,7 @@
 #pragma once
 
 #include "player/avm1/Object.h"
+#include "swf/Tags.h"
 
 #include <cstddef>
 #include <span>
@@ -40,7 +41,16 @@ public:
     void setMatrix(Machine& machine, const Value& value);
     FilterObject* copy(Machine& machine);
 
+    // The filter as PlaceObject3 stores it, which the renderer draws.
+    swf::Filter placed() const;
+    // A new filter object with a placed filter's settings; null for the
+    // kinds that have no class here, and for damaged bytes.
+    static FilterObject* fromPlaced(Machine& machine, const swf::Filter& filter);
+
 private:
+    double setting(const char* name) const;
+    void setSetting(const char* name, double value);
+
     const FilterKind& m_kind;
     std::vector<double> m_values;
     std::vector<double> m_matrix;

@@ -328,6 +328,7 @@ void installMovieClipClass(Machine& m)
     geometryMethods(m, prototype);
     contentMethods(m, prototype);
     installDrawingMethods(m, prototype);
+    installClipEffectProperties(m, prototype);
 
     m.buttonPrototype = m.newObject();
     NativeFunction* button =

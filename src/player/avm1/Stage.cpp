@@ -50,42 +50,18 @@ int nestingOf(const Clip* clip)
     return nesting;
 }
 
+// The shared placement rules, and what a clip keeps beside them: the scale
+// and rotation scripts read follow a new matrix, and filters a tag sets
+// replace those a script set.
 void applyPlacement(Clip& clip, const swf::PlaceObject& tag)
 {
-    if (tag.matrix && !clip.movedByScript) {
+    const bool takesMatrix = tag.matrix && !clip.movedByScript;
+    player::applyPlacement(clip, tag, PlacementRules{.keepTransform = clip.movedByScript});
+    if (takesMatrix) {
         clip.takeMatrix(*tag.matrix);
     }
-    if (tag.colorTransform && !clip.movedByScript) {
-        clip.colors = *tag.colorTransform;
-    }
-    if (tag.ratio) {
-        clip.ratio = *tag.ratio;
-    }
-    if (tag.name) {
-        clip.name = *tag.name;
-    }
-    if (tag.clipDepth) {
-        clip.clipDepth = *tag.clipDepth;
-    }
-}
-
-// Folds a move into the placement it moves, for the picture a goto rebuilds.
-void foldPlacement(swf::PlaceObject& into, const swf::PlaceObject& tag)
-{
-    if (tag.matrix) {
-        into.matrix = tag.matrix;
-    }
-    if (tag.colorTransform) {
-        into.colorTransform = tag.colorTransform;
-    }
-    if (tag.ratio) {
-        into.ratio = tag.ratio;
-    }
-    if (tag.name) {
-        into.name = tag.name;
-    }
-    if (tag.clipDepth) {
-        into.clipDepth = tag.clipDepth;
+    if (tag.filters) {
+        clip.scriptFilters.reset();
     }
 }
 
@@ -353,10 +329,19 @@ void Stage::place(Clip* clip, const swf::PlaceObject& tag, int frame)
             replacement.matrix = existing->matrix;
         }
         if (!replacement.colorTransform) {
-            replacement.colorTransform = existing->colors;
+            replacement.colorTransform = existing->colorTransform;
         }
         if (!replacement.name && !existing->name.empty()) {
             replacement.name = existing->name;
+        }
+        if (!replacement.blendMode) {
+            replacement.blendMode = existing->blendMode;
+        }
+        if (!replacement.filters) {
+            replacement.filters = existing->filters;
+        }
+        if (!replacement.bitmapCache) {
+            replacement.bitmapCache = std::uint8_t(existing->cacheAsBitmap);
         }
         detach(existing);
         instantiate(clip, *tag.characterId, depth, frame, &replacement,
@@ -615,7 +600,7 @@ DisplayList Stage::displayList() const
         if (level->bitmap) {
             DisplayObject picture;
             picture.matrix = level->matrix;
-            picture.colorTransform = level->colors;
+            picture.colorTransform = level->colorTransform;
             picture.bitmap = level->bitmap;
             picture.smoothBitmap = level->smoothBitmap;
             list.push_back(std::move(picture));
@@ -656,11 +641,7 @@ DisplayObject Stage::exportObject(const Clip* child, bool insideMask) const
     object.depth = std::uint16_t(std::clamp(child->depth - Clip::kTimelineDepthOffset, 0, 65535));
     object.characterId = child->characterId;
     object.placedFrame = std::max(child->placedFrame, 0);
-    object.matrix = child->matrix;
-    object.colorTransform = child->colors;
-    object.ratio = child->ratio;
-    object.name = child->name;
-    object.clipDepth = child->clipDepth;
+    static_cast<PlacedProperties&>(object) = *child;
     object.frame = child->frame;
     object.bitmap = child->bitmap;
     object.smoothBitmap = child->smoothBitmap;
@@ -732,7 +713,7 @@ Clip* Stage::duplicate(Clip* source, const std::string& name, int depth)
     if (copy) {
         copy->name = name;
         copy->matrix = source->matrix;
-        copy->colors = source->colors;
+        copy->colorTransform = source->colorTransform;
         copy->xScale = source->xScale;
         copy->yScale = source->yScale;
         copy->rotation = source->rotation;

@@ -76,7 +76,7 @@ void Stage::showButtonState(Clip* button, std::uint8_t state)
         if (part) {
             part->buttonRecord = int(i);
             part->takeMatrix(record.matrix);
-            part->colors = record.colors;
+            part->colorTransform = record.colors;
         }
     }
 }
