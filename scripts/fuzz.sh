@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for the given number
-# of seconds (default 60), starting from the course's generated lesson movies,
+# of seconds (default 60), starting from the course's generated lesson movies
+# (those of the assembled course folder given second, else of its own build),
 # the kept inputs of tests/data and, when the shared corpus is there, its
 # movies (read in place). Inputs that crash end up in build-fuzz/crashes/;
 # keep them in tests/data/fuzz-regressions/ once fixed, as NAME.swf or with
@@ -11,6 +12,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build-fuzz"
 seconds="${1:-60}"
+course="${2:-}"
 corpus="${QUORVANE_SWF_CORPUS:-$root/../shared/swf-corpus}"
 
 if ! command -v clang++ >/dev/null; then
@@ -19,18 +21,23 @@ if ! command -v clang++ >/dev/null; then
 fi
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVANE_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" --target quorvane-fuzz-movie quorvane-fuzz-sound quorvane-fuzz-actions \
-  quorvane-fuzz-lessonlist quorvane-fuzz-textlesson quorvane-fuzz-speechtext \
-  quorvane-fuzz-printlayout quorvane-fuzz-seeds course -- -j2
+targets=(quorvane-fuzz-movie quorvane-fuzz-sound quorvane-fuzz-actions quorvane-fuzz-lessonlist
+         quorvane-fuzz-textlesson quorvane-fuzz-speechtext quorvane-fuzz-printlayout
+         quorvane-fuzz-seeds)
+if [[ -z "$course" ]]; then
+  targets+=(course)
+  course="$build/course/fyf"
+fi
+cmake --build "$build" --target "${targets[@]}" -- -j2
 
 mkdir -p "$build/crashes" "$build/fuzz-corpus/movie" "$build/fuzz-corpus/actions" "$build/fuzz-seeds"
 mkdir -p "$root/tests/data/fuzz-regressions"
-seeds=("$root/tests/data/fuzz-regressions" "$root/tests/data/hostile-movies" "$build/course/fyf"
+seeds=("$root/tests/data/fuzz-regressions" "$root/tests/data/hostile-movies" "$course"
        "$build/fuzz-seeds")
 # Mutations of zlib data rarely decompress: give the fuzzer the lesson
 # movies uncompressed as well.
 if command -v python3 >/dev/null; then
-  python3 - "$build/course/fyf" "$build/fuzz-seeds" <<'PYTHON'
+  python3 - "$course" "$build/fuzz-seeds" <<'PYTHON'
 import pathlib, sys, zlib
 for movie in pathlib.Path(sys.argv[1]).glob("*.swf"):
     data = movie.read_bytes()

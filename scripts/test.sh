@@ -12,5 +12,6 @@ cmake --build "$build"
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$build" --output-on-failure --timeout 900
 
-# Each fuzz target runs for a minute when clang is installed.
-bash "$root/scripts/fuzz.sh" 60
+# Each fuzz target runs for a minute when clang is installed, seeded with
+# the lesson movies this build made.
+bash "$root/scripts/fuzz.sh" 60 "$build/course/fyf"
