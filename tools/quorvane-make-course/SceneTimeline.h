@@ -37,7 +37,6 @@ public:
 
     // Makes sure the timeline reaches this frame.
     void extendTo(int frames);
-    int frameCount() const { return int(m_frames.size()); }
 
     // Each frame's tags, then its ShowFrame.
     std::vector<swf::Tag> tags() const;

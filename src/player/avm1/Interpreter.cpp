@@ -111,7 +111,12 @@ private:
     // A string the code holds, in UTF-8 whatever version its movie is.
     std::string readString(swf::BitReader& reader) const
     {
-        return movieStringToUtf8(reader.readString(), a.codeVersion);
+        std::string bytes = reader.readString();
+        // SWF 6 strings are UTF-8 already: no second copy on every push.
+        if (a.codeVersion >= 6) {
+            return bytes;
+        }
+        return movieStringToUtf8(bytes, a.codeVersion);
     }
     std::string constant(std::size_t index)
     {
