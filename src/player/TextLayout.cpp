@@ -13,7 +13,7 @@ namespace quorvane::player {
 namespace {
 
 // Flash keeps text two pixels inside an edit text's bounds.
-constexpr int kGutter = 2 * swf::kTwipsPerPixel;
+constexpr double kGutter = 2.0 * swf::kTwipsPerPixel;
 
 ShapeGeometry boxGeometry(const swf::Rect& bounds, const EditTextFrame& frame)
 {

@@ -651,6 +651,21 @@ void TestAvm1::deepRecursionHalts()
     QCOMPARE(host.halts.size(), std::size_t(1));
     QVERIFY(QString::fromStdString(host.halts[0]).contains(u"256"));
     QVERIFY(host.traces.empty());
+
+    // A frame whose script runs itself with Call: call("2") on frame 2,
+    // entered from frame 1, recurses the same way and halts the same way.
+    ActionScript callsItself;
+    callsItself.push("2").raw(0x9E, {});
+    ActionScript entry = callsItself;
+    entry.push("not reached either").op(kTrace);
+    RecordingScriptHost framesHost;
+    player::Player frames;
+    frames.setScriptHost(&framesHost);
+    QVERIFY(
+        !frames.loadBytes(movieOfFrames({{doAction(entry)}, {doAction(callsItself)}})).has_value());
+    QCOMPARE(framesHost.halts.size(), std::size_t(1));
+    QVERIFY(QString::fromStdString(framesHost.halts[0]).contains(u"256"));
+    QVERIFY(framesHost.traces.empty());
 }
 
 void TestAvm1::malformedBytecodeEndsTheScriptOnly()

@@ -961,11 +961,7 @@ void Interpreter::newObject()
         push(Value());
         return;
     }
-    m.enterCall();
-    struct Leave {
-        Machine& machine;
-        ~Leave() { machine.leaveCall(); }
-    } leave{m};
+    const Machine::CallLevel level(m);
     push(static_cast<Function*>(constructor)->construct(m, arguments));
 }
 
@@ -981,11 +977,7 @@ void Interpreter::newMethod()
         push(Value());
         return;
     }
-    m.enterCall();
-    struct Leave {
-        Machine& machine;
-        ~Leave() { machine.leaveCall(); }
-    } leave{m};
+    const Machine::CallLevel level(m);
     push(static_cast<Function*>(constructor)->construct(m, arguments));
 }
 

@@ -344,11 +344,7 @@ Value Machine::call(Object* function, const Value& thisValue, Arguments& argumen
     if (!function || !function->isFunction()) {
         return Value();
     }
-    enterCall();
-    struct Leave {
-        Machine& machine;
-        ~Leave() { machine.leaveCall(); }
-    } leave{*this};
+    const CallLevel level(*this);
     return static_cast<Function*>(function)->call(*this, thisValue, arguments);
 }
 

@@ -136,8 +136,19 @@ public:
         m_actionsSpent = 0;
         m_leftovers.clear();
     }
-    void enterCall();
-    void leaveCall() { --m_callDepth; }
+    // One level of script calls, held for as long as it lives: functions,
+    // constructors and frames run by Call all count towards the limit, and
+    // going past it halts the scripts rather than the process's stack.
+    class CallLevel {
+    public:
+        explicit CallLevel(Machine& machine) : m_machine(machine) { machine.enterCall(); }
+        ~CallLevel() { --m_machine.m_callDepth; }
+        CallLevel(const CallLevel&) = delete;
+        CallLevel& operator=(const CallLevel&) = delete;
+
+    private:
+        Machine& m_machine;
+    };
     [[noreturn]] void halt(const std::string& reason);
     bool halted() const { return m_halted; }
     // Called once where the halt is caught: the host hears why.
@@ -180,6 +191,7 @@ public:
 
 private:
     void adopt(std::unique_ptr<Object> object);
+    void enterCall();
 
     int m_version;
     ScriptHost& m_host;

@@ -827,6 +827,8 @@ void Stage::callFrame(Clip* clip, const std::string& frame)
     if (*number < 0 || *number >= target->totalFrames()) {
         return;
     }
+    // A frame that calls itself recurses like a function that does.
+    const Machine::CallLevel level(*m_machine);
     for (const swf::Tag* tag : target->timeline->frames[std::size_t(*number)]) {
         if (const swf::Unknown* action = unknownTag(*tag, kDoAction)) {
             runScript(*m_machine, target, action->data);

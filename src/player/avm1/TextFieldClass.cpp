@@ -404,9 +404,13 @@ void installTextFieldClass(Machine& m)
                  if (!clip || clip->removed) {
                      return Value();
                  }
-                 // Script numbers of any size become whole twips within the format's range.
+                 // Script numbers of any size become whole twips within what a
+                 // rectangle of the format holds (31-bit fields), so that the
+                 // layout's widths and edges, differences of two of them, fit.
                  const auto twips = [](double pixels) {
-                     return std::int32_t(clampedInt(std::round(pixels * swf::kTwipsPerPixel)));
+                     constexpr double kLimit = (1 << 30) - 1;
+                     return std::int32_t(
+                         std::clamp(std::round(pixels * swf::kTwipsPerPixel), -kLimit, kLimit));
                  };
                  swf::DefineEditText definition;
                  definition.bounds = swf::Rect{0, twips(numbers[3]), 0, twips(numbers[4])};
