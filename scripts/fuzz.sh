@@ -53,14 +53,19 @@ fi
 export QT_QPA_PLATFORM=offscreen
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp"
 
-# Runs a target for the given seconds from its corpus folder and seeds.
+# Runs a target for the given seconds from its corpus folder and seeds,
+# and from the minimised corpus that earlier long runs left in fuzz/corpus/.
 fuzz() {
   local target="$1" time="$2" length="$3" prefix="$4" corpus="$5"
   shift 5
   mkdir -p "$corpus"
+  local kept=()
+  if [[ -d "$root/fuzz/corpus/$target" ]]; then
+    kept=("$root/fuzz/corpus/$target")
+  fi
   "$build/fuzz/quorvane-fuzz-$target" -max_total_time="$time" -timeout=10 -rss_limit_mb=2048 \
     -max_len="$length" -artifact_prefix="$build/crashes/$prefix" -print_final_stats=1 \
-    "$corpus" "$@"
+    "$corpus" "${kept[@]}" "$@"
 }
 
 # Two targets at a time, one a core; each still gets all its time. The
