@@ -135,6 +135,7 @@ private slots:
     void textSnapshotReadsAndSelectsTheClipsStaticText();
     void textSnapshotMethodsAreHiddenBeforeSwf6();
     void protoIsAnOwnPropertyHoldingAnyValue();
+    void nativeFunctionsHoldFunctionAsTheirConstructor();
     void textFieldTextAndMarkup();
     void textFormatsCoverCharacterRanges();
     void textFormatBeyondTheTagStopsAtItsBounds();
@@ -268,6 +269,23 @@ void TestScriptClasses::protoIsAnOwnPropertyHoldingAnyValue()
     tracePath(script, "o.__proto__");
     tracePath(script, "o.toString");
     QCOMPARE(traceOf(script), (Lines{"true", "undefined", "false", "elsewhere", "undefined"}));
+}
+
+void TestScriptClasses::nativeFunctionsHoldFunctionAsTheirConstructor()
+{
+    ActionScript script;
+    // Object's methods are made before Function itself, Math's after it.
+    for (const char* function : {"Object.prototype.toString", "Math.abs"}) {
+        script.push("constructor").push(1.0);
+        pushPath(script, function).push("hasOwnProperty").op(kCallMethod).op(kTrace);
+        pushPath(script, function).push("constructor").op(kGetMember);
+        pushPath(script, "Function").op(kStrictEquals).op(kTrace);
+        // Hidden and permanent.
+        pushPath(script, function).op(kEnumerate2).op(kTrace);
+        pushPath(script, function).push("constructor").op(0x3A).op(kTrace);
+    }
+    QCOMPARE(traceOf(script),
+             (Lines{"true", "true", "undefined", "false", "true", "true", "undefined", "false"}));
 }
 
 void TestScriptClasses::textFieldTextAndMarkup()

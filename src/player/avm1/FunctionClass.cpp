@@ -13,6 +13,7 @@ void installFunctionClass(Machine& m)
             return argument(arguments, 0);
         });
     m.global()->define(m, "Function", Value(constructor), kDontEnum);
+    m.setFunctionClass(constructor);
 
     m.method(prototype, "call", [](Machine& machine, const Value& self, Arguments& arguments) {
         const Value thisValue = argument(arguments, 0);

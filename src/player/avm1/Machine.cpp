@@ -51,7 +51,22 @@ ArrayObject* Machine::newArray(std::vector<Value> elements)
 
 NativeFunction* Machine::newFunction(NativeFunction::Body body, NativeFunction::Body constructor)
 {
-    return make<NativeFunction>(functionPrototype, std::move(body), std::move(constructor));
+    auto* function =
+        make<NativeFunction>(functionPrototype, std::move(body), std::move(constructor));
+    if (m_functionClass) {
+        function->define(*this, "constructor", Value(m_functionClass), kDontEnum | kDontDelete);
+    }
+    return function;
+}
+
+void Machine::setFunctionClass(Object* function)
+{
+    m_functionClass = function;
+    for (const auto& object : m_heap) {
+        if (auto* native = dynamic_cast<NativeFunction*>(object.get())) {
+            native->define(*this, "constructor", Value(function), kDontEnum | kDontDelete);
+        }
+    }
 }
 
 void Machine::method(Object* object, std::string_view name, NativeFunction::Body body)

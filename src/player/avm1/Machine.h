@@ -86,6 +86,9 @@ public:
                              NativeFunction::Body constructor = {});
 
     Object* global() const { return m_global; }
+    // Function itself. Every native function holds it as its own hidden,
+    // permanent `constructor`; those made before it existed get it here.
+    void setFunctionClass(Object* function);
     Object* objectPrototype = nullptr;
     Object* functionPrototype = nullptr;
     Object* arrayPrototype = nullptr;
@@ -199,6 +202,7 @@ private:
     Stage* m_stage = nullptr;
     std::vector<std::unique_ptr<Object>> m_heap;
     Object* m_global = nullptr;
+    Object* m_functionClass = nullptr;
     std::uint64_t m_actionsSpent = 0;
     int m_callDepth = 0;
     bool m_halted = false;
