@@ -135,7 +135,7 @@ private slots:
     void textSnapshotReadsAndSelectsTheClipsStaticText();
     void textSnapshotMethodsAreHiddenBeforeSwf6();
     void protoIsAnOwnPropertyHoldingAnyValue();
-    void nativeFunctionsHoldFunctionAsTheirConstructor();
+    void builtInsHoldTheirConstructorsHiddenAndPermanent();
     void textFieldTextAndMarkup();
     void textFormatsCoverCharacterRanges();
     void textFormatBeyondTheTagStopsAtItsBounds();
@@ -271,7 +271,7 @@ void TestScriptClasses::protoIsAnOwnPropertyHoldingAnyValue()
     QCOMPARE(traceOf(script), (Lines{"true", "undefined", "false", "elsewhere", "undefined"}));
 }
 
-void TestScriptClasses::nativeFunctionsHoldFunctionAsTheirConstructor()
+void TestScriptClasses::builtInsHoldTheirConstructorsHiddenAndPermanent()
 {
     ActionScript script;
     // Object's methods are made before Function itself, Math's after it.
@@ -284,8 +284,11 @@ void TestScriptClasses::nativeFunctionsHoldFunctionAsTheirConstructor()
         pushPath(script, function).op(kEnumerate2).op(kTrace);
         pushPath(script, function).push("constructor").op(0x3A).op(kTrace);
     }
-    QCOMPARE(traceOf(script),
-             (Lines{"true", "true", "undefined", "false", "true", "true", "undefined", "false"}));
+    // A class's prototype keeps its constructor the same way.
+    pushPath(script, "Sound.prototype").op(kEnumerate2).op(kTrace);
+    pushPath(script, "Sound.prototype").push("constructor").op(0x3A).op(kTrace);
+    QCOMPARE(traceOf(script), (Lines{"true", "true", "undefined", "false", "true", "true",
+                                     "undefined", "false", "undefined", "false"}));
 }
 
 void TestScriptClasses::textFieldTextAndMarkup()

@@ -78,8 +78,10 @@ NativeFunction* Machine::newClass(Object* prototype, NativeFunction::Body body,
                                   NativeFunction::Body constructor)
 {
     NativeFunction* function = newFunction(std::move(body), std::move(constructor));
+    // A built-in class and its prototype point at each other through
+    // properties that are hidden and cannot be deleted.
     function->define(*this, "prototype", Value(prototype), kDontEnum | kDontDelete);
-    prototype->define(*this, "constructor", Value(function), kDontEnum);
+    prototype->define(*this, "constructor", Value(function), kDontEnum | kDontDelete);
     return function;
 }
 
