@@ -6,6 +6,7 @@
 #include "player/avm1/Machine.h"
 #include "player/avm1/Stage.h"
 #include "player/avm1/Utf8.h"
+#include "swf/ActionCode.h"
 #include "swf/BitReader.h"
 
 #include <algorithm>
@@ -16,6 +17,8 @@
 #include <string_view>
 
 namespace quorvane::player::avm1 {
+
+using swf::ActionCode;
 
 namespace {
 
@@ -84,7 +87,7 @@ private:
     // as 1 and 0.
     void pushTruth(bool truth) { push(Value(truth)); }
 
-    void binaryArithmetic(std::uint8_t code);
+    void binaryArithmetic(ActionCode code);
     void add2();
     void push(swf::BitReader& reader);
     void getMember();
@@ -163,15 +166,15 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
 {
     (void)begin;
     m.spendAction();
-    const std::uint8_t code = a.code[pc];
+    const auto code = ActionCode(a.code[pc]);
     ++pc;
-    if (code == 0) {
+    if (code == ActionCode::End) {
         completion = Completion{};
         pc = end;
         return false;
     }
     std::span<const std::uint8_t> data;
-    if (code >= 0x80) {
+    if (swf::hasBody(code)) {
         if (pc + 2 > a.code.size()) {
             pc = end;
             return false;
@@ -185,79 +188,79 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
     swf::BitReader reader(data);
 
     switch (code) {
-    case 0x04: // NextFrame
+    case ActionCode::NextFrame:
         if (Clip* clip = clipOrNull()) {
             clip->gotoFrame(clip->frame + 1, false);
         }
         break;
-    case 0x05: // PrevFrame
+    case ActionCode::PreviousFrame:
         if (Clip* clip = clipOrNull(); clip && clip->frame > 0) {
             clip->gotoFrame(clip->frame - 1, false);
         }
         break;
-    case 0x06: // Play
+    case ActionCode::Play:
         if (Clip* clip = clipOrNull()) {
             clip->playing = true;
         }
         break;
-    case 0x07: // Stop
+    case ActionCode::Stop:
         if (Clip* clip = clipOrNull()) {
             clip->playing = false;
         }
         break;
-    case 0x08: // ToggleQuality
+    case ActionCode::ToggleQuality:
         break;
-    case 0x09: // StopSounds
+    case ActionCode::StopSounds:
         if (m.stage()) {
             m.stage()->stopAllSounds();
         }
         break;
-    case 0x0A: // Add
-    case 0x0B: // Subtract
-    case 0x0C: // Multiply
-    case 0x0D: // Divide
-    case 0x3F: // Modulo
+    case ActionCode::Add:
+    case ActionCode::Subtract:
+    case ActionCode::Multiply:
+    case ActionCode::Divide:
+    case ActionCode::Modulo:
         binaryArithmetic(code);
         break;
-    case 0x0E: { // Equals (SWF 4: numeric)
+    case ActionCode::Equals: { // SWF 4: numeric
         const double right = popNumber();
         const double left = popNumber();
         pushTruth(left == right);
         break;
     }
-    case 0x0F: { // Less (SWF 4: numeric)
+    case ActionCode::Less: { // SWF 4: numeric
         const double right = popNumber();
         const double left = popNumber();
         pushTruth(left < right);
         break;
     }
-    case 0x10: { // And
+    case ActionCode::And: {
         const bool right = m.toBoolean(pop());
         const bool left = m.toBoolean(pop());
         pushTruth(left && right);
         break;
     }
-    case 0x11: { // Or
+    case ActionCode::Or: {
         const bool right = m.toBoolean(pop());
         const bool left = m.toBoolean(pop());
         pushTruth(left || right);
         break;
     }
-    case 0x12: // Not
+    case ActionCode::Not:
         pushTruth(!m.toBoolean(pop()));
         break;
-    case 0x13: { // StringEquals
+    case ActionCode::StringEquals: {
         const std::string right = popString();
         const std::string left = popString();
         pushTruth(left == right);
         break;
     }
-    case 0x14: // StringLength
-    case 0x31: // MBStringLength
+    case ActionCode::StringLength:
+    case ActionCode::MBStringLength:
         push(Value(double(utf8Length(popString()))));
         break;
-    case 0x15:   // StringExtract
-    case 0x35: { // MBStringExtract
+    case ActionCode::StringExtract:
+    case ActionCode::MBStringExtract: {
         const double count = popNumber();
         const double index = popNumber();
         const std::string text = popString();
@@ -269,26 +272,26 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
                           length < 0 ? std::string::npos : std::size_t(std::min(length, 1e9)))));
         break;
     }
-    case 0x17: // Pop
+    case ActionCode::Pop:
         pop();
         break;
-    case 0x18: { // ToInteger
+    case ActionCode::ToInteger: {
         const double number = popNumber();
         push(Value(std::isnan(number) ? 0.0 : std::trunc(number)));
         break;
     }
-    case 0x1C: { // GetVariable
+    case ActionCode::GetVariable: {
         const std::string name = popString();
         push(getVariable(m, a, name));
         break;
     }
-    case 0x1D: { // SetVariable
+    case ActionCode::SetVariable: {
         Value value = pop();
         const std::string name = popString();
         setVariable(m, a, name, value);
         break;
     }
-    case 0x20: { // SetTarget2
+    case ActionCode::SetTarget2: {
         const Value target = pop();
         if (Clip* clip = targetClip(target)) {
             a.target = clip;
@@ -300,13 +303,13 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
         }
         break;
     }
-    case 0x21: { // StringAdd
+    case ActionCode::StringAdd: {
         const std::string right = popString();
         const std::string left = popString();
         push(Value(left + right));
         break;
     }
-    case 0x22: { // GetProperty
+    case ActionCode::GetProperty: {
         const double index = popNumber();
         const Value target = pop();
         Clip* clip = m.toString(target).empty() ? clipOrNull() : targetClip(target);
@@ -314,7 +317,7 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
         push(clip && name ? clip->get(m, name) : Value());
         break;
     }
-    case 0x23: { // SetProperty
+    case ActionCode::SetProperty: {
         Value value = pop();
         const double index = popNumber();
         const Value target = pop();
@@ -325,7 +328,7 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
         }
         break;
     }
-    case 0x24: { // CloneSprite
+    case ActionCode::CloneSprite: {
         const double depth = popNumber();
         const std::string name = popString();
         const Value source = pop();
@@ -336,16 +339,16 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
         }
         break;
     }
-    case 0x25: { // RemoveSprite
+    case ActionCode::RemoveSprite: {
         if (Clip* clip = targetClip(pop()); clip && m.stage()) {
             m.stage()->removeByScript(clip);
         }
         break;
     }
-    case 0x26: // Trace
+    case ActionCode::Trace:
         m.host().trace(m.traceText(pop()));
         break;
-    case 0x27: { // StartDrag
+    case ActionCode::StartDrag: {
         const Value target = pop();
         const bool lockCenter = m.toBoolean(pop());
         const bool constrained = m.toBoolean(pop());
@@ -359,26 +362,26 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
         }
         break;
     }
-    case 0x28: // EndDrag
+    case ActionCode::EndDrag:
         if (m.stage()) {
             m.stage()->stopDrag();
         }
         break;
-    case 0x29: { // StringLess
+    case ActionCode::StringLess: {
         const std::string right = popString();
         const std::string left = popString();
         pushTruth(left < right);
         break;
     }
-    case 0x2A: // Throw
+    case ActionCode::Throw:
         throw ScriptThrow{pop()};
-    case 0x2B: { // CastOp
+    case ActionCode::CastOp: {
         const Value object = pop();
         Object* constructor = pop().asObject();
         push(instanceOf(object, constructor) ? object : Value(Null{}));
         break;
     }
-    case 0x2C: { // ImplementsOp
+    case ActionCode::ImplementsOp: {
         Object* constructor = pop().asObject();
         const std::size_t n = countOnStack(popNumber());
         std::vector<Value> interfaces;
@@ -393,34 +396,34 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
         }
         break;
     }
-    case 0x30: { // RandomNumber
+    case ActionCode::RandomNumber: {
         const double limit = popNumber();
         push(Value(limit >= 1 ? double(m.random() % std::uint32_t(std::min(limit, 4e9))) : 0.0));
         break;
     }
-    case 0x32:   // CharToAscii
-    case 0x36: { // MBCharToAscii
+    case ActionCode::CharToAscii:
+    case ActionCode::MBCharToAscii: {
         const std::string text = popString();
         push(Value(text.empty() ? 0.0 : double(firstCodePoint(text))));
         break;
     }
-    case 0x33:   // AsciiToChar
-    case 0x37: { // MBAsciiToChar
+    case ActionCode::AsciiToChar:
+    case ActionCode::MBAsciiToChar: {
         // Codes wrap at 16 bits; code 0 ends a string, so it gives none.
         const std::uint32_t character = std::uint32_t(m.toInt32(pop())) & 0xffff;
         push(Value(character == 0 ? std::string() : codePointText(character)));
         break;
     }
-    case 0x34: // GetTime
+    case ActionCode::GetTime:
         push(Value(std::floor(m.millisecondsSinceStart())));
         break;
-    case 0x3A: { // Delete
+    case ActionCode::Delete: {
         const std::string name = popString();
         Object* object = m.toObject(pop());
         pushTruth(object && object->remove(m, name));
         break;
     }
-    case 0x3B: { // Delete2
+    case ActionCode::Delete2: {
         const std::string name = popString();
         bool removed = false;
         for (auto it = a.scope.rbegin(); it != a.scope.rend(); ++it) {
@@ -435,7 +438,7 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
         pushTruth(removed);
         break;
     }
-    case 0x3C: { // DefineLocal
+    case ActionCode::DefineLocal: {
         Value value = pop();
         const std::string name = popString();
         if (a.locals) {
@@ -443,24 +446,24 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
         }
         break;
     }
-    case 0x3D: // CallFunction
+    case ActionCode::CallFunction:
         callFunction();
         break;
-    case 0x3E: // Return
+    case ActionCode::Return:
         m_returned = pop();
         completion = Completion{Exit::Return, 0};
         return false;
-    case 0x40: // NewObject
+    case ActionCode::NewObject:
         newObject();
         break;
-    case 0x41: { // DefineLocal2
+    case ActionCode::DefineLocal2: {
         const std::string name = popString();
         if (a.locals && !a.locals->hasOwn(m, name)) {
             a.locals->set(m, name, Value());
         }
         break;
     }
-    case 0x42: { // InitArray
+    case ActionCode::InitArray: {
         const double count = popNumber();
         // A count the stack cannot hold makes nothing and takes nothing.
         if (count > double(m_stack.size())) {
@@ -475,7 +478,7 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
         push(Value(m.newArray(std::move(elements))));
         break;
     }
-    case 0x43: { // InitObject
+    case ActionCode::InitObject: {
         const double count = popNumber();
         if (count > double(m_stack.size() / 2)) {
             push(Value());
@@ -499,118 +502,118 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
         push(Value(object));
         break;
     }
-    case 0x44: // TypeOf
+    case ActionCode::TypeOf:
         push(Value(m.typeOf(pop())));
         break;
-    case 0x45: { // TargetPath
+    case ActionCode::TargetPath: {
         const Value value = pop();
         Object* object = value.asObject();
         Clip* clip = dynamic_cast<Clip*>(object);
         push(clip ? Value(clip->dotPath()) : Value());
         break;
     }
-    case 0x46: { // Enumerate
+    case ActionCode::Enumerate: {
         const std::string name = popString();
         enumerate(getVariable(m, a, name));
         break;
     }
-    case 0x55: // Enumerate2
+    case ActionCode::Enumerate2:
         enumerate(pop());
         break;
-    case 0x47: // Add2
+    case ActionCode::Add2:
         add2();
         break;
-    case 0x48: { // Less2
+    case ActionCode::Less2: {
         const Value right = pop();
         const Value left = pop();
         push(m.lessThan(left, right));
         break;
     }
-    case 0x67: { // Greater
+    case ActionCode::Greater: {
         const Value right = pop();
         const Value left = pop();
         push(m.lessThan(right, left));
         break;
     }
-    case 0x49: { // Equals2
+    case ActionCode::Equals2: {
         const Value right = pop();
         const Value left = pop();
         push(Value(m.looseEquals(left, right)));
         break;
     }
-    case 0x66: { // StrictEquals
+    case ActionCode::StrictEquals: {
         const Value right = pop();
         const Value left = pop();
         push(Value(m.strictEquals(left, right)));
         break;
     }
-    case 0x4A: // ToNumber
+    case ActionCode::ToNumber:
         push(Value(popNumber()));
         break;
-    case 0x4B: // ToString
+    case ActionCode::ToString:
         push(Value(popString()));
         break;
-    case 0x4C: { // PushDuplicate
+    case ActionCode::PushDuplicate: {
         Value top = m_stack.empty() ? Value() : m_stack.back();
         push(std::move(top));
         break;
     }
-    case 0x4D: // StackSwap
+    case ActionCode::StackSwap:
         if (m_stack.size() >= 2) {
             std::swap(m_stack[m_stack.size() - 1], m_stack[m_stack.size() - 2]);
         } else {
             push(Value());
         }
         break;
-    case 0x4E: // GetMember
+    case ActionCode::GetMember:
         getMember();
         break;
-    case 0x4F: // SetMember
+    case ActionCode::SetMember:
         setMember();
         break;
-    case 0x50: // Increment
+    case ActionCode::Increment:
         push(Value(popNumber() + 1));
         break;
-    case 0x51: // Decrement
+    case ActionCode::Decrement:
         push(Value(popNumber() - 1));
         break;
-    case 0x52: // CallMethod
+    case ActionCode::CallMethod:
         callMethod();
         break;
-    case 0x53: // NewMethod
+    case ActionCode::NewMethod:
         newMethod();
         break;
-    case 0x54: { // InstanceOf
+    case ActionCode::InstanceOf: {
         Object* constructor = pop().asObject();
         const Value object = pop();
         push(Value(instanceOf(object, constructor)));
         break;
     }
-    case 0x60:   // BitAnd
-    case 0x61:   // BitOr
-    case 0x62:   // BitXor
-    case 0x63:   // BitLShift
-    case 0x64:   // BitRShift
-    case 0x65: { // BitURShift
+    case ActionCode::BitAnd:
+    case ActionCode::BitOr:
+    case ActionCode::BitXor:
+    case ActionCode::BitLShift:
+    case ActionCode::BitRShift:
+    case ActionCode::BitURShift: {
         const std::int32_t right = m.toInt32(pop());
         const std::int32_t left = m.toInt32(pop());
         const auto uleft = static_cast<std::uint32_t>(left);
         const int shift = right & 31;
         double result = 0;
         switch (code) {
-        case 0x60:
+        case ActionCode::BitAnd:
             result = left & right;
             break;
-        case 0x61:
+        case ActionCode::BitOr:
             result = left | right;
             break;
-        case 0x62:
+        case ActionCode::BitXor:
             result = left ^ right;
             break;
-        case 0x63:
+        case ActionCode::BitLShift:
             result = static_cast<std::int32_t>(uleft << shift);
             break;
-        case 0x64:
+        case ActionCode::BitRShift:
             result = left >> shift;
             break;
         default:
@@ -620,13 +623,13 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
         push(Value(result));
         break;
     }
-    case 0x68: { // StringGreater
+    case ActionCode::StringGreater: {
         const std::string right = popString();
         const std::string left = popString();
         pushTruth(left > right);
         break;
     }
-    case 0x69: { // Extends
+    case ActionCode::Extends: {
         Object* superclass = pop().asObject();
         Object* subclass = pop().asObject();
         if (subclass && superclass) {
@@ -639,25 +642,25 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
         }
         break;
     }
-    case 0x81: // GotoFrame
+    case ActionCode::GotoFrame:
         if (Clip* clip = clipOrNull()) {
             clip->gotoFrame(reader.readU16(), false);
         }
         break;
-    case 0x83: { // GetURL
+    case ActionCode::GetUrl: {
         const std::string url = readString(reader);
         const std::string window = readString(reader);
         getUrl(url, window, 0);
         break;
     }
-    case 0x87: { // StoreRegister
+    case ActionCode::StoreRegister: {
         const std::uint8_t index = reader.readU8();
         if (index < a.registers.size()) {
             a.registers[index] = m_stack.empty() ? Value() : m_stack.back();
         }
         break;
     }
-    case 0x88: { // ConstantPool
+    case ActionCode::ConstantPool: {
         const std::uint16_t count = reader.readU16();
         auto pool = std::make_shared<std::vector<std::string>>();
         for (std::uint16_t i = 0; i < count && !reader.atEnd(); ++i) {
@@ -666,14 +669,14 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
         a.constants = std::move(pool);
         break;
     }
-    case 0x8A:   // WaitForFrame
-    case 0x8D: { // WaitForFrame2
+    case ActionCode::WaitForFrame:
+    case ActionCode::WaitForFrame2: {
         // Everything is loaded at once, and a fully loaded movie counts every
         // frame up to Flash's largest frame number as loaded, even frames past
         // its end.
         constexpr double kLastLoadableFrame = 16000;
         double frame = 0;
-        if (code == 0x8A) {
+        if (code == ActionCode::WaitForFrame) {
             frame = reader.readU16();
         } else {
             frame = popNumber() - 1;
@@ -682,17 +685,17 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
         if (!clipOrNull() || !(frame <= kLastLoadableFrame)) {
             for (int i = 0; i < skip && pc < a.code.size(); ++i) {
                 const std::uint8_t skipped = a.code[pc++];
-                if (skipped >= 0x80 && pc + 2 <= a.code.size()) {
+                if (swf::hasBody(ActionCode(skipped)) && pc + 2 <= a.code.size()) {
                     pc += 2 + (std::size_t(a.code[pc]) | std::size_t(a.code[pc + 1]) << 8);
                 }
             }
         }
         break;
     }
-    case 0x8B: // SetTarget
+    case ActionCode::SetTarget:
         setTarget(readString(reader));
         break;
-    case 0x8C: { // GoToLabel
+    case ActionCode::GoToLabel: {
         const std::string label = readString(reader);
         if (Clip* clip = clipOrNull()) {
             if (const auto frame = clip->frameOfLabel(m, label)) {
@@ -701,41 +704,41 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
         }
         break;
     }
-    case 0x8E: // DefineFunction2
+    case ActionCode::DefineFunction2:
         defineFunction(data, true, pc, end);
         break;
-    case 0x9B: // DefineFunction
+    case ActionCode::DefineFunction:
         defineFunction(data, false, pc, end);
         break;
-    case 0x8F: // Try
+    case ActionCode::Try:
         if (!followBlock(tryBlock(data, pc, end), pc, completion)) {
             return false;
         }
         break;
-    case 0x94: // With
+    case ActionCode::With:
         if (!followBlock(withBlock(data, pc, end), pc, completion)) {
             return false;
         }
         break;
-    case 0x96: // Push
+    case ActionCode::Push:
         while (!reader.atEnd() && !reader.overflowed()) {
             push(reader);
         }
         break;
-    case 0x99: { // Jump
+    case ActionCode::Jump: {
         const std::int16_t offset = reader.readS16();
         const std::int64_t target = std::int64_t(pc) + offset;
         pc = target < 0 ? a.code.size() : std::size_t(target);
         break;
     }
-    case 0x9A: { // GetURL2
+    case ActionCode::GetUrl2: {
         const std::uint8_t flags = reader.readU8();
         const std::string window = popString();
         const std::string url = popString();
         getUrl(url, window, flags);
         break;
     }
-    case 0x9D: { // If
+    case ActionCode::If: {
         const std::int16_t offset = reader.readS16();
         if (m.toBoolean(pop())) {
             const std::int64_t target = std::int64_t(pc) + offset;
@@ -743,14 +746,14 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
         }
         break;
     }
-    case 0x9E: { // Call
+    case ActionCode::Call: {
         const std::string frame = popString();
         if (m.stage()) {
             m.stage()->callFrame(a.target, frame);
         }
         break;
     }
-    case 0x9F: { // GotoFrame2
+    case ActionCode::GotoFrame2: {
         const std::uint8_t flags = reader.readU8();
         const int bias = (flags & 2) ? reader.readU16() : 0;
         gotoFrame2(flags, bias);
@@ -820,7 +823,7 @@ void Interpreter::push(swf::BitReader& reader)
     }
 }
 
-void Interpreter::binaryArithmetic(std::uint8_t code)
+void Interpreter::binaryArithmetic(ActionCode code)
 {
     const Value rightValue = pop();
     const Value leftValue = pop();
@@ -829,16 +832,16 @@ void Interpreter::binaryArithmetic(std::uint8_t code)
     const double right = m.toNumber(rightValue);
     double result = 0;
     switch (code) {
-    case 0x0A:
+    case ActionCode::Add:
         result = left + right;
         break;
-    case 0x0B:
+    case ActionCode::Subtract:
         result = left - right;
         break;
-    case 0x0C:
+    case ActionCode::Multiply:
         result = left * right;
         break;
-    case 0x0D:
+    case ActionCode::Divide:
         // SWF 4 wrote the error as a string.
         if (right == 0 && m.version() < 5) {
             push(Value("#ERROR#"));
