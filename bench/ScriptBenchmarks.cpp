@@ -12,6 +12,7 @@
 
 using namespace quorvane;
 using namespace quorvane::fixtures;
+using A = swf::ActionCode;
 
 namespace {
 
@@ -22,14 +23,14 @@ constexpr int kActions = kIterations * 10;
 std::vector<std::uint8_t> loopMovie()
 {
     ActionScript script;
-    script.push(0.0).storeRegister(1).op(kPop);
+    script.push(0.0).storeRegister(1).op(A::Pop);
     const std::size_t top = script.here();
-    script.pushRegister(1).push(double(kIterations)).op(kLess2).op(kNot);
-    const std::size_t exit = script.jumpSite(0x9D);
-    script.pushRegister(1).op(kIncrement).storeRegister(1).op(kPop);
-    script.jumpBack(0x99, top);
+    script.pushRegister(1).push(double(kIterations)).op(A::Less2).op(A::Not);
+    const std::size_t exit = script.jumpSite(A::If);
+    script.pushRegister(1).op(A::Increment).storeRegister(1).op(A::Pop);
+    script.jumpBack(A::Jump, top);
     script.land(exit);
-    script.pushRegister(1).op(kTrace);
+    script.pushRegister(1).op(A::Trace);
     return bytes(movie(header(100, 100, 12, 1), {doAction(script), swf::Tag{swf::ShowFrame{}}}));
 }
 

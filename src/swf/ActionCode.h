@@ -4,8 +4,8 @@
 
 namespace quorvane::swf {
 
-// The action codes of SWF versions 3 to 7, by their format names. Codes
-// from 0x80 up carry a 16-bit length and a body.
+// The action codes of SWF versions 3 to 7, by their format names; later
+// versions added none. Codes from 0x80 up carry a 16-bit length and a body.
 enum class ActionCode : std::uint8_t {
     End = 0x00,
     NextFrame = 0x04,
@@ -108,5 +108,10 @@ enum class ActionCode : std::uint8_t {
     Call = 0x9E,
     GotoFrame2 = 0x9F,
 };
+
+constexpr bool hasBody(ActionCode code)
+{
+    return std::uint8_t(code) >= 0x80;
+}
 
 } // namespace quorvane::swf

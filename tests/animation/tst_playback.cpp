@@ -20,6 +20,7 @@
 
 using namespace quorvane;
 using quorvane::testing::ScriptedPlatform;
+using A = swf::ActionCode;
 
 namespace {
 
@@ -106,22 +107,14 @@ void writeListeningMovie(const QString& path)
     std::vector<std::uint8_t> getUrl;
     for (const char* field : {"https://lesson.example/key", ""})
         getUrl.insert(getUrl.end(), field, field + std::strlen(field) + 1);
-    openOnKey.raw(0x83, getUrl);
+    openOnKey.raw(A::GetUrl, getUrl);
     ActionScript script;
-    script.push("listener")
-        .push(0.0)
-        .push("Object")
-        .op(fixtures::kNewObject)
-        .op(fixtures::kSetVariable);
-    script.push("listener").op(fixtures::kGetVariable).push("onKeyDown");
+    script.push("listener").push(0.0).push("Object").op(A::NewObject).op(A::SetVariable);
+    script.push("listener").op(A::GetVariable).push("onKeyDown");
     script.defineFunction("", {}, openOnKey);
-    script.op(fixtures::kSetMember);
-    script.push("listener")
-        .op(fixtures::kGetVariable)
-        .push(1.0)
-        .push("Key")
-        .op(fixtures::kGetVariable);
-    script.push("addListener").op(fixtures::kCallMethod).op(fixtures::kPop);
+    script.op(A::SetMember);
+    script.push("listener").op(A::GetVariable).push(1.0).push("Key").op(A::GetVariable);
+    script.push("addListener").op(A::CallMethod).op(A::Pop);
 
     swf::Movie movie = fixtures::streamMovie(kLongMovieFrames, 10);
     movie.tags.insert(movie.tags.begin() + 1, swf::Tag{fixtures::doAction(script)});
@@ -314,7 +307,7 @@ private slots:
         FullCourse course({1});
         Program p(course);
         Tmainfrm& w = *p.window;
-        w.Nflast->trigger(); // 1 -> 153
+        w.Nflast->trigger();     // 1 -> 153
         w.Nnextflash->trigger(); // wraps to node 1, which has no line
         QCOMPARE(w.tv1->selectedIndex(), 1);
         QCOMPARE(w.CurrentLessonIndex(), 0);

@@ -11,6 +11,7 @@
 
 using namespace quorvane;
 using namespace quorvane::fixtures;
+using A = swf::ActionCode;
 
 namespace {
 
@@ -94,14 +95,14 @@ void TestAvm1::aComparisonThatEmptiesTheArraySortsWhatWasThere()
     // a = [3, 1, 2]; a.sort(function (x, y) { a.length = 0; return x - y; });
     // trace(a.length); trace(a);
     ActionScript compare;
-    compare.push("a").op(kGetVariable).push("length").push(0.0).op(kSetMember);
-    compare.push("x").op(kGetVariable).push("y").op(kGetVariable).op(kSubtract).op(kReturn);
+    compare.push("a").op(A::GetVariable).push("length").push(0.0).op(A::SetMember);
+    compare.push("x").op(A::GetVariable).push("y").op(A::GetVariable).op(A::Subtract).op(A::Return);
     ActionScript script;
-    script.push("a").push(2.0).push(1.0).push(3.0).push(3.0).op(kInitArray).op(kSetVariable);
+    script.push("a").push(2.0).push(1.0).push(3.0).push(3.0).op(A::InitArray).op(A::SetVariable);
     script.defineFunction("", {"x", "y"}, compare);
-    script.push(1.0).push("a").op(kGetVariable).push("sort").op(kCallMethod).op(kPop);
-    script.push("a").op(kGetVariable).push("length").op(kGetMember).op(kTrace);
-    script.push("a").op(kGetVariable).op(kTrace);
+    script.push(1.0).push("a").op(A::GetVariable).push("sort").op(A::CallMethod).op(A::Pop);
+    script.push("a").op(A::GetVariable).push("length").op(A::GetMember).op(A::Trace);
+    script.push("a").op(A::GetVariable).op(A::Trace);
     QCOMPARE(traceOf(script), (Lines{"3", "1,2,3"}));
 }
 
@@ -109,11 +110,11 @@ void TestAvm1::conversionsFollowTheMovieVersion()
 {
     // undefined + 1, "" + undefined, trace(undefined), "3" * "4", true as text
     ActionScript script;
-    script.pushUndefined().push(1.0).op(kAdd2).op(kTrace);
-    script.push("[").pushUndefined().op(kAdd2).push("]").op(kAdd2).op(kTrace);
-    script.pushUndefined().op(kTrace);
-    script.push("3").push("4").op(kMultiply).op(kTrace);
-    script.push("").pushBool(true).op(kAdd2).op(kTrace);
+    script.pushUndefined().push(1.0).op(A::Add2).op(A::Trace);
+    script.push("[").pushUndefined().op(A::Add2).push("]").op(A::Add2).op(A::Trace);
+    script.pushUndefined().op(A::Trace);
+    script.push("3").push("4").op(A::Multiply).op(A::Trace);
+    script.push("").pushBool(true).op(A::Add2).op(A::Trace);
     QCOMPARE(traceOf(script, 6), (Lines{"1", "[]", "undefined", "12", "true"}));
     QCOMPARE(traceOf(script, 7), (Lines{"NaN", "[undefined]", "undefined", "12", "true"}));
 }
@@ -121,14 +122,14 @@ void TestAvm1::conversionsFollowTheMovieVersion()
 void TestAvm1::namesIgnoreCaseBeforeVersion7()
 {
     ActionScript script;
-    script.push("Value").push(5.0).op(kSetVariable);
-    script.push("value").op(kGetVariable).op(kTrace);
+    script.push("Value").push(5.0).op(A::SetVariable);
+    script.push("value").op(A::GetVariable).op(A::Trace);
     // Letters beyond ASCII fold too (\u00c4 and \u00e4), but not those
     // newer than the player's case tables (\u023a and \u2c65).
-    script.push("\xc3\x84").push("umlaut").op(kSetVariable);
-    script.push("\xc3\xa4").op(kGetVariable).op(kTrace);
-    script.push("\xc8\xba").push("stroke").op(kSetVariable);
-    script.push("\xe2\xb1\xa5").op(kGetVariable).op(kTrace);
+    script.push("\xc3\x84").push("umlaut").op(A::SetVariable);
+    script.push("\xc3\xa4").op(A::GetVariable).op(A::Trace);
+    script.push("\xc8\xba").push("stroke").op(A::SetVariable);
+    script.push("\xe2\xb1\xa5").op(A::GetVariable).op(A::Trace);
     QCOMPARE(traceOf(script, 6), (Lines{"5", "umlaut", "undefined"}));
     QCOMPARE(traceOf(script, 7), (Lines{"undefined", "undefined", "undefined"}));
 }
@@ -137,16 +138,16 @@ void TestAvm1::functionsTakeArgumentsInRegistersAndLocals()
 {
     // function2 sum(a, b) { return a + b; }   function twice(x) { return x * 2; }
     ActionScript sum;
-    sum.pushRegister(1).pushRegister(2).op(kAdd2).op(kReturn);
+    sum.pushRegister(1).pushRegister(2).op(A::Add2).op(A::Return);
     ActionScript twice;
-    twice.push("x").op(kGetVariable).push(2.0).op(kMultiply).op(kReturn);
+    twice.push("x").op(A::GetVariable).push(2.0).op(A::Multiply).op(A::Return);
     ActionScript script;
     script.defineFunction2("sum", 2, sum).defineFunction("twice", {"x"}, twice);
-    script.push(4.0).push(3.0).push(2.0).push("sum").op(kCallFunction).op(kTrace);
-    script.push("a").push("b").push(2.0).push("sum").op(kCallFunction).op(kTrace);
-    script.push(21.0).push(1.0).push("twice").op(kCallFunction).op(kTrace);
+    script.push(4.0).push(3.0).push(2.0).push("sum").op(A::CallFunction).op(A::Trace);
+    script.push("a").push("b").push(2.0).push("sum").op(A::CallFunction).op(A::Trace);
+    script.push(21.0).push(1.0).push("twice").op(A::CallFunction).op(A::Trace);
     // Locals of a call stay inside it.
-    script.push("x").op(kGetVariable).op(kTypeOf).op(kTrace);
+    script.push("x").op(A::GetVariable).op(A::TypeOf).op(A::Trace);
     QCOMPARE(traceOf(script), (Lines{"7", "ba", "42", "undefined"}));
 }
 
@@ -155,20 +156,20 @@ void TestAvm1::function2RegistersAndThisByName()
     // Stores "hi" in register 3 and reads it back: a function2 declaring
     // no registers has four, one declaring a single register has one.
     ActionScript third;
-    third.push("hi").storeRegister(3).op(kPop).pushRegister(3).op(kTrace);
+    third.push("hi").storeRegister(3).op(A::Pop).pushRegister(3).op(A::Trace);
     // this in register 1; the name `this` then means the timeline.
     ActionScript preloaded;
-    preloaded.pushRegister(1).op(kTypeOf).op(kTrace);
-    preloaded.push("this").op(kGetVariable).op(kTypeOf).op(kTrace);
+    preloaded.pushRegister(1).op(A::TypeOf).op(A::Trace);
+    preloaded.push("this").op(A::GetVariable).op(A::TypeOf).op(A::Trace);
     constexpr std::uint16_t kPreloadThis = 0x1;
     ActionScript script;
     script.defineFunction2("none", 0, third, 0, ActionScript::kSuppressAll);
     script.defineFunction2("one", 0, third, 1, ActionScript::kSuppressAll);
     script.defineFunction2("preloaded", 0, preloaded, 2, kPreloadThis);
-    script.push(0.0).push("none").op(kCallFunction).op(kPop);
-    script.push(0.0).push("one").op(kCallFunction).op(kPop);
+    script.push(0.0).push("none").op(A::CallFunction).op(A::Pop);
+    script.push(0.0).push("one").op(A::CallFunction).op(A::Pop);
     // new preloaded(): this is the new object, the name still the timeline.
-    script.push(0.0).push("preloaded").op(kNewObject).op(kPop);
+    script.push(0.0).push("preloaded").op(A::NewObject).op(A::Pop);
     QCOMPARE(traceOf(script), (Lines{"hi", "undefined", "object", "movieclip"}));
 }
 
@@ -177,15 +178,20 @@ void TestAvm1::swf5FunctionsRunOnTheClipTheyAreCalledOn()
     // where = "root"; _root.createEmptyMovieClip("clip", 1); clip.where = "clip";
     // function tell() { trace(where); }  clip.tell = tell; clip.tell();
     ActionScript tell;
-    tell.push("where").op(kGetVariable).op(kTrace);
+    tell.push("where").op(A::GetVariable).op(A::Trace);
     ActionScript script;
-    script.push("where").push("root").op(kSetVariable);
-    script.push(1.0).push("clip").push(2.0).push("_root").op(kGetVariable);
-    script.push("createEmptyMovieClip").op(kCallMethod).op(kPop);
-    script.push("clip").op(kGetVariable).push("where").push("clip").op(kSetMember);
+    script.push("where").push("root").op(A::SetVariable);
+    script.push(1.0).push("clip").push(2.0).push("_root").op(A::GetVariable);
+    script.push("createEmptyMovieClip").op(A::CallMethod).op(A::Pop);
+    script.push("clip").op(A::GetVariable).push("where").push("clip").op(A::SetMember);
     script.defineFunction("tell", {}, tell);
-    script.push("clip").op(kGetVariable).push("tell").push("tell").op(kGetVariable).op(kSetMember);
-    script.push(0.0).push("clip").op(kGetVariable).push("tell").op(kCallMethod).op(kPop);
+    script.push("clip")
+        .op(A::GetVariable)
+        .push("tell")
+        .push("tell")
+        .op(A::GetVariable)
+        .op(A::SetMember);
+    script.push(0.0).push("clip").op(A::GetVariable).push("tell").op(A::CallMethod).op(A::Pop);
     // SWF 5 has no closures: the clip called on is the timeline.
     QCOMPARE(traceOf(script, 5), (Lines{"clip"}));
     QCOMPARE(traceOf(script, 6), (Lines{"root"}));
@@ -240,23 +246,23 @@ void TestAvm1::parseIntReadsPrefixesSignsAndRadixesAsFlash()
         script.push(radix.toDouble());
     }
     script.push(text.toStdString()).push(radix.isEmpty() ? 1.0 : 2.0).push("parseInt");
-    script.op(kCallFunction).op(kTrace);
+    script.op(A::CallFunction).op(A::Trace);
     QCOMPARE(traceOf(script, 8), (Lines{result.toStdString()}));
 }
 
 void TestAvm1::throwsReachCatchAndFinallyAlwaysRuns()
 {
     ActionScript tryBody;
-    tryBody.push("oops").op(kThrow).push("not reached").op(kTrace);
+    tryBody.push("oops").op(A::Throw).push("not reached").op(A::Trace);
     ActionScript catchBody;
-    catchBody.push("caught ").push("e").op(kGetVariable).op(kAdd2).op(kTrace);
+    catchBody.push("caught ").push("e").op(A::GetVariable).op(A::Add2).op(A::Trace);
     ActionScript finallyBody;
-    finallyBody.push("finally").op(kTrace);
+    finallyBody.push("finally").op(A::Trace);
     ActionScript script;
     script.tryCatchFinally("e", tryBody, catchBody, finallyBody);
-    script.push("after").op(kTrace);
+    script.push("after").op(A::Trace);
     // An uncaught throw ends its script and nothing else.
-    script.push("uncaught").op(kThrow).push("not reached either").op(kTrace);
+    script.push("uncaught").op(A::Throw).push("not reached either").op(A::Trace);
     QCOMPARE(traceOf(script), (Lines{"caught oops", "finally", "after"}));
 }
 
@@ -264,21 +270,27 @@ void TestAvm1::objectsAndArraysKeepTheirMembers()
 {
     ActionScript script;
     // o = {a: 1}; o.b = "two"; trace(o.a + o.b)
-    script.push("o").push("a").push(1.0).push(1.0).op(kInitObject).op(kSetVariable);
-    script.push("o").op(kGetVariable).push("b").push("two").op(kSetMember);
-    script.push("o").op(kGetVariable).push("a").op(kGetMember);
-    script.push("o").op(kGetVariable).push("b").op(kGetMember).op(kAdd2).op(kTrace);
+    script.push("o").push("a").push(1.0).push(1.0).op(A::InitObject).op(A::SetVariable);
+    script.push("o").op(A::GetVariable).push("b").push("two").op(A::SetMember);
+    script.push("o").op(A::GetVariable).push("a").op(A::GetMember);
+    script.push("o").op(A::GetVariable).push("b").op(A::GetMember).op(A::Add2).op(A::Trace);
     // list = [3, 2, 1]; list.push(0); trace(list.join("-")); trace(list.length)
-    script.push("list").push(1.0).push(2.0).push(3.0).push(3.0).op(kInitArray).op(kSetVariable);
-    script.push(0.0).push(1.0).push("list").op(kGetVariable).push("push").op(kCallMethod).op(kPop);
+    script.push("list").push(1.0).push(2.0).push(3.0).push(3.0).op(A::InitArray).op(A::SetVariable);
+    script.push(0.0)
+        .push(1.0)
+        .push("list")
+        .op(A::GetVariable)
+        .push("push")
+        .op(A::CallMethod)
+        .op(A::Pop);
     script.push("-")
         .push(1.0)
         .push("list")
-        .op(kGetVariable)
+        .op(A::GetVariable)
         .push("join")
-        .op(kCallMethod)
-        .op(kTrace);
-    script.push("list").op(kGetVariable).push("length").op(kGetMember).op(kTrace);
+        .op(A::CallMethod)
+        .op(A::Trace);
+    script.push("list").op(A::GetVariable).push("length").op(A::GetMember).op(A::Trace);
     QCOMPARE(traceOf(script), (Lines{"1two", "3-2-1-0", "4"}));
 }
 
@@ -286,10 +298,10 @@ void TestAvm1::enumerationEndsWithUndefined()
 {
     ActionScript script;
     // for (name in {a: 1}) with the names and the end marker traced as they come off.
-    script.push("a").push(1.0).push(1.0).op(kInitObject).op(kEnumerate2);
-    script.op(kTrace).op(kTrace);
+    script.push("a").push(1.0).push(1.0).op(A::InitObject).op(A::Enumerate2);
+    script.op(A::Trace).op(A::Trace);
     // A primitive has nothing to list: only the end marker.
-    script.push(10.0).op(kEnumerate2).op(kTrace);
+    script.push(10.0).op(A::Enumerate2).op(A::Trace);
     QCOMPARE(traceOf(script), (Lines{"a", "undefined", "undefined"}));
 }
 
@@ -298,12 +310,17 @@ void TestAvm1::enumerationListsNewestPropertiesFirst()
     // o = {a: 1, b: 2}; o.c = 4; for (k in o) trace(k + "=" + o[k]);
     ActionScript script;
     script.push("o").push("a").push(1.0).push("b").push(2.0).push(2.0);
-    script.op(kInitObject).op(kSetVariable);
-    script.push("o").op(kGetVariable).push("c").push(4.0).op(kSetMember);
-    script.push("o").op(kGetVariable).op(kEnumerate2);
+    script.op(A::InitObject).op(A::SetVariable);
+    script.push("o").op(A::GetVariable).push("c").push(4.0).op(A::SetMember);
+    script.push("o").op(A::GetVariable).op(A::Enumerate2);
     for (int i = 0; i < 3; ++i) {
-        script.storeRegister(1).push("=").op(kAdd2);
-        script.push("o").op(kGetVariable).pushRegister(1).op(kGetMember).op(kAdd2).op(kTrace);
+        script.storeRegister(1).push("=").op(A::Add2);
+        script.push("o")
+            .op(A::GetVariable)
+            .pushRegister(1)
+            .op(A::GetMember)
+            .op(A::Add2)
+            .op(A::Trace);
     }
     QCOMPARE(traceOf(script), (Lines{"c=4", "a=1", "b=2"}));
 }
@@ -312,23 +329,23 @@ void TestAvm1::addingObjectsConvertsThemAsFlash()
 {
     // o = {}; o.toString = function () { trace("asked"); return "O"; };
     ActionScript toText;
-    toText.push("asked").op(kTrace).push("O").op(kReturn);
+    toText.push("asked").op(A::Trace).push("O").op(A::Return);
     ActionScript script;
-    script.push("o").push(0.0).op(kInitObject).op(kSetVariable);
-    script.push("o").op(kGetVariable).push("toString").defineFunction("", {}, toText);
-    script.op(kSetMember);
+    script.push("o").push(0.0).op(A::InitObject).op(A::SetVariable);
+    script.push("o").op(A::GetVariable).push("toString").defineFunction("", {}, toText);
+    script.op(A::SetMember);
     // With a string beside it, an object whose valueOf gives itself is
     // written by its toString; with a number, it is no number and its
     // toString goes unasked.
-    script.push("o").op(kGetVariable).push("s").op(kAdd2).op(kTrace);
-    script.push(1.0).push("o").op(kGetVariable).op(kAdd2).op(kTrace);
+    script.push("o").op(A::GetVariable).push("s").op(A::Add2).op(A::Trace);
+    script.push(1.0).push("o").op(A::GetVariable).op(A::Add2).op(A::Trace);
     // An object without prototypes has no toString: undefined.
-    script.push("bare").push(0.0).op(kInitObject).op(kSetVariable);
-    script.push("bare").op(kGetVariable).push("__proto__").pushUndefined().op(kSetMember);
-    script.push("[").push("bare").op(kGetVariable).op(kAdd2).op(kTrace);
+    script.push("bare").push(0.0).op(A::InitObject).op(A::SetVariable);
+    script.push("bare").op(A::GetVariable).push("__proto__").pushUndefined().op(A::SetMember);
+    script.push("[").push("bare").op(A::GetVariable).op(A::Add2).op(A::Trace);
     // A date is written as its text, in UTC; Boolean() gives undefined.
-    script.push(0.0).push(1.0).push("Date").op(kNewObject).push("").op(kAdd2).op(kTrace);
-    script.push(0.0).push("Boolean").op(kCallFunction).op(kTrace);
+    script.push(0.0).push(1.0).push("Date").op(A::NewObject).push("").op(A::Add2).op(A::Trace);
+    script.push(0.0).push("Boolean").op(A::CallFunction).op(A::Trace);
     QCOMPARE(traceOf(script, 7), (Lines{"asked", "Os", "NaN", "[undefined",
                                         "Thu Jan 01 00:00:00 GMT+0000 1970", "undefined"}));
 }
@@ -336,19 +353,19 @@ void TestAvm1::addingObjectsConvertsThemAsFlash()
 void TestAvm1::comparingObjectsFollowsFlash()
 {
     ActionScript noisy;
-    noisy.push("asked").op(kTrace).push(1.0).op(kReturn);
+    noisy.push("asked").op(A::Trace).push(1.0).op(A::Return);
     ActionScript script;
-    script.push("counted").push(0.0).op(kInitObject).op(kSetVariable);
-    script.push("counted").op(kGetVariable).push("valueOf").defineFunction("", {}, noisy);
-    script.op(kSetMember);
+    script.push("counted").push(0.0).op(A::InitObject).op(A::SetVariable);
+    script.push("counted").op(A::GetVariable).push("valueOf").defineFunction("", {}, noisy);
+    script.op(A::SetMember);
     // {} < counted: the left stays an object, so false, the right unasked.
-    script.push(0.0).op(kInitObject).push("counted").op(kGetVariable).op(kLess2).op(kTrace);
+    script.push(0.0).op(A::InitObject).push("counted").op(A::GetVariable).op(A::Less2).op(A::Trace);
     // 0 < counted asks it.
-    script.push(0.0).push("counted").op(kGetVariable).op(kLess2).op(kTrace);
+    script.push(0.0).push("counted").op(A::GetVariable).op(A::Less2).op(A::Trace);
     // A movie clip is no number: undefined.
-    script.push("this").op(kGetVariable).push(1.0).op(kLess2).op(kTrace);
+    script.push("this").op(A::GetVariable).push(1.0).op(A::Less2).op(A::Trace);
     // _global, without valueOf, is undefined: 0 before SWF 7.
-    script.push("_global").op(kGetVariable).pushBool(true).op(kLess2).op(kTrace);
+    script.push("_global").op(A::GetVariable).pushBool(true).op(A::Less2).op(A::Trace);
     QCOMPARE(traceOf(script, 5), (Lines{"false", "asked", "true", "undefined", "true"}));
 }
 
@@ -358,8 +375,8 @@ void TestAvm1::mathTakesExactlyTwoOperands()
         for (auto it = arguments.rbegin(); it != arguments.rend(); ++it) {
             script.push(*it);
         }
-        script.push(double(arguments.size())).push("Math").op(kGetVariable).push(name);
-        script.op(kCallMethod).op(kTrace);
+        script.push(double(arguments.size())).push("Math").op(A::GetVariable).push(name);
+        script.op(A::CallMethod).op(A::Trace);
     };
     ActionScript script;
     math(script, "min", {});
@@ -374,17 +391,17 @@ void TestAvm1::settingPropertiesConvertsAsFlash()
 {
     enum Property { kX = 0, kVisible = 7, kName = 13, kHighQuality = 16, kQuality = 19 };
     const auto set = [](ActionScript& script, Property property, const auto& value) {
-        script.push("").push(double(property)).push(value).op(kSetProperty);
+        script.push("").push(double(property)).push(value).op(A::SetProperty);
     };
     const auto show = [](ActionScript& script, Property property) {
-        script.push("").push(double(property)).op(kGetProperty).op(kTrace);
+        script.push("").push(double(property)).op(A::GetProperty).op(A::Trace);
     };
     ActionScript script;
     // Infinity wraps to the least integer of twips; undefined changes nothing.
     set(script, kX, 1.0 / 0.0);
     show(script, kX);
     set(script, kX, 3.0);
-    script.push("").push(double(kX)).pushUndefined().op(kSetProperty);
+    script.push("").push(double(kX)).pushUndefined().op(A::SetProperty);
     show(script, kX);
     // Text that is no number leaves _visible alone.
     set(script, kVisible, "abc");
@@ -398,11 +415,11 @@ void TestAvm1::settingPropertiesConvertsAsFlash()
     show(script, kQuality);
     // _name asks an object for its text, never its value.
     ActionScript valueOf;
-    valueOf.push("valueOf asked").op(kTrace).push(1.0).op(kReturn);
-    script.push("o").push(0.0).op(kInitObject).op(kSetVariable);
-    script.push("o").op(kGetVariable).push("valueOf").defineFunction("", {}, valueOf);
-    script.op(kSetMember);
-    script.push("").push(double(kName)).push("o").op(kGetVariable).op(kSetProperty);
+    valueOf.push("valueOf asked").op(A::Trace).push(1.0).op(A::Return);
+    script.push("o").push(0.0).op(A::InitObject).op(A::SetVariable);
+    script.push("o").op(A::GetVariable).push("valueOf").defineFunction("", {}, valueOf);
+    script.op(A::SetMember);
+    script.push("").push(double(kName)).push("o").op(A::GetVariable).op(A::SetProperty);
     show(script, kName);
     QCOMPARE(traceOf(script, 5),
              (Lines{"-107374182.4", "3", "true", "LOW", "2", "BEST", "[object Object]"}));
@@ -411,10 +428,10 @@ void TestAvm1::settingPropertiesConvertsAsFlash()
 void TestAvm1::countsBeyondTheStackMakeNothing()
 {
     ActionScript script;
-    script.push("a").push("b").push(4294967297.0).op(kInitArray).op(kTrace).op(kTrace);
-    script.push("c").push("d").push(1e300).op(kInitObject).op(kTrace).op(kTrace);
+    script.push("a").push("b").push(4294967297.0).op(A::InitArray).op(A::Trace).op(A::Trace);
+    script.push("c").push("d").push(1e300).op(A::InitObject).op(A::Trace).op(A::Trace);
     // A count the stack holds still works after them.
-    script.push("e").push(1.0).op(kInitArray).op(kTrace);
+    script.push("e").push(1.0).op(A::InitArray).op(A::Trace);
     QCOMPARE(traceOf(script), (Lines{"undefined", "b", "undefined", "d", "e"}));
 }
 
@@ -423,10 +440,10 @@ void TestAvm1::waitForFrameCountsEveryFrameOfALoadedMovieAsLoaded()
     ActionScript script;
     // ifFrameLoaded(10000) trace("loaded") on a one-frame movie: the skip
     // covers the trace only when the frame counts as missing.
-    script.raw(0x8A, {0x10, 0x27, 2}).push("loaded").op(kTrace);
+    script.raw(A::WaitForFrame, {0x10, 0x27, 2}).push("loaded").op(A::Trace);
     // Past frame 16000 nothing counts as loaded.
-    script.raw(0x8A, {0x81, 0x3E, 2}).push("16001 loaded").op(kTrace);
-    script.push("after").op(kTrace);
+    script.raw(A::WaitForFrame, {0x81, 0x3E, 2}).push("16001 loaded").op(A::Trace);
+    script.push("after").op(A::Trace);
     QCOMPARE(traceOf(script), (Lines{"loaded", "after"}));
 }
 
@@ -434,14 +451,14 @@ void TestAvm1::frameScriptsRunInOrderAndGotoSkipsTheFramesBetween()
 {
     const auto says = [](const std::string& text) {
         ActionScript script;
-        script.push(text).op(kTrace);
+        script.push(text).op(A::Trace);
         return doAction(script);
     };
     ActionScript jump;
-    jump.push("frame 2, jumping").op(kTrace).gotoLabel("end");
+    jump.push("frame 2, jumping").op(A::Trace).gotoLabel("end");
     swf::Tag label{swf::FrameLabel{"end", false}};
     ActionScript stopHere;
-    stopHere.push("end").op(kTrace).op(kStop);
+    stopHere.push("end").op(A::Trace).op(A::Stop);
     RecordingScriptHost host;
     player::Player player;
     player.setScriptHost(&host);
@@ -469,10 +486,10 @@ void TestAvm1::scriptsOfAFrameShareOneStack()
         return doAction(script);
     };
     ActionScript assign;
-    assign.op(kSetVariable);
+    assign.op(A::SetVariable);
     ActionScript report;
-    report.push("early").op(kGetVariable).op(kTrace);
-    report.push("late").op(kGetVariable).op(kTrace).op(kStop);
+    report.push("early").op(A::GetVariable).op(A::Trace);
+    report.push("late").op(A::GetVariable).op(A::Trace).op(A::Stop);
     RecordingScriptHost host;
     player::Player player;
     player.setScriptHost(&host);
@@ -492,7 +509,7 @@ void TestAvm1::newClipsInitializeBeforeTheFrameScripts()
     constexpr std::uint32_t kLoad = 1u << 0;
     const auto actions = [](const std::string& text) {
         ActionScript script;
-        script.push(text).op(kTrace).op(0);
+        script.push(text).op(A::Trace).op(A::End);
         return script.bytes();
     };
     swf::DefineSprite sprite{1, 1, {swf::Tag{swf::ShowFrame{}}}};
@@ -502,7 +519,7 @@ void TestAvm1::newClipsInitializeBeforeTheFrameScripts()
                          {swf::ClipActionRecord{kLoad, std::nullopt, actions("load")},
                           swf::ClipActionRecord{kInitialize, std::nullopt, actions("initialize")}}};
     ActionScript frame;
-    frame.push("frame").op(kTrace);
+    frame.push("frame").op(A::Trace);
     RecordingScriptHost host;
     player::Player player;
     player.setScriptHost(&host);
@@ -519,17 +536,17 @@ void TestAvm1::goingBackRemovesScriptClipsAtTimelineDepths()
     // The first time round, make clips at depths 5, -1 and -20000; every
     // time, report which exist. The movie then loops back to frame 1.
     ActionScript script;
-    script.push("made").op(kGetVariable);
-    const std::size_t report = script.jumpSite(kIf);
-    script.push("made").pushBool(true).op(kSetVariable);
+    script.push("made").op(A::GetVariable);
+    const std::size_t report = script.jumpSite(A::If);
+    script.push("made").pushBool(true).op(A::SetVariable);
     for (const auto& [name, depth] :
          {std::pair{"above", 5.0}, {"timeline", -1.0}, {"below", -20000.0}}) {
         script.push(depth).push(name).push(2.0).push("createEmptyMovieClip");
-        script.op(kCallFunction).op(kPop);
+        script.op(A::CallFunction).op(A::Pop);
     }
     script.land(report);
     for (const char* name : {"above", "timeline", "below"}) {
-        script.push(name).op(kGetVariable).op(kTypeOf).op(kTrace);
+        script.push(name).op(A::GetVariable).op(A::TypeOf).op(A::Trace);
     }
     RecordingScriptHost host;
     player::Player player;
@@ -547,10 +564,15 @@ void TestAvm1::shapesAreNoScriptObjects()
     // instance name, and asking for the shape gives its parent.
     ActionScript script;
     for (const double depth : {-16383.0, -16382.0}) {
-        script.push(depth).push(1.0).push("_root").op(kGetVariable);
-        script.push("getInstanceAtDepth").op(kCallMethod).op(kTrace);
+        script.push(depth).push(1.0).push("_root").op(A::GetVariable);
+        script.push("getInstanceAtDepth").op(A::CallMethod).op(A::Trace);
     }
-    script.push(0.0).push("_root").op(kGetVariable).push("getDepth").op(kCallMethod).op(kTrace);
+    script.push(0.0)
+        .push("_root")
+        .op(A::GetVariable)
+        .push("getDepth")
+        .op(A::CallMethod)
+        .op(A::Trace);
     swf::DefineSprite sprite{2, 1, {swf::Tag{swf::ShowFrame{}}}};
     RecordingScriptHost host;
     player::Player player;
@@ -567,7 +589,7 @@ void TestAvm1::timelinesStepNewestFirstAndGoRoundOnlyWhenComplete()
 {
     const auto says = [](const std::string& text) {
         ActionScript script;
-        script.push(text).op(kTrace);
+        script.push(text).op(A::Trace);
         return doAction(script);
     };
     const swf::Tag show{swf::ShowFrame{}};
@@ -600,7 +622,7 @@ void TestAvm1::hostSeekIsGotoAndStopAndTheSameFrameCostsNothing()
 {
     const auto says = [](const std::string& text) {
         ActionScript script;
-        script.push(text).op(kTrace);
+        script.push(text).op(A::Trace);
         return doAction(script);
     };
     RecordingScriptHost host;
@@ -623,9 +645,9 @@ void TestAvm1::hostSeekIsGotoAndStopAndTheSameFrameCostsNothing()
 void TestAvm1::runawayScriptsHaltWhileTheMovieKeepsPlaying()
 {
     ActionScript loop;
-    loop.push("looping").op(kTrace);
+    loop.push("looping").op(A::Trace);
     const std::size_t top = loop.here();
-    loop.jumpBack(0x99, top);
+    loop.jumpBack(A::Jump, top);
     RecordingScriptHost host;
     player::Player player;
     player.setScriptHost(&host);
@@ -640,10 +662,10 @@ void TestAvm1::deepRecursionHalts()
 {
     // function down() { down(); } down(); trace("not reached")
     ActionScript body;
-    body.push(0.0).push("down").op(kCallFunction).op(kPop);
+    body.push(0.0).push("down").op(A::CallFunction).op(A::Pop);
     ActionScript script;
     script.defineFunction("down", {}, body);
-    script.push(0.0).push("down").op(kCallFunction).op(kPop).push("not reached").op(kTrace);
+    script.push(0.0).push("down").op(A::CallFunction).op(A::Pop).push("not reached").op(A::Trace);
     RecordingScriptHost host;
     player::Player player;
     player.setScriptHost(&host);
@@ -655,9 +677,9 @@ void TestAvm1::deepRecursionHalts()
     // A frame whose script runs itself with Call: call("2") on frame 2,
     // entered from frame 1, recurses the same way and halts the same way.
     ActionScript callsItself;
-    callsItself.push("2").raw(0x9E, {});
+    callsItself.push("2").raw(A::Call, {});
     ActionScript entry = callsItself;
-    entry.push("not reached either").op(kTrace);
+    entry.push("not reached either").op(A::Trace);
     RecordingScriptHost framesHost;
     player::Player frames;
     frames.setScriptHost(&framesHost);
@@ -671,11 +693,11 @@ void TestAvm1::deepRecursionHalts()
 void TestAvm1::malformedBytecodeEndsTheScriptOnly()
 {
     ActionScript cut;
-    cut.push("before").op(kTrace);
+    cut.push("before").op(A::Trace);
     // A Push whose length runs past the end of the action bytes, and a
     // jump far outside them.
     ActionScript broken = cut;
-    broken.raw(0x96, {0, 'x'});
+    broken.raw(A::Push, {0, 'x'});
     std::vector<std::uint8_t> bytes = broken.bytes();
     bytes.resize(bytes.size() - 1);
     bytes[bytes.size() - 2] = 0xff;
@@ -683,9 +705,9 @@ void TestAvm1::malformedBytecodeEndsTheScriptOnly()
     tag.code = 12;
     tag.data = bytes;
     ActionScript far;
-    far.raw(0x99, {0xff, 0x7f});
+    far.raw(A::Jump, {0xff, 0x7f});
     ActionScript after;
-    after.push("next script").op(kTrace);
+    after.push("next script").op(A::Trace);
     RecordingScriptHost host;
     player::Player player;
     player.setScriptHost(&host);
@@ -703,7 +725,7 @@ void TestAvm1::addressesAndCommandsReachTheHost()
         body.insert(body.end(), window.begin(), window.end());
         body.push_back(0);
         ActionScript script;
-        script.raw(0x83, body);
+        script.raw(A::GetUrl, body);
         return script;
     };
     ActionScript script = getUrl("https://example.org/lesson", "_blank");
@@ -711,9 +733,7 @@ void TestAvm1::addressesAndCommandsReachTheHost()
          {getUrl("file:///etc/passwd", ""), getUrl("javascript:alert(1)", ""),
           getUrl("mailto:teacher@example.org", ""), getUrl("FSCommand:quit", "now"),
           getUrl("fscommand:fullscreen", "true")}) {
-        for (const std::uint8_t byte : part.bytes()) {
-            script.op(byte);
-        }
+        script.append(part);
     }
     RecordingScriptHost host;
     player::Player player;
@@ -728,7 +748,7 @@ void TestAvm1::buttonsAnswerTheMouseInsideTheirHitArea()
     // A DefineButton2 (id 2) showing shape 1 in every state, tracing on
     // release; placed at (20, 20).
     ActionScript onRelease;
-    onRelease.push("released").op(kTrace);
+    onRelease.push("released").op(A::Trace);
     std::vector<std::uint8_t> body{2, 0, 0};
     // One record: all four states, character 1, depth 1, identity matrix
     // and colour transform, then the end of the records.

@@ -11,6 +11,7 @@
 
 using namespace quorvane;
 using namespace quorvane::fixtures;
+using A = swf::ActionCode;
 
 namespace {
 
@@ -40,7 +41,7 @@ swf::Tag button(const std::vector<Record>& records, bool menu, std::uint16_t con
     body.push_back(0);
     body.insert(body.end(), recordBytes.begin(), recordBytes.end());
     ActionScript action;
-    action.push(text).op(kTrace);
+    action.push(text).op(A::Trace);
     body.insert(body.end(), {0, 0, std::uint8_t(conditions & 0xff), std::uint8_t(conditions >> 8)});
     body.insert(body.end(), action.bytes().begin(), action.bytes().end());
     body.push_back(0);
@@ -79,11 +80,11 @@ void traceOn(ActionScript& script, const std::string& object, const std::string&
              const std::string& text)
 {
     ActionScript body;
-    body.push(text).op(kTrace);
+    body.push(text).op(A::Trace);
     const std::string function = object + "_" + name;
     script.defineFunction(function, {}, body);
-    script.push(object).op(kGetVariable).push(name).push(function).op(kGetVariable);
-    script.op(kSetMember);
+    script.push(object).op(A::GetVariable).push(name).push(function).op(A::GetVariable);
+    script.op(A::SetMember);
 }
 
 // A button at (20, 20) whose hit area is the 40 pixel square of the shape.
@@ -187,7 +188,7 @@ void TestAvm1Buttons::clipsWithButtonHandlersActAsButtonsUnlessDisabled()
     // enabled = false turns it off; undefined does not.
     ActionScript disable;
     traceOn(disable, "c", "onPress", "pressed");
-    disable.push("c").op(kGetVariable).push("enabled").pushBool(false).op(kSetMember);
+    disable.push("c").op(A::GetVariable).push("enabled").pushBool(false).op(A::SetMember);
     RecordingScriptHost quiet;
     player.setScriptHost(&quiet);
     QVERIFY(
@@ -207,12 +208,12 @@ void TestAvm1Buttons::keysGoToTheFocusAndTheListeners()
     traceOn(script, "b", "onKeyDown", "b down");
     traceOn(script, "b", "onKeyUp", "b up");
     traceOn(script, "b2", "onKeyUp", "b2 up");
-    script.push("listener").push(0.0).push("Object").op(kNewObject).op(kSetVariable);
+    script.push("listener").push(0.0).push("Object").op(A::NewObject).op(A::SetVariable);
     traceOn(script, "listener", "onKeyDown", "listener down");
-    script.push("listener").op(kGetVariable).push(1.0).push("Key").op(kGetVariable);
-    script.push("addListener").op(kCallMethod).op(kPop);
-    script.push("b").op(kGetVariable).push(1.0).push("Selection").op(kGetVariable);
-    script.push("setFocus").op(kCallMethod).op(kPop);
+    script.push("listener").op(A::GetVariable).push(1.0).push("Key").op(A::GetVariable);
+    script.push("addListener").op(A::CallMethod).op(A::Pop);
+    script.push("b").op(A::GetVariable).push(1.0).push("Selection").op(A::GetVariable);
+    script.push("setFocus").op(A::CallMethod).op(A::Pop);
     std::vector<swf::Tag> tags = buttonMovie(false, script);
     tags.insert(tags.end() - 1, named(place(2, kButton, 60, 60), "b2"));
 

@@ -15,25 +15,30 @@
 
 using namespace quorvane;
 using namespace quorvane::fixtures;
+using A = swf::ActionCode;
 
 namespace {
 
 // name = new Sound();
 void newSound(ActionScript& script, const std::string& name)
 {
-    script.push(name).push(0.0).push("Sound").op(kNewObject).op(kSetVariable);
+    script.push(name).push(0.0).push("Sound").op(A::NewObject).op(A::SetVariable);
 }
 
 // object.method(arguments pushed before, last first), the result left on the stack.
 void callMethod(ActionScript& script, const std::string& object, const std::string& method,
                 int argumentCount)
 {
-    script.push(double(argumentCount)).push(object).op(kGetVariable).push(method).op(kCallMethod);
+    script.push(double(argumentCount))
+        .push(object)
+        .op(A::GetVariable)
+        .push(method)
+        .op(A::CallMethod);
 }
 
 void traceMember(ActionScript& script, const std::string& object, const std::string& member)
 {
-    script.push(object).op(kGetVariable).push(member).op(kGetMember).op(kTrace);
+    script.push(object).op(A::GetVariable).push(member).op(A::GetMember).op(A::Trace);
 }
 
 swf::Tag exportAssets(std::uint16_t id, const std::string& name)
@@ -105,31 +110,31 @@ void TestAvm1Sound::volumeAndBalanceBelongToTheTargetClip()
     newSound(script, "s");
     script.push(-20.0);
     callMethod(script, "s", "setPan", 1);
-    script.op(kPop);
+    script.op(A::Pop);
     callMethod(script, "s", "getPan", 0);
-    script.op(kTrace);
+    script.op(A::Trace);
     script.push("t");
     callMethod(script, "s", "getTransform", 0);
-    script.op(kSetVariable);
+    script.op(A::SetVariable);
     traceMember(script, "t", "ll");
     traceMember(script, "t", "rr");
     // Turning the left channel down reads back as a balance to the right.
-    script.push("t").op(kGetVariable).push("ll").push(70.0).op(kSetMember);
-    script.push("t").op(kGetVariable).push("rr").push(100.0).op(kSetMember);
-    script.push("t").op(kGetVariable);
+    script.push("t").op(A::GetVariable).push("ll").push(70.0).op(A::SetMember);
+    script.push("t").op(A::GetVariable).push("rr").push(100.0).op(A::SetMember);
+    script.push("t").op(A::GetVariable);
     callMethod(script, "s", "setTransform", 1);
-    script.op(kPop);
+    script.op(A::Pop);
     callMethod(script, "s", "getPan", 0);
-    script.op(kTrace);
+    script.op(A::Trace);
     script.push(40.0);
     callMethod(script, "s", "setVolume", 1);
-    script.op(kPop);
+    script.op(A::Pop);
     callMethod(script, "s", "getVolume", 0);
-    script.op(kTrace);
+    script.op(A::Trace);
     // Another Sound of the same (whole movie) target shares the settings.
     newSound(script, "other");
     callMethod(script, "other", "getVolume", 0);
-    script.op(kTrace);
+    script.op(A::Trace);
 
     RecordingScriptHost host;
     player::Player player;
@@ -142,12 +147,12 @@ void TestAvm1Sound::soundMethodsGiveNothingOnOtherObjects()
 {
     ActionScript script;
     // o = new Object(); o.f = Sound.prototype.getVolume; trace(o.f());
-    script.push("o").push(0.0).push("Object").op(kNewObject).op(kSetVariable);
-    script.push("o").op(kGetVariable).push("f");
-    script.push("Sound").op(kGetVariable).push("prototype").op(kGetMember);
-    script.push("getVolume").op(kGetMember).op(kSetMember);
+    script.push("o").push(0.0).push("Object").op(A::NewObject).op(A::SetVariable);
+    script.push("o").op(A::GetVariable).push("f");
+    script.push("Sound").op(A::GetVariable).push("prototype").op(A::GetMember);
+    script.push("getVolume").op(A::GetMember).op(A::SetMember);
     callMethod(script, "o", "f", 0);
-    script.op(kTrace);
+    script.op(A::Trace);
     // A Sound with nothing attached has no duration.
     newSound(script, "s");
     traceMember(script, "s", "duration");
@@ -164,20 +169,20 @@ void TestAvm1Sound::attachedSoundsAreHeardAndTimedByTheMovieClock()
     // A second (11,025 samples at 11,025 per second) of a constant level.
     const std::vector<std::int16_t> samples(11025, 1000);
     ActionScript done;
-    done.push("done").op(kTrace);
+    done.push("done").op(A::Trace);
     ActionScript start;
     newSound(start, "s");
     start.push("tone");
     callMethod(start, "s", "attachSound", 1);
-    start.op(kPop);
+    start.op(A::Pop);
     traceMember(start, "s", "duration");
     start.defineFunction("finished", {}, done);
-    start.push("s").op(kGetVariable).push("onSoundComplete");
-    start.push("finished").op(kGetVariable).op(kSetMember);
+    start.push("s").op(A::GetVariable).push("onSoundComplete");
+    start.push("finished").op(A::GetVariable).op(A::SetMember);
     callMethod(start, "s", "start", 0);
-    start.op(kPop);
+    start.op(A::Pop);
     ActionScript later;
-    later.op(kStop);
+    later.op(A::Stop);
     traceMember(later, "s", "position");
 
     RecordingScriptHost host;
@@ -236,24 +241,24 @@ void TestAvm1Sound::loadedFilesComeFromTheMovieFolderOnly()
 
     // s.onLoad = function (ok) { trace(ok); trace(this.id3.songname); }
     ActionScript onLoad;
-    onLoad.push("ok").op(kGetVariable).op(kTrace);
-    onLoad.push("this").op(kGetVariable).push("id3").op(kGetMember);
-    onLoad.push("songname").op(kGetMember).op(kTrace);
+    onLoad.push("ok").op(A::GetVariable).op(A::Trace);
+    onLoad.push("this").op(A::GetVariable).push("id3").op(A::GetMember);
+    onLoad.push("songname").op(A::GetMember).op(A::Trace);
     ActionScript script;
     script.defineFunction("loaded", {"ok"}, onLoad);
     for (const char* name : {"s", "outside"}) {
         newSound(script, name);
-        script.push(name).op(kGetVariable).push("onLoad");
-        script.push("loaded").op(kGetVariable).op(kSetMember);
+        script.push(name).op(A::GetVariable).push("onLoad");
+        script.push("loaded").op(A::GetVariable).op(A::SetMember);
     }
     script.pushBool(false).push("sounds/a.mp3");
     callMethod(script, "s", "loadSound", 2);
-    script.op(kPop);
+    script.op(A::Pop);
     script.pushBool(false).push("../a.mp3");
     callMethod(script, "outside", "loadSound", 2);
-    script.op(kPop);
+    script.op(A::Pop);
     // Loading finishes after the script that asked for it.
-    script.push("asked").op(kTrace);
+    script.push("asked").op(A::Trace);
     const std::vector<std::uint8_t> movie = movieOfFrames({{doAction(script)}});
     std::ofstream(base + "/sounds/movie.swf", std::ios::binary)
         .write(reinterpret_cast<const char*>(movie.data()), std::streamsize(movie.size()));

@@ -13,6 +13,7 @@
 using namespace quorvane;
 using namespace quorvane::fixtures;
 using player::avm1::BitmapDataObject;
+using A = swf::ActionCode;
 
 namespace {
 
@@ -28,11 +29,11 @@ void pushPath(ActionScript& script, const std::string& path)
 {
     std::size_t start = 0;
     std::size_t dot = path.find('.');
-    script.push(path.substr(0, dot)).op(kGetVariable);
+    script.push(path.substr(0, dot)).op(A::GetVariable);
     while (dot != std::string::npos) {
         start = dot + 1;
         dot = path.find('.', start);
-        script.push(path.substr(start, dot - start)).op(kGetMember);
+        script.push(path.substr(start, dot - start)).op(A::GetMember);
     }
 }
 
@@ -45,7 +46,7 @@ void newBitmap(ActionScript& script, const std::string& name, std::vector<double
     }
     script.push(double(arguments.size()));
     pushPath(script, "flash.display");
-    script.push("BitmapData").op(kNewMethod).op(kSetVariable);
+    script.push("BitmapData").op(A::NewMethod).op(A::SetVariable);
 }
 
 // object.method(arguments...), the result left on the stack.
@@ -55,19 +56,19 @@ void call(ActionScript& script, const std::string& object, const std::string& me
     for (auto it = arguments.rbegin(); it != arguments.rend(); ++it) {
         script.push(*it);
     }
-    script.push(double(arguments.size())).push(object).op(kGetVariable).push(method);
-    script.op(kCallMethod);
+    script.push(double(arguments.size())).push(object).op(A::GetVariable).push(method);
+    script.op(A::CallMethod);
 }
 
 // _root.createEmptyMovieClip(name, depth); name.attachBitmap(bitmap, 1); name._x = x
 void showIn(ActionScript& script, const std::string& clip, double depth, const std::string& bitmap,
             double x)
 {
-    script.push(depth).push(clip).push(2.0).push("_root").op(kGetVariable);
-    script.push("createEmptyMovieClip").op(kCallMethod).op(kPop);
-    script.push(1.0).push(bitmap).op(kGetVariable).push(2.0).push(clip).op(kGetVariable);
-    script.push("attachBitmap").op(kCallMethod).op(kPop);
-    script.push(clip).op(kGetVariable).push("_x").push(x).op(kSetMember);
+    script.push(depth).push(clip).push(2.0).push("_root").op(A::GetVariable);
+    script.push("createEmptyMovieClip").op(A::CallMethod).op(A::Pop);
+    script.push(1.0).push(bitmap).op(A::GetVariable).push(2.0).push(clip).op(A::GetVariable);
+    script.push("attachBitmap").op(A::CallMethod).op(A::Pop);
+    script.push(clip).op(A::GetVariable).push("_x").push(x).op(A::SetMember);
 }
 
 struct Run {
@@ -167,20 +168,20 @@ void TestBitmapData::scriptsMakeCloneAndMeasure()
     newBitmap(script, "original", {3, 2, 1, double(0xff00ff00u)});
     script.push("copy");
     call(script, "original", "clone", {});
-    script.op(kSetVariable);
+    script.op(A::SetVariable);
     call(script, "copy", "setPixel", {0, 0, double(0x0000ff)});
     call(script, "copy", "getPixel", {0, 0});
-    script.op(kTrace);
+    script.op(A::Trace);
     call(script, "original", "getPixel", {0, 0});
-    script.op(kTrace);
-    script.push("original").op(kGetVariable).push("rectangle").op(kGetMember).op(kTrace);
+    script.op(A::Trace);
+    script.push("original").op(A::GetVariable).push("rectangle").op(A::GetMember).op(A::Trace);
     call(script, "original", "dispose", {});
-    script.op(kPop);
-    script.push("original").op(kGetVariable).push("width").op(kGetMember).op(kTrace);
-    script.push("copy").op(kGetVariable).push("width").op(kGetMember).op(kTrace);
+    script.op(A::Pop);
+    script.push("original").op(A::GetVariable).push("width").op(A::GetMember).op(A::Trace);
+    script.push("copy").op(A::GetVariable).push("width").op(A::GetMember).op(A::Trace);
     // A size Flash refuses.
     newBitmap(script, "huge", {3000, 10});
-    script.push("huge").op(kGetVariable).push("width").op(kGetMember).op(kTrace);
+    script.push("huge").op(A::GetVariable).push("width").op(A::GetMember).op(A::Trace);
 
     Run run;
     play(run, {script});

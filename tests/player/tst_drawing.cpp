@@ -16,6 +16,7 @@
 using namespace quorvane;
 using namespace quorvane::fixtures;
 using player::avm1::Drawing;
+using A = swf::ActionCode;
 
 namespace {
 
@@ -54,8 +55,8 @@ void run(ActionScript& script, const std::string& target, const std::string& met
     for (auto it = arguments.rbegin(); it != arguments.rend(); ++it) {
         std::visit([&script](const auto& value) { script.push(value); }, *it);
     }
-    script.push(double(arguments.size())).push(target).op(kGetVariable).push(method);
-    script.op(kCallMethod).op(kPop);
+    script.push(double(arguments.size())).push(target).op(A::GetVariable).push(method);
+    script.op(A::CallMethod).op(A::Pop);
 }
 
 // A filled rectangle drawn into target, corner to corner, outline left open.
@@ -72,7 +73,7 @@ void drawRectangle(ActionScript& script, const std::string& target, double color
 
 void traceMember(ActionScript& script, const std::string& target, const std::string& member)
 {
-    script.push(target).op(kGetVariable).push(member).op(kGetMember).op(kTrace);
+    script.push(target).op(A::GetVariable).push(member).op(A::GetMember).op(A::Trace);
 }
 
 // A 100 x 100 movie on white whose one frame runs the script.
@@ -219,8 +220,8 @@ void TestDrawing::scriptArgumentsConvertAsFlashDoes()
     fillTriangle();
     run(script, "mc", "beginFill", {double(0x1ff0000)});
     fillTriangle();
-    script.pushUndefined().push(double(0xff)).push(2.0).push("mc").op(kGetVariable);
-    script.push("beginFill").op(kCallMethod).op(kPop);
+    script.pushUndefined().push(double(0xff)).push(2.0).push("mc").op(A::GetVariable);
+    script.push("beginFill").op(A::CallMethod).op(A::Pop);
     fillTriangle();
     run(script, "mc", "beginFill", {-1.0, 250.0});
     fillTriangle();
@@ -248,7 +249,7 @@ void TestDrawing::drawnShapesCountInSizeAndShapeHitTests()
 {
     ActionScript script;
     run(script, "_root", "createEmptyMovieClip", {std::string("mc"), 1.0});
-    script.push("mc").op(kGetVariable).push("_x").push(10.0).op(kSetMember);
+    script.push("mc").op(A::GetVariable).push("_x").push(10.0).op(A::SetMember);
     // A right triangle with its square corner at the top left.
     run(script, "mc", "beginFill", {double(0xff0000)});
     run(script, "mc", "moveTo", {10.0, 10.0});
@@ -261,11 +262,11 @@ void TestDrawing::drawnShapesCountInSizeAndShapeHitTests()
     for (const bool shapeFlag : {false, true}) {
         for (const QPointF point : {QPointF(25, 20), QPointF(55, 45)}) {
             script.pushBool(shapeFlag).push(point.y()).push(point.x()).push(3.0);
-            script.push("mc").op(kGetVariable).push("hitTest").op(kCallMethod).op(kTrace);
+            script.push("mc").op(A::GetVariable).push("hitTest").op(A::CallMethod).op(A::Trace);
         }
     }
-    script.push("_root").op(kGetVariable).push(1.0).push("mc").op(kGetVariable);
-    script.push("getBounds").op(kCallMethod).push("xMax").op(kGetMember).op(kTrace);
+    script.push("_root").op(A::GetVariable).push(1.0).push("mc").op(A::GetVariable);
+    script.push("getBounds").op(A::CallMethod).push("xMax").op(A::GetMember).op(A::Trace);
 
     RecordingScriptHost host;
     player::Player player;
@@ -278,10 +279,10 @@ void TestDrawing::methodsCalledInsideWithActOnItsClip()
 {
     // with (mc) { beginFill(0xff00); lineTo(20, 0); lineTo(20, 20); }
     const auto drawInside = [](ActionScript& block) {
-        block.push(double(0xff00)).push(1.0).push("beginFill").op(kCallFunction).op(kPop);
+        block.push(double(0xff00)).push(1.0).push("beginFill").op(A::CallFunction).op(A::Pop);
         for (const QPoint corner : {QPoint(20, 0), QPoint(20, 20)}) {
             block.push(double(corner.y())).push(double(corner.x())).push(2.0).push("lineTo");
-            block.op(kCallFunction).op(kPop);
+            block.op(A::CallFunction).op(A::Pop);
         }
     };
     ActionScript block;
@@ -289,7 +290,9 @@ void TestDrawing::methodsCalledInsideWithActOnItsClip()
     const std::size_t size = block.bytes().size();
     ActionScript script;
     run(script, "_root", "createEmptyMovieClip", {std::string("mc"), 1.0});
-    script.push("mc").op(kGetVariable).raw(0x94, {std::uint8_t(size), std::uint8_t(size >> 8)});
+    script.push("mc")
+        .op(A::GetVariable)
+        .raw(A::With, {std::uint8_t(size), std::uint8_t(size >> 8)});
     drawInside(script);
     traceMember(script, "mc", "_width");
     traceMember(script, "mc", "_height");
@@ -308,11 +311,11 @@ void TestDrawing::drawnShapesPaintUnderChildrenWithTheClipsColours()
     ActionScript script;
     run(script, "_root", "createEmptyMovieClip", {std::string("mc"), 1.0});
     drawRectangle(script, "mc", double(0xff0000), 0, 0, 60, 60);
-    script.push("mc").op(kGetVariable).push("_x").push(20.0).op(kSetMember);
+    script.push("mc").op(A::GetVariable).push("_x").push(20.0).op(A::SetMember);
     run(script, "mc", "createEmptyMovieClip", {std::string("child"), 1.0});
     drawRectangle(script, "mc.child", double(0x0000ff), 0, 0, 20, 20);
     // Drawn shapes take the clip's colours, here half its alpha.
-    script.push("mc").op(kGetVariable).push("_alpha").push(50.0).op(kSetMember);
+    script.push("mc").op(A::GetVariable).push("_alpha").push(50.0).op(A::SetMember);
 
     player::Player player;
     QVERIFY(!player.loadBytes(scriptedMovie(script)).has_value());
@@ -331,7 +334,7 @@ void TestDrawing::duplicatesCarryTheDrawing()
     run(script, "_root", "createEmptyMovieClip", {std::string("mc"), 1.0});
     drawRectangle(script, "mc", double(0x00ff00), 0, 0, 10, 10);
     run(script, "mc", "duplicateMovieClip", {std::string("copy"), 2.0});
-    script.push("copy").op(kGetVariable).push("_x").push(50.0).op(kSetMember);
+    script.push("copy").op(A::GetVariable).push("_x").push(50.0).op(A::SetMember);
     // Later drawing on the original leaves the copy as it was.
     run(script, "mc", "clear", {});
     traceMember(script, "copy", "_width");
@@ -353,15 +356,15 @@ void TestDrawing::scriptMasksHideWhatTheyDoNotCoverUntilCleared()
     run(script, "_root", "createEmptyMovieClip", {std::string("shown"), 1.0});
     drawRectangle(script, "shown", double(0xff0000), 0, 0, 80, 80);
     run(script, "_root", "createEmptyMovieClip", {std::string("holder"), 2.0});
-    script.push("holder").op(kGetVariable).push("_x").push(40.0).op(kSetMember);
+    script.push("holder").op(A::GetVariable).push("_x").push(40.0).op(A::SetMember);
     run(script, "holder", "createEmptyMovieClip", {std::string("mask"), 1.0});
     drawRectangle(script, "holder.mask", double(0x0000ff), 0, 0, 20, 100);
-    script.push("holder.mask").op(kGetVariable);
-    script.push(1.0).push("shown").op(kGetVariable).push("setMask").op(kCallMethod).op(kPop);
+    script.push("holder.mask").op(A::GetVariable);
+    script.push(1.0).push("shown").op(A::GetVariable).push("setMask").op(A::CallMethod).op(A::Pop);
     // The mask takes no part in shape hit tests; what it masks still does.
     for (const char* clip : {"holder.mask", "shown"}) {
-        script.pushBool(true).push(40.0).push(50.0).push(3.0).push(clip).op(kGetVariable);
-        script.push("hitTest").op(kCallMethod).op(kTrace);
+        script.pushBool(true).push(40.0).push(50.0).push(3.0).push(clip).op(A::GetVariable);
+        script.push("hitTest").op(A::CallMethod).op(A::Trace);
     }
 
     RecordingScriptHost host;
@@ -377,8 +380,8 @@ void TestDrawing::scriptMasksHideWhatTheyDoNotCoverUntilCleared()
     QCOMPARE(QColor(masked.pixel(50, 90)), QColor(255, 255, 255));
 
     ActionScript unmask = script;
-    unmask.pushUndefined().push(1.0).push("shown").op(kGetVariable);
-    unmask.push("setMask").op(kCallMethod).op(kPop);
+    unmask.pushUndefined().push(1.0).push("shown").op(A::GetVariable);
+    unmask.push("setMask").op(A::CallMethod).op(A::Pop);
     QVERIFY(!player.loadBytes(scriptedMovie(unmask)).has_value());
     const QImage restored = render(player);
     QCOMPARE(QColor(restored.pixel(20, 40)), QColor(255, 0, 0));
@@ -393,9 +396,9 @@ void TestDrawing::maskHoldingItsMaskeeNeitherLoopsNorDraws()
     drawRectangle(script, "holder", double(0x0000ff), 0, 0, 50, 50);
     run(script, "holder", "createEmptyMovieClip", {std::string("inner"), 1.0});
     drawRectangle(script, "holder.inner", double(0xff0000), 25, 25, 50, 50);
-    script.push("holder").op(kGetVariable);
-    script.push(1.0).push("holder.inner").op(kGetVariable).push("setMask").op(kCallMethod);
-    script.op(kPop);
+    script.push("holder").op(A::GetVariable);
+    script.push(1.0).push("holder.inner").op(A::GetVariable).push("setMask").op(A::CallMethod);
+    script.op(A::Pop);
 
     player::Player player;
     QVERIFY(!player.loadBytes(scriptedMovie(script)).has_value());

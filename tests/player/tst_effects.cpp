@@ -14,6 +14,7 @@
 
 using namespace quorvane;
 using namespace quorvane::player;
+using A = swf::ActionCode;
 
 namespace {
 
@@ -137,7 +138,7 @@ std::vector<swf::Tag> scripted(std::vector<swf::Tag> tags, const fixtures::Actio
 fixtures::ActionScript idleScript()
 {
     fixtures::ActionScript script;
-    script.push("seen").push(1.0).op(fixtures::kSetVariable);
+    script.push("seen").push(1.0).op(A::SetVariable);
     return script;
 }
 
@@ -160,9 +161,9 @@ template <class PushValue>
 fixtures::ActionScript settingBox(const char* property, PushValue pushValue)
 {
     fixtures::ActionScript script;
-    script.push("box").op(fixtures::kGetVariable).push(property);
+    script.push("box").op(A::GetVariable).push(property);
     pushValue(script);
-    script.op(fixtures::kSetMember);
+    script.op(A::SetMember);
     return script;
 }
 
@@ -380,17 +381,14 @@ private slots:
     void scriptsGiveClipsFilters()
     {
         using fixtures::ActionScript;
-        using fixtures::kGetMember;
-        using fixtures::kGetVariable;
-        using fixtures::kNewMethod;
         // new DropShadowFilter(distance 5, angle 0, black, opaque, blur 1 by 1):
         // the hard shadow dropShadowRight(5) places.
         const auto shadowFilter = [](ActionScript& script) {
             for (const double argument : {1.0, 1.0, 1.0, 1.0, 1.0, 0.0, 0.0, 5.0}) {
                 script.push(argument);
             }
-            script.push(8.0).push("flash").op(kGetVariable).push("filters").op(kGetMember);
-            script.push("DropShadowFilter").op(kNewMethod);
+            script.push(8.0).push("flash").op(A::GetVariable).push("filters").op(A::GetMember);
+            script.push("DropShadowFilter").op(A::NewMethod);
         };
         const auto white = swf::Rgba{255, 255, 255, 255};
         const QImage placed = fixtures::renderFirstFrame(
@@ -401,7 +399,7 @@ private slots:
             stage(scripted(namedBox(), settingBox("filters",
                                                   [&](ActionScript& script) {
                                                       shadowFilter(script);
-                                                      script.push(1.0).op(fixtures::kInitArray);
+                                                      script.push(1.0).op(A::InitArray);
                                                   })),
                   white));
         QCOMPARE_COLOR(filtered.pixel(50, 50), QColor(255, 64, 0), 0);
@@ -413,12 +411,11 @@ private slots:
         std::get<swf::PlaceObject>(shadowedBox.back().value).version = 3;
         std::get<swf::PlaceObject>(shadowedBox.back().value).filters =
             std::vector<swf::Filter>{dropShadowRight(5)};
-        const QImage cleared = fixtures::renderFirstFrame(
-            stage(scripted(shadowedBox, settingBox("filters",
-                                                   [](ActionScript& script) {
-                                                       script.push(0.0).op(fixtures::kInitArray);
-                                                   })),
-                  white));
+        const QImage cleared = fixtures::renderFirstFrame(stage(
+            scripted(shadowedBox,
+                     settingBox("filters",
+                                [](ActionScript& script) { script.push(0.0).op(A::InitArray); })),
+            white));
         QCOMPARE_COLOR(cleared.pixel(62, 50), QColor(255, 255, 255), 0);
         QCOMPARE_COLOR(cleared.pixel(50, 50), QColor(255, 64, 0), 0);
     }

@@ -12,6 +12,7 @@
 using namespace quorvane;
 using namespace quorvane::fixtures;
 using player::avm1::GeomMatrix;
+using A = swf::ActionCode;
 
 namespace {
 
@@ -23,8 +24,8 @@ void make(ActionScript& script, const std::string& name, const std::string& clas
     for (auto it = arguments.rbegin(); it != arguments.rend(); ++it) {
         script.push(*it);
     }
-    script.push(double(arguments.size())).push("flash").op(kGetVariable);
-    script.push("geom").op(kGetMember).push(className).op(kNewMethod).op(kSetVariable);
+    script.push(double(arguments.size())).push("flash").op(A::GetVariable);
+    script.push("geom").op(A::GetMember).push(className).op(A::NewMethod).op(A::SetVariable);
 }
 
 // trace(object.method(arguments...))
@@ -34,8 +35,8 @@ void traceCall(ActionScript& script, const std::string& object, const std::strin
     for (auto it = arguments.rbegin(); it != arguments.rend(); ++it) {
         script.push(*it);
     }
-    script.push(double(arguments.size())).push(object).op(kGetVariable).push(method);
-    script.op(kCallMethod).op(kTrace);
+    script.push(double(arguments.size())).push(object).op(A::GetVariable).push(method);
+    script.op(A::CallMethod).op(A::Trace);
 }
 
 Lines traces(const ActionScript& script)
@@ -95,8 +96,8 @@ void TestGeom::scriptsSeeFieldsAndText()
     traceCall(script, "m", "translate", {5, -1});
     traceCall(script, "m", "toString", {});
     make(script, "p", "Point", {1, 1});
-    script.push("p").op(kGetVariable).push(1.0).push("m").op(kGetVariable);
-    script.push("transformPoint").op(kCallMethod).op(kTrace);
+    script.push("p").op(A::GetVariable).push(1.0).push("m").op(A::GetVariable);
+    script.push("transformPoint").op(A::CallMethod).op(A::Trace);
     make(script, "c", "ColorTransform", {0.5});
     traceCall(script, "c", "toString", {});
 
@@ -115,8 +116,8 @@ void TestGeom::rectanglesHoldTheirTopLeftEdgesOnly()
     traceCall(script, "r", "contains", {40, 30});
     traceCall(script, "r", "contains", {39.5, 59.5});
     make(script, "inside", "Point", {25, 59});
-    script.push("inside").op(kGetVariable).push(1.0).push("r").op(kGetVariable);
-    script.push("containsPoint").op(kCallMethod).op(kTrace);
+    script.push("inside").op(A::GetVariable).push(1.0).push("r").op(A::GetVariable);
+    script.push("containsPoint").op(A::CallMethod).op(A::Trace);
     traceCall(script, "r", "inflate", {5, 5});
     traceCall(script, "r", "toString", {});
     make(script, "e", "Rectangle", {});

@@ -15,6 +15,7 @@
 
 using namespace quorvane;
 using namespace quorvane::fixtures;
+using A = swf::ActionCode;
 
 namespace {
 
@@ -70,9 +71,9 @@ void writeScriptedMovie(const QTemporaryDir& folder, const QString& name,
 // _root.createEmptyMovieClip(name, depth) at x pixels across.
 void createClip(ActionScript& script, const std::string& name, double depth, double x)
 {
-    script.push(depth).push(name).push(2.0).push("_root").op(kGetVariable);
-    script.push("createEmptyMovieClip").op(kCallMethod).op(kPop);
-    script.push(name).op(kGetVariable).push("_x").push(x).op(kSetMember);
+    script.push(depth).push(name).push(2.0).push("_root").op(A::GetVariable);
+    script.push("createEmptyMovieClip").op(A::CallMethod).op(A::Pop);
+    script.push(name).op(A::GetVariable).push("_x").push(x).op(A::SetMember);
 }
 
 // trace(name + "=" + clip[property]) for each property.
@@ -80,8 +81,8 @@ void traceProperties(ActionScript& script, const std::string& clip,
                      std::initializer_list<std::string> properties)
 {
     for (const std::string& property : properties) {
-        script.push(property + "=").push(clip).op(kGetVariable).push(property).op(kGetMember);
-        script.op(kAdd2).op(kTrace);
+        script.push(property + "=").push(clip).op(A::GetVariable).push(property).op(A::GetMember);
+        script.op(A::Add2).op(A::Trace);
     }
 }
 
@@ -90,27 +91,27 @@ void traceProperties(ActionScript& script, const std::string& clip,
 ActionScript loaderWithWatcher()
 {
     ActionScript script;
-    script.push("watcher").push(0.0).op(kInitObject).op(kSetVariable);
+    script.push("watcher").push(0.0).op(A::InitObject).op(A::SetVariable);
     for (const char* event :
          {"onLoadStart", "onLoadProgress", "onLoadComplete", "onLoadInit", "onLoadError"}) {
         ActionScript body;
-        body.push(std::string(event) + " ").push("target").op(kGetVariable).op(kAdd2);
-        body.push(" ").op(kAdd2).push("detail").op(kGetVariable).op(kAdd2).op(kTrace);
-        script.push("watcher").op(kGetVariable).push(event);
+        body.push(std::string(event) + " ").push("target").op(A::GetVariable).op(A::Add2);
+        body.push(" ").op(A::Add2).push("detail").op(A::GetVariable).op(A::Add2).op(A::Trace);
+        script.push("watcher").op(A::GetVariable).push(event);
         script.defineFunction("", {"target", "detail"}, body);
-        script.op(kSetMember);
+        script.op(A::SetMember);
     }
-    script.push("loader").push(0.0).push("MovieClipLoader").op(kNewObject).op(kSetVariable);
-    script.push("watcher").op(kGetVariable).push(1.0).push("loader").op(kGetVariable);
-    script.push("addListener").op(kCallMethod).op(kPop);
+    script.push("loader").push(0.0).push("MovieClipLoader").op(A::NewObject).op(A::SetVariable);
+    script.push("watcher").op(A::GetVariable).push(1.0).push("loader").op(A::GetVariable);
+    script.push("addListener").op(A::CallMethod).op(A::Pop);
     return script;
 }
 
 // loader.loadClip(url, target)
 void loadClip(ActionScript& script, const std::string& url, const std::string& target)
 {
-    script.push(target).push(url).push(2.0).push("loader").op(kGetVariable);
-    script.push("loadClip").op(kCallMethod).op(kPop);
+    script.push(target).push(url).push(2.0).push("loader").op(A::GetVariable);
+    script.push("loadClip").op(A::CallMethod).op(A::Pop);
 }
 
 QImage renderStage(const player::Player& player)
@@ -166,9 +167,9 @@ void TestMovieLoading::importedSpritesRunTheirScriptsHere()
     // and holds a sprite 2 of its own. The importer calls the greeter 2,
     // an id its own shape 1 would clash with otherwise.
     ActionScript hello;
-    hello.push("hello from ").push("this").op(kGetVariable).op(kAdd2).op(kTrace);
+    hello.push("hello from ").push("this").op(A::GetVariable).op(A::Add2).op(A::Trace);
     ActionScript inner;
-    inner.push("inner ").push("this").op(kGetVariable).op(kAdd2).op(kTrace);
+    inner.push("inner ").push("this").op(A::GetVariable).op(A::Add2).op(A::Trace);
     swf::DefineSprite innerSprite{2, 1, {doAction(inner), swf::Tag{swf::ShowFrame{}}}};
     swf::PlaceObject innerPlace = place(1, 2);
     innerPlace.name = "part";
@@ -212,15 +213,15 @@ void TestMovieLoading::loadedImageShowsFromTheNextFrame()
     QVERIFY(picture.save(folder.filePath("red.png")));
     ActionScript first;
     createClip(first, "pic", 1, 20);
-    first.push("red.png").push(1.0).push("pic").op(kGetVariable);
-    first.push("loadMovie").op(kCallMethod).op(kPop);
+    first.push("red.png").push(1.0).push("pic").op(A::GetVariable);
+    first.push("loadMovie").op(A::CallMethod).op(A::Pop);
     traceProperties(first, "pic", {"_width"});
     ActionScript second;
     traceProperties(second, "pic", {"_width", "_height"});
-    second.push(0.0).push("pic").op(kGetVariable).push("getBytesTotal").op(kCallMethod);
-    second.op(kTrace);
-    second.push(0.0).push("pic").op(kGetVariable).push("getSWFVersion").op(kCallMethod);
-    second.op(kTrace);
+    second.push(0.0).push("pic").op(A::GetVariable).push("getBytesTotal").op(A::CallMethod);
+    second.op(A::Trace);
+    second.push(0.0).push("pic").op(A::GetVariable).push("getSWFVersion").op(A::CallMethod);
+    second.op(A::Trace);
     writeScriptedMovie(folder, "main.swf", {first, second});
 
     RecordingScriptHost host;
@@ -249,9 +250,9 @@ void TestMovieLoading::loaderEventsComeInFlashOrder()
     ActionScript first = loaderWithWatcher();
     createClip(first, "pic", 1, 0);
     loadClip(first, "blue.jpg", "pic");
-    first.push("asked").op(kTrace);
+    first.push("asked").op(A::Trace);
     ActionScript second;
-    second.op(kStop);
+    second.op(A::Stop);
     writeScriptedMovie(folder, "main.swf", {first, second});
 
     RecordingScriptHost host;
@@ -276,8 +277,8 @@ void TestMovieLoading::loaderMakesTheLevelItLoadsInto()
     picture.fill(QColor(0, 255, 0));
     QVERIFY(picture.save(folder.filePath("green.png")));
     ActionScript first = loaderWithWatcher();
-    first.push(3.0).push("green.png").push(2.0).push("loader").op(kGetVariable);
-    first.push("loadClip").op(kCallMethod).op(kPop).op(kStop);
+    first.push(3.0).push("green.png").push(2.0).push("loader").op(A::GetVariable);
+    first.push("loadClip").op(A::CallMethod).op(A::Pop).op(A::Stop);
     writeScriptedMovie(folder, "main.swf", {first});
 
     RecordingScriptHost host;
@@ -296,9 +297,9 @@ void TestMovieLoading::loadedMoviesKeepTheirOwnCharacters()
     // movie's own shape 1 is blue.
     QTemporaryDir folder;
     ActionScript greet;
-    greet.push("child in ").push("this").op(kGetVariable).op(kAdd2).op(kTrace);
+    greet.push("child in ").push("this").op(A::GetVariable).op(A::Add2).op(A::Trace);
     ActionScript later;
-    later.push("child again").op(kTrace).op(kStop);
+    later.push("child again").op(A::Trace).op(A::Stop);
     writeFile(folder.filePath("child.swf"),
               movieOfFrames({{swf::Tag{rectangle(1, 0, 0, 10, 10, kRed)}, swf::Tag{place(1, 1)},
                               doAction(greet)},
@@ -308,11 +309,11 @@ void TestMovieLoading::loadedMoviesKeepTheirOwnCharacters()
     createClip(first, "holder", 5, 20);
     loadClip(first, "child.swf", "holder");
     ActionScript second;
-    second.push(0.0).push("holder").op(kGetVariable).push("getSWFVersion").op(kCallMethod);
-    second.op(kTrace);
+    second.push(0.0).push("holder").op(A::GetVariable).push("getSWFVersion").op(A::CallMethod);
+    second.op(A::Trace);
     // The same file again, into another clip: a second copy that runs on its own.
     createClip(second, "other", 6, 40);
-    second.push("child.swf").push("other").raw(0x9A, {0x40}).op(kStop);
+    second.push("child.swf").push("other").raw(A::GetUrl2, {0x40}).op(A::Stop);
     writeFile(folder.filePath("main.swf"),
               movieOfFrames({{swf::Tag{rectangle(1, 0, 0, 10, 10, kBlue)},
                               swf::Tag{place(1, 1, 50, 50)}, doAction(first)},
@@ -379,13 +380,13 @@ void TestMovieLoading::getUrlLoadsAndUnloadsTargets()
     // both are GetURL2 towards a target.
     ActionScript first;
     createClip(first, "pic", 1, 0);
-    first.push("blue.png").push("pic").raw(0x9A, {kLoadTarget});
+    first.push("blue.png").push("pic").raw(A::GetUrl2, {kLoadTarget});
     ActionScript second;
     traceProperties(second, "pic", {"_width"});
     ActionScript third;
-    third.push("").push("pic").raw(0x9A, {kLoadTarget});
+    third.push("").push("pic").raw(A::GetUrl2, {kLoadTarget});
     traceProperties(third, "pic", {"_width"});
-    third.op(kStop);
+    third.op(A::Stop);
     writeScriptedMovie(folder, "main.swf", {first, second, third});
 
     RecordingScriptHost host;
@@ -406,11 +407,11 @@ void TestMovieLoading::variablesArriveOnTheNextFrame()
     writeFile(folder.filePath("vars.txt"), std::vector<std::uint8_t>(text.begin(), text.end()));
     constexpr std::uint8_t kLoadVariablesIntoTarget = 0xC0;
     ActionScript first;
-    first.push("vars.txt").push("_root").raw(0x9A, {kLoadVariablesIntoTarget});
-    first.push("greeting").op(kGetVariable).op(kTrace);
+    first.push("vars.txt").push("_root").raw(A::GetUrl2, {kLoadVariablesIntoTarget});
+    first.push("greeting").op(A::GetVariable).op(A::Trace);
     ActionScript second;
-    second.push("greeting").op(kGetVariable).op(kTrace);
-    second.push("mood").op(kGetVariable).op(kTrace);
+    second.push("greeting").op(A::GetVariable).op(A::Trace);
+    second.push("mood").op(A::GetVariable).op(A::Trace);
     writeScriptedMovie(folder, "main.swf", {first, second});
 
     RecordingScriptHost host;

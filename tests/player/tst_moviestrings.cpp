@@ -14,6 +14,7 @@
 
 using namespace quorvane;
 using namespace quorvane::fixtures;
+using A = swf::ActionCode;
 
 namespace {
 
@@ -36,8 +37,8 @@ ActionScript& pushCharacters(ActionScript& script, std::initializer_list<double>
     for (auto code = std::rbegin(codes); code != std::rend(codes); ++code) {
         script.push(*code);
     }
-    script.push(double(codes.size())).push("String").op(kGetVariable);
-    return script.push("fromCharCode").op(kCallMethod);
+    script.push(double(codes.size())).push("String").op(A::GetVariable);
+    return script.push("fromCharCode").op(A::CallMethod);
 }
 
 std::vector<std::uint8_t> stringBody(std::initializer_list<std::string> texts)
@@ -142,23 +143,23 @@ void TestMovieStrings::scriptStringsOfOldMoviesAreGbk()
     // called by a name built likewise; getURL to a Chinese address and an
     // fscommand with Chinese arguments.
     ActionScript script;
-    script.push(gbk(QStringLiteral("你好"))).op(kTrace);
-    script.raw(0x88, [] {
+    script.push(gbk(QStringLiteral("你好"))).op(A::Trace);
+    script.raw(A::ConstantPool, [] {
         std::vector<std::uint8_t> body{1, 0};
         const std::vector<std::uint8_t> strings = stringBody({gbk(QStringLiteral("早上好"))});
         body.insert(body.end(), strings.begin(), strings.end());
         return body;
     }());
-    script.raw(0x96, {8, 0}).op(kTrace);
-    script.raw(0x96, {8, 0});
-    pushCharacters(script, {0x65E9, 0x4E0A, 0x597D}).op(kEquals2).op(kTrace);
+    script.raw(A::Push, {8, 0}).op(A::Trace);
+    script.raw(A::Push, {8, 0});
+    pushCharacters(script, {0x65E9, 0x4E0A, 0x597D}).op(A::Equals2).op(A::Trace);
     ActionScript body;
-    body.push(gbk(QStringLiteral("名"))).op(kGetVariable).op(kTrace);
+    body.push(gbk(QStringLiteral("名"))).op(A::GetVariable).op(A::Trace);
     script.defineFunction(gbk(QStringLiteral("问候")), {gbk(QStringLiteral("名"))}, body);
     script.push(gbk(QStringLiteral("世界"))).push(1.0);
-    pushCharacters(script, {0x95EE, 0x5019}).op(kCallFunction).op(kPop);
-    script.raw(0x83, stringBody({gbk(QStringLiteral("http://例子.cn/课文.html")), "_blank"}));
-    script.raw(0x83,
+    pushCharacters(script, {0x95EE, 0x5019}).op(A::CallFunction).op(A::Pop);
+    script.raw(A::GetUrl, stringBody({gbk(QStringLiteral("http://例子.cn/课文.html")), "_blank"}));
+    script.raw(A::GetUrl,
                stringBody({gbk(QStringLiteral("fscommand:朗读")), gbk(QStringLiteral("早上好"))}));
 
     RecordingScriptHost host;
@@ -176,11 +177,11 @@ void TestMovieStrings::theSameBytesInAVersion6MovieStayAsTheyAre()
     // The GBK bytes of "你好" are no UTF-8: a version 6 movie keeps them
     // as they are, and its UTF-8 is what the character codes make.
     ActionScript script;
-    script.push(gbk(QStringLiteral("你好"))).op(kTrace);
+    script.push(gbk(QStringLiteral("你好"))).op(A::Trace);
     script.push(utf8(QStringLiteral("你好")));
-    pushCharacters(script, {0x4F60, 0x597D}).op(kEquals2).op(kTrace);
+    pushCharacters(script, {0x4F60, 0x597D}).op(A::Equals2).op(A::Trace);
     script.push(gbk(QStringLiteral("你好")));
-    pushCharacters(script, {0x4F60, 0x597D}).op(kEquals2).op(kTrace);
+    pushCharacters(script, {0x4F60, 0x597D}).op(A::Equals2).op(A::Trace);
     QCOMPARE(tracesOf(movieOfFrames({{doAction(script)}}, 6), 1),
              (Lines{gbk(QStringLiteral("你好")), "true", "false"}));
     QCOMPARE(tracesOf(movieOfFrames({{doAction(script)}}, 5), 1),
@@ -193,16 +194,16 @@ void TestMovieStrings::gbkFrameLabelsAreReachedByName()
     // named by character codes, which only a label read as GBK matches.
     const auto says = [](const std::string& text) {
         ActionScript script;
-        script.push(text).op(kTrace);
+        script.push(text).op(A::Trace);
         return doAction(script);
     };
     ActionScript start;
-    start.push("start").op(kTrace).gotoLabel(gbk(QStringLiteral("第一节"))).op(kPlay);
+    start.push("start").op(A::Trace).gotoLabel(gbk(QStringLiteral("第一节"))).op(A::Play);
     ActionScript first;
-    first.push(gbk(QStringLiteral("到了第一节"))).op(kTrace);
-    pushCharacters(first, {0x7B2C, 0x4E8C, 0x8282}).raw(0x9F, {0});
+    first.push(gbk(QStringLiteral("到了第一节"))).op(A::Trace);
+    pushCharacters(first, {0x7B2C, 0x4E8C, 0x8282}).raw(A::GotoFrame2, {0});
     ActionScript second;
-    second.push(gbk(QStringLiteral("到了第二节"))).op(kTrace).op(kStop);
+    second.push(gbk(QStringLiteral("到了第二节"))).op(A::Trace).op(A::Stop);
     const std::vector<std::vector<swf::Tag>> frames{
         {doAction(start)},
         {says("skipped")},
@@ -220,11 +221,11 @@ void TestMovieStrings::gbkInstanceNamesWorkInPaths()
     // A sprite placed as 按钮: reached by a dotted path, by tellTarget and
     // by a name built from character codes.
     ActionScript script;
-    script.push(gbk(QStringLiteral("_root.按钮._name"))).op(kGetVariable).op(kTrace);
-    script.raw(0x8B, stringBody({gbk(QStringLiteral("/按钮"))}));
-    script.push("").push(13.0).op(kGetProperty).op(kTrace);
-    script.raw(0x8B, stringBody({""}));
-    pushCharacters(script, {0x6309, 0x94AE}).op(kGetVariable).op(kTypeOf).op(kTrace);
+    script.push(gbk(QStringLiteral("_root.按钮._name"))).op(A::GetVariable).op(A::Trace);
+    script.raw(A::SetTarget, stringBody({gbk(QStringLiteral("/按钮"))}));
+    script.push("").push(13.0).op(A::GetProperty).op(A::Trace);
+    script.raw(A::SetTarget, stringBody({""}));
+    pushCharacters(script, {0x6309, 0x94AE}).op(A::GetVariable).op(A::TypeOf).op(A::Trace);
     const auto movie = movieOfFrames(
         {{emptySprite(2), placeNamed(1, 2, gbk(QStringLiteral("按钮"))), doAction(script)}}, 5);
     QCOMPARE(tracesOf(movie, 1),
@@ -247,10 +248,10 @@ void TestMovieStrings::textFieldVariablesAndTextAreGbk()
     edit.variableName = gbk(QStringLiteral("分数"));
     edit.initialText = gbk(QStringLiteral("一百"));
     ActionScript first;
-    pushCharacters(first, {0x5206, 0x6570}).op(kGetVariable).op(kTrace);
-    first.push(gbk(QStringLiteral("分数"))).push(gbk(QStringLiteral("满分"))).op(kSetVariable);
+    pushCharacters(first, {0x5206, 0x6570}).op(A::GetVariable).op(A::Trace);
+    first.push(gbk(QStringLiteral("分数"))).push(gbk(QStringLiteral("满分"))).op(A::SetVariable);
     ActionScript second;
-    second.push("field").op(kGetVariable).push("text").op(kGetMember).op(kTrace).op(kStop);
+    second.push("field").op(A::GetVariable).push("text").op(A::GetMember).op(A::Trace).op(A::Stop);
     const auto movie =
         movieOfFrames({{swf::Tag{font}, swf::Tag{edit}, placeNamed(1, 2, "field"), doAction(first)},
                        {doAction(second)}},
@@ -265,14 +266,14 @@ void TestMovieStrings::aLoadedMovieReadsItsStringsByItsOwnVersion()
     // way round; each script's literal is read by its own movie's version.
     QTemporaryDir folder;
     ActionScript oldChild;
-    oldChild.push(gbk(QStringLiteral("旧的"))).op(kTrace).op(kStop);
+    oldChild.push(gbk(QStringLiteral("旧的"))).op(A::Trace).op(A::Stop);
     ActionScript newChild;
-    newChild.push(utf8(QStringLiteral("新的"))).op(kTrace).op(kStop);
+    newChild.push(utf8(QStringLiteral("新的"))).op(A::Trace).op(A::Stop);
     writeFile(folder.filePath("old.swf"), movieOfFrames({{doAction(oldChild)}}, 5));
     writeFile(folder.filePath("new.swf"), movieOfFrames({{doAction(newChild)}}, 6));
     const auto run = [&](const char* mainName, int version, const char* child) {
         ActionScript main;
-        main.raw(0x83, stringBody({child, "_level1"})).op(kStop);
+        main.raw(A::GetUrl, stringBody({child, "_level1"})).op(A::Stop);
         writeFile(folder.filePath(mainName), movieOfFrames({{doAction(main)}, {}}, version));
         RecordingScriptHost host;
         player::Player player;

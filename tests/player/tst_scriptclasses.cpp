@@ -11,6 +11,7 @@
 
 using namespace quorvane;
 using namespace quorvane::fixtures;
+using A = swf::ActionCode;
 
 namespace {
 
@@ -37,7 +38,7 @@ ActionScript& pushPath(ActionScript& script, const std::string& path)
     std::size_t start = 0;
     for (bool first = true; start <= path.size(); first = false) {
         const std::size_t dot = std::min(path.find('.', start), path.size());
-        script.push(path.substr(start, dot - start)).op(first ? kGetVariable : kGetMember);
+        script.push(path.substr(start, dot - start)).op(first ? A::GetVariable : A::GetMember);
         start = dot + 1;
     }
     return script;
@@ -45,7 +46,7 @@ ActionScript& pushPath(ActionScript& script, const std::string& path)
 
 void tracePath(ActionScript& script, const std::string& path)
 {
-    pushPath(script, path).op(kTrace);
+    pushPath(script, path).op(A::Trace);
 }
 
 // object.member = value, object given by its path.
@@ -59,7 +60,7 @@ void setMember(ActionScript& script, const std::string& object, const std::strin
     } else {
         script.push(value);
     }
-    script.op(kSetMember);
+    script.op(A::SetMember);
 }
 
 // path.method(arguments...), its result left on the stack.
@@ -70,7 +71,7 @@ ActionScript& callMethod(ActionScript& script, const std::string& object, const 
         script.push(*it);
     }
     script.push(double(arguments.size()));
-    pushPath(script, object).push(method).op(kCallMethod);
+    pushPath(script, object).push(method).op(A::CallMethod);
     return script;
 }
 
@@ -79,7 +80,7 @@ void createTextField(ActionScript& script, const std::string& name, double depth
                      double height)
 {
     script.push(height).push(width).push(0.0).push(0.0).push(depth).push(name).push(6.0);
-    pushPath(script, "_root").push("createTextField").op(kCallMethod).op(kPop);
+    pushPath(script, "_root").push("createTextField").op(A::CallMethod).op(A::Pop);
 }
 
 // A font whose glyphs write the given characters, and a static text of
@@ -112,14 +113,14 @@ void newFilter(ActionScript& script, const std::string& variable, const std::str
         script.push(*it);
     }
     script.push(double(arguments.size()));
-    script.push("flash").op(kGetVariable).push("filters").op(kGetMember);
-    script.push(className).op(kNewMethod).op(kSetVariable);
+    script.push("flash").op(A::GetVariable).push("filters").op(A::GetMember);
+    script.push(className).op(A::NewMethod).op(A::SetVariable);
 }
 
 // trace(variable.member)
 void traceMember(ActionScript& script, const std::string& variable, const std::string& member)
 {
-    script.push(variable).op(kGetVariable).push(member).op(kGetMember).op(kTrace);
+    script.push(variable).op(A::GetVariable).push(member).op(A::GetMember).op(A::Trace);
 }
 
 } // namespace
@@ -161,9 +162,9 @@ void TestScriptClasses::filtersStartFromFlashDefaults()
         traceMember(script, "shadow", member);
     }
     // The prototype's accessors answer nothing for the prototype itself.
-    script.push("flash").op(kGetVariable).push("filters").op(kGetMember);
-    script.push("BlurFilter").op(kGetMember).push("prototype").op(kGetMember);
-    script.push("blurX").op(kGetMember).op(kTrace);
+    script.push("flash").op(A::GetVariable).push("filters").op(A::GetMember);
+    script.push("BlurFilter").op(A::GetMember).push("prototype").op(A::GetMember);
+    script.push("blurX").op(A::GetMember).op(A::Trace);
     QCOMPARE(traceOf(script), (Lines{"4", "4", "1", "4", "45", "0", "1", "1", "false", "false",
                                      "false", "undefined"}));
 }
@@ -180,9 +181,9 @@ void TestScriptClasses::filterSettingsAreClampedAndCoerced()
     for (const char* member : {"distance", "angle", "color", "alpha"}) {
         traceMember(script, "shadow", member);
     }
-    script.push("shadow").op(kGetVariable).push("quality").push(99.0).op(kSetMember);
+    script.push("shadow").op(A::GetVariable).push("quality").push(99.0).op(A::SetMember);
     traceMember(script, "shadow", "quality");
-    script.push("shadow").op(kGetVariable).push("inner").push("yes").op(kSetMember);
+    script.push("shadow").op(A::GetVariable).push("inner").push("yes").op(A::SetMember);
     traceMember(script, "shadow", "inner");
     QCOMPARE(traceOf(script),
              (Lines{"255", "0", "3", "-7.5", "45", "16744512", "1", "15", "true"}));
@@ -193,15 +194,21 @@ void TestScriptClasses::colorMatrixIsCopiedInAndOut()
     ActionScript script;
     newFilter(script, "m", "ColorMatrixFilter", {});
     // The identity until set; changing the array read leaves the filter alone.
-    script.push("m").op(kGetVariable).push("matrix").op(kGetMember);
-    script.push("0").push(9.0).op(kSetMember);
-    script.push(0.0).push("m").op(kGetVariable).push("matrix").op(kGetMember);
-    script.push("join").op(kCallMethod).op(kTrace);
+    script.push("m").op(A::GetVariable).push("matrix").op(A::GetMember);
+    script.push("0").push(9.0).op(A::SetMember);
+    script.push(0.0).push("m").op(A::GetVariable).push("matrix").op(A::GetMember);
+    script.push("join").op(A::CallMethod).op(A::Trace);
     // A short array leaves the rest zero.
-    script.push("m").op(kGetVariable).push("matrix").push(2.0).push(1.0).push(2.0).op(kInitArray);
-    script.op(kSetMember);
-    script.push(0.0).push("m").op(kGetVariable).push("matrix").op(kGetMember);
-    script.push("join").op(kCallMethod).op(kTrace);
+    script.push("m")
+        .op(A::GetVariable)
+        .push("matrix")
+        .push(2.0)
+        .push(1.0)
+        .push(2.0)
+        .op(A::InitArray);
+    script.op(A::SetMember);
+    script.push(0.0).push("m").op(A::GetVariable).push("matrix").op(A::GetMember);
+    script.push("join").op(A::CallMethod).op(A::Trace);
     QCOMPARE(traceOf(script), (Lines{"1,0,0,0,0,0,1,0,0,0,0,0,1,0,0,0,0,0,1,0",
                                      "1,2,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0"}));
 }
@@ -210,16 +217,21 @@ void TestScriptClasses::cloneCopiesSettingsIntoANewFilter()
 {
     ActionScript script;
     newFilter(script, "blur", "BlurFilter", {8, 2, 2});
-    script.push("copy").push(0.0).push("blur").op(kGetVariable).push("clone").op(kCallMethod);
-    script.op(kSetVariable);
-    script.push("blur").op(kGetVariable).push("blurX").push(1.0).op(kSetMember);
+    script.push("copy").push(0.0).push("blur").op(A::GetVariable).push("clone").op(A::CallMethod);
+    script.op(A::SetVariable);
+    script.push("blur").op(A::GetVariable).push("blurX").push(1.0).op(A::SetMember);
     traceMember(script, "copy", "blurX");
     traceMember(script, "copy", "quality");
     // The copy is a BlurFilter of its own.
-    script.push("copy").op(kGetVariable).push("blur").op(kGetVariable).op(kEquals2).op(kTrace);
-    script.push("copy").op(kGetVariable).push("__constructor__").op(kGetMember);
-    script.push("flash").op(kGetVariable).push("filters").op(kGetMember);
-    script.push("BlurFilter").op(kGetMember).op(kEquals2).op(kTrace);
+    script.push("copy")
+        .op(A::GetVariable)
+        .push("blur")
+        .op(A::GetVariable)
+        .op(A::Equals2)
+        .op(A::Trace);
+    script.push("copy").op(A::GetVariable).push("__constructor__").op(A::GetMember);
+    script.push("flash").op(A::GetVariable).push("filters").op(A::GetMember);
+    script.push("BlurFilter").op(A::GetMember).op(A::Equals2).op(A::Trace);
     QCOMPARE(traceOf(script), (Lines{"8", "2", "false", "true"}));
 }
 
@@ -227,19 +239,19 @@ void TestScriptClasses::textSnapshotReadsAndSelectsTheClipsStaticText()
 {
     ActionScript script;
     script.push("snapshot");
-    callMethod(script, "_root", "getTextSnapshot").op(kSetVariable);
-    callMethod(script, "snapshot", "getCount").op(kTrace);
-    callMethod(script, "snapshot", "getText", {1, 4}).op(kTrace);
+    callMethod(script, "_root", "getTextSnapshot").op(A::SetVariable);
+    callMethod(script, "snapshot", "getCount").op(A::Trace);
+    callMethod(script, "snapshot", "getText", {1, 4}).op(A::Trace);
     // findText(from, text, caseSensitive)
     script.pushBool(false).push("LL").push(0.0).push(3.0);
-    pushPath(script, "snapshot").push("findText").op(kCallMethod).op(kTrace);
+    pushPath(script, "snapshot").push("findText").op(A::CallMethod).op(A::Trace);
     script.pushBool(true).push("LL").push(0.0).push(3.0);
-    pushPath(script, "snapshot").push("findText").op(kCallMethod).op(kTrace);
+    pushPath(script, "snapshot").push("findText").op(A::CallMethod).op(A::Trace);
     // setSelected(0, 2, true)
     script.pushBool(true).push(2.0).push(0.0).push(3.0);
-    pushPath(script, "snapshot").push("setSelected").op(kCallMethod).op(kPop);
-    callMethod(script, "snapshot", "getSelectedText").op(kTrace);
-    callMethod(script, "snapshot", "getSelected", {2, 5}).op(kTrace);
+    pushPath(script, "snapshot").push("setSelected").op(A::CallMethod).op(A::Pop);
+    callMethod(script, "snapshot", "getSelectedText").op(A::Trace);
+    callMethod(script, "snapshot", "getSelected", {2, 5}).op(A::Trace);
     QCOMPARE(traceOf(script, 8, staticText(u"Hello")),
              (Lines{"5", "ell", "2", "-1", "He", "false"}));
 }
@@ -249,7 +261,7 @@ void TestScriptClasses::textSnapshotMethodsAreHiddenBeforeSwf6()
     ActionScript script;
     tracePath(script, "TextSnapshot.prototype.getCount");
     // Listed by for-in all the same: the first name that comes out.
-    pushPath(script, "TextSnapshot.prototype").op(kEnumerate2).op(kTrace);
+    pushPath(script, "TextSnapshot.prototype").op(A::Enumerate2).op(A::Trace);
     QCOMPARE(traceOf(script, 5).front(), std::string("undefined"));
     QCOMPARE(traceOf(script, 6).front(), std::string("[type Function]"));
     QCOMPARE(traceOf(script, 5).back(), traceOf(script, 6).back());
@@ -258,12 +270,12 @@ void TestScriptClasses::textSnapshotMethodsAreHiddenBeforeSwf6()
 void TestScriptClasses::protoIsAnOwnPropertyHoldingAnyValue()
 {
     ActionScript script;
-    script.push("o").push(0.0).op(kInitObject).op(kSetVariable);
+    script.push("o").push(0.0).op(A::InitObject).op(A::SetVariable);
     script.push("__proto__").push(1.0);
-    pushPath(script, "o").push("hasOwnProperty").op(kCallMethod).op(kTrace);
+    pushPath(script, "o").push("hasOwnProperty").op(A::CallMethod).op(A::Trace);
     // Hidden and permanent.
-    script.push("o").op(kGetVariable).op(kEnumerate2).op(kTrace);
-    pushPath(script, "o").push("__proto__").op(0x3A).op(kTrace);
+    script.push("o").op(A::GetVariable).op(A::Enumerate2).op(A::Trace);
+    pushPath(script, "o").push("__proto__").op(A::Delete).op(A::Trace);
     // A string reads back, and lookups stop at the object.
     setMember(script, "o", "__proto__", "elsewhere");
     tracePath(script, "o.__proto__");
@@ -277,16 +289,16 @@ void TestScriptClasses::builtInsHoldTheirConstructorsHiddenAndPermanent()
     // Object's methods are made before Function itself, Math's after it.
     for (const char* function : {"Object.prototype.toString", "Math.abs"}) {
         script.push("constructor").push(1.0);
-        pushPath(script, function).push("hasOwnProperty").op(kCallMethod).op(kTrace);
-        pushPath(script, function).push("constructor").op(kGetMember);
-        pushPath(script, "Function").op(kStrictEquals).op(kTrace);
+        pushPath(script, function).push("hasOwnProperty").op(A::CallMethod).op(A::Trace);
+        pushPath(script, function).push("constructor").op(A::GetMember);
+        pushPath(script, "Function").op(A::StrictEquals).op(A::Trace);
         // Hidden and permanent.
-        pushPath(script, function).op(kEnumerate2).op(kTrace);
-        pushPath(script, function).push("constructor").op(0x3A).op(kTrace);
+        pushPath(script, function).op(A::Enumerate2).op(A::Trace);
+        pushPath(script, function).push("constructor").op(A::Delete).op(A::Trace);
     }
     // A class's prototype keeps its constructor the same way.
-    pushPath(script, "Sound.prototype").op(kEnumerate2).op(kTrace);
-    pushPath(script, "Sound.prototype").push("constructor").op(0x3A).op(kTrace);
+    pushPath(script, "Sound.prototype").op(A::Enumerate2).op(A::Trace);
+    pushPath(script, "Sound.prototype").push("constructor").op(A::Delete).op(A::Trace);
     QCOMPARE(traceOf(script), (Lines{"true", "true", "undefined", "false", "true", "true",
                                      "undefined", "false", "undefined", "false"}));
 }
@@ -321,19 +333,19 @@ void TestScriptClasses::textFormatsCoverCharacterRanges()
               "<font color='#ff0000' size='20'>ab</font><font color='#00ff00' size='20'>cd</font>");
     // One character, a range across both colours, the whole text.
     script.push("format");
-    callMethod(script, "field", "getTextFormat", {1}).op(kSetVariable);
+    callMethod(script, "field", "getTextFormat", {1}).op(A::SetVariable);
     tracePath(script, "format.color");
     script.push("format");
-    callMethod(script, "field", "getTextFormat", {1, 3}).op(kSetVariable);
+    callMethod(script, "field", "getTextFormat", {1, 3}).op(A::SetVariable);
     tracePath(script, "format.color");
     tracePath(script, "format.size");
     // A new format's set properties apply; its nulls leave the field alone.
-    script.push("change").push(0.0).push("TextFormat").op(kNewObject).op(kSetVariable);
+    script.push("change").push(0.0).push("TextFormat").op(A::NewObject).op(A::SetVariable);
     setMember(script, "change", "leading", 7.0);
-    script.push("change").op(kGetVariable).push(1.0);
-    pushPath(script, "field").push("setNewTextFormat").op(kCallMethod).op(kPop);
+    script.push("change").op(A::GetVariable).push(1.0);
+    pushPath(script, "field").push("setNewTextFormat").op(A::CallMethod).op(A::Pop);
     script.push("format");
-    callMethod(script, "field", "getNewTextFormat").op(kSetVariable);
+    callMethod(script, "field", "getNewTextFormat").op(A::SetVariable);
     tracePath(script, "format.leading");
     tracePath(script, "format.size");
     tracePath(script, "format.font");
@@ -346,13 +358,13 @@ void TestScriptClasses::textFormatBeyondTheTagStopsAtItsBounds()
     // twips; a script's pixel counts far past them end at the bounds.
     ActionScript script;
     createTextField(script, "field", 1, 100, 20);
-    script.push("change").push(0.0).push("TextFormat").op(kNewObject).op(kSetVariable);
+    script.push("change").push(0.0).push("TextFormat").op(A::NewObject).op(A::SetVariable);
     setMember(script, "change", "size", 1e9);
     setMember(script, "change", "leading", -1e9);
-    script.push("change").op(kGetVariable).push(1.0);
-    pushPath(script, "field").push("setNewTextFormat").op(kCallMethod).op(kPop);
+    script.push("change").op(A::GetVariable).push(1.0);
+    pushPath(script, "field").push("setNewTextFormat").op(A::CallMethod).op(A::Pop);
     script.push("format");
-    callMethod(script, "field", "getNewTextFormat").op(kSetVariable);
+    callMethod(script, "field", "getNewTextFormat").op(A::SetVariable);
     tracePath(script, "format.size");
     tracePath(script, "format.leading");
     QCOMPARE(traceOf(script), (Lines{"3276.75", "-1638.4"}));
@@ -378,7 +390,7 @@ void TestScriptClasses::textFieldFollowsItsVariable()
     setMember(script, "field", "variable", "shown");
     tracePath(script, "shown");
     tracePath(script, "field.variable");
-    script.push("shown").push("from the variable").op(kSetVariable);
+    script.push("shown").push("from the variable").op(A::SetVariable);
     tracePath(script, "field.text");
     setMember(script, "field", "text", "from the field");
     tracePath(script, "shown");
@@ -436,17 +448,17 @@ void TestScriptClasses::colorTintsItsTargetClip()
 
     ActionScript script;
     // new Color("box"): found by its path on each call.
-    script.push("tint").push("box").push(1.0).push("Color").op(kNewObject).op(kSetVariable);
-    script.push(double(0x336699)).push(1.0).push("tint").op(kGetVariable).push("setRGB");
-    script.op(kCallMethod).op(kPop);
-    script.push(0.0).push("tint").op(kGetVariable).push("getRGB").op(kCallMethod).op(kTrace);
+    script.push("tint").push("box").push(1.0).push("Color").op(A::NewObject).op(A::SetVariable);
+    script.push(double(0x336699)).push(1.0).push("tint").op(A::GetVariable).push("setRGB");
+    script.op(A::CallMethod).op(A::Pop);
+    script.push(0.0).push("tint").op(A::GetVariable).push("getRGB").op(A::CallMethod).op(A::Trace);
     // Half the alpha through setTransform; the colour offsets stay as they were.
-    script.push("change").push(0.0).push("Object").op(kNewObject).op(kSetVariable);
+    script.push("change").push(0.0).push("Object").op(A::NewObject).op(A::SetVariable);
     setMember(script, "change", "aa", 50.0);
-    script.push("change").op(kGetVariable).push(1.0).push("tint").op(kGetVariable);
-    script.push("setTransform").op(kCallMethod).op(kPop);
-    script.push("now").push(0.0).push("tint").op(kGetVariable).push("getTransform");
-    script.op(kCallMethod).op(kSetVariable);
+    script.push("change").op(A::GetVariable).push(1.0).push("tint").op(A::GetVariable);
+    script.push("setTransform").op(A::CallMethod).op(A::Pop);
+    script.push("now").push(0.0).push("tint").op(A::GetVariable).push("getTransform");
+    script.op(A::CallMethod).op(A::SetVariable);
     tracePath(script, "now.ra");
     tracePath(script, "now.rb");
     tracePath(script, "now.gb");
@@ -505,12 +517,12 @@ void TestScriptClasses::blendModeReadsAsItsName()
     setMember(script, "box", "blendMode", 1.0);
     tracePath(script, "box.blendMode");
     // Hidden from for-in, as Flash's own properties of clips are.
-    script.push("box").op(kGetVariable).op(kEnumerate2);
+    script.push("box").op(A::GetVariable).op(A::Enumerate2);
     const std::size_t loop = script.here();
-    script.storeRegister(0).push("null").op(kGetVariable).op(kEquals2);
-    const std::size_t done = script.jumpSite(kIf);
-    script.pushRegister(0).op(kTrace);
-    script.jumpBack(kJump, loop);
+    script.storeRegister(0).push("null").op(A::GetVariable).op(A::Equals2);
+    const std::size_t done = script.jumpSite(A::If);
+    script.pushRegister(0).op(A::Trace);
+    script.jumpBack(A::Jump, loop);
     script.land(done);
     const Lines traced = traceOf(script, 8, plainBox());
     QVERIFY(traced.size() >= 6);
@@ -541,9 +553,9 @@ void TestScriptClasses::filtersReadBackAsCopies()
     setMember(script, "shadow", "alpha", 0.5);
     newFilter(script, "blur", "BlurFilter", {6, 3, 2});
     // box.filters = [shadow, 7, blur]: what is no filter is passed over.
-    script.push("box").op(kGetVariable).push("filters");
-    script.push("blur").op(kGetVariable).push(7.0).push("shadow").op(kGetVariable);
-    script.push(3.0).op(kInitArray).op(kSetMember);
+    script.push("box").op(A::GetVariable).push("filters");
+    script.push("blur").op(A::GetVariable).push(7.0).push("shadow").op(A::GetVariable);
+    script.push(3.0).op(A::InitArray).op(A::SetMember);
     // Changing the filter set, or one read back, changes nothing kept.
     setMember(script, "shadow", "distance", 9.0);
     setMember(script, "box.filters.0", "distance", 20.0);
@@ -553,11 +565,11 @@ void TestScriptClasses::filtersReadBackAsCopies()
     tracePath(script, "box.filters.1.blurX");
     tracePath(script, "box.filters.1.quality");
     pushPath(script, "box.filters.1.__constructor__");
-    pushPath(script, "flash.filters.BlurFilter").op(kEquals2).op(kTrace);
+    pushPath(script, "flash.filters.BlurFilter").op(A::Equals2).op(A::Trace);
     pushPath(script, "box.filters.0");
-    pushPath(script, "box.filters.0").op(kEquals2).op(kTrace);
+    pushPath(script, "box.filters.0").op(A::Equals2).op(A::Trace);
     pushPath(script, "box.filters.0");
-    pushPath(script, "shadow").op(kEquals2).op(kTrace);
+    pushPath(script, "shadow").op(A::Equals2).op(A::Trace);
     setMember(script, "box", "cacheAsBitmap", true);
     tracePath(script, "box.cacheAsBitmap");
     // Anything but an array takes the filters away.
@@ -581,7 +593,7 @@ void TestScriptClasses::placedFiltersReadAsFilterObjects()
     tracePath(script, "box.filters.0.blurY");
     tracePath(script, "box.filters.0.quality");
     pushPath(script, "box.filters.0.__constructor__");
-    pushPath(script, "flash.filters.BlurFilter").op(kEquals2).op(kTrace);
+    pushPath(script, "flash.filters.BlurFilter").op(A::Equals2).op(A::Trace);
     tracePath(script, "box.cacheAsBitmap");
     QCOMPARE(traceOf(script, 8, boxPlacedAs(blurred)), (Lines{"1", "9", "3", "2", "true", "true"}));
 }

@@ -20,17 +20,23 @@ void putString(std::vector<std::uint8_t>& bytes, const std::string& text)
 
 } // namespace
 
-ActionScript& ActionScript::op(std::uint8_t code)
+ActionScript& ActionScript::op(swf::ActionCode code)
 {
-    m_bytes.push_back(code);
+    m_bytes.push_back(std::uint8_t(code));
     return *this;
 }
 
-ActionScript& ActionScript::raw(std::uint8_t code, const std::vector<std::uint8_t>& body)
+ActionScript& ActionScript::raw(swf::ActionCode code, const std::vector<std::uint8_t>& body)
 {
-    m_bytes.push_back(code);
+    m_bytes.push_back(std::uint8_t(code));
     putU16(m_bytes, body.size());
     m_bytes.insert(m_bytes.end(), body.begin(), body.end());
+    return *this;
+}
+
+ActionScript& ActionScript::append(const ActionScript& other)
+{
+    m_bytes.insert(m_bytes.end(), other.m_bytes.begin(), other.m_bytes.end());
     return *this;
 }
 
@@ -38,7 +44,7 @@ ActionScript& ActionScript::push(const std::string& text)
 {
     std::vector<std::uint8_t> body{0};
     putString(body, text);
-    return raw(0x96, body);
+    return raw(swf::ActionCode::Push, body);
 }
 
 ActionScript& ActionScript::push(double number)
@@ -52,39 +58,39 @@ ActionScript& ActionScript::push(double number)
             body.push_back(std::uint8_t(word >> (8 * i) & 0xff));
         }
     }
-    return raw(0x96, body);
+    return raw(swf::ActionCode::Push, body);
 }
 
 ActionScript& ActionScript::pushBool(bool value)
 {
-    return raw(0x96, {5, std::uint8_t(value ? 1 : 0)});
+    return raw(swf::ActionCode::Push, {5, std::uint8_t(value ? 1 : 0)});
 }
 
 ActionScript& ActionScript::pushUndefined()
 {
-    return raw(0x96, {3});
+    return raw(swf::ActionCode::Push, {3});
 }
 
 ActionScript& ActionScript::pushRegister(std::uint8_t index)
 {
-    return raw(0x96, {4, index});
+    return raw(swf::ActionCode::Push, {4, index});
 }
 
 ActionScript& ActionScript::storeRegister(std::uint8_t index)
 {
-    return raw(0x87, {index});
+    return raw(swf::ActionCode::StoreRegister, {index});
 }
 
 ActionScript& ActionScript::gotoLabel(const std::string& label)
 {
     std::vector<std::uint8_t> body;
     putString(body, label);
-    return raw(0x8C, body);
+    return raw(swf::ActionCode::GoToLabel, body);
 }
 
 ActionScript& ActionScript::gotoFrame(std::uint16_t frame)
 {
-    return raw(0x81, {std::uint8_t(frame & 0xff), std::uint8_t(frame >> 8)});
+    return raw(swf::ActionCode::GotoFrame, {std::uint8_t(frame & 0xff), std::uint8_t(frame >> 8)});
 }
 
 ActionScript& ActionScript::defineFunction2(const std::string& name, std::uint8_t parameterCount,
@@ -108,7 +114,7 @@ ActionScript& ActionScript::defineFunction2(const std::string& name, std::uint8_
         putString(header, "p" + std::to_string(i));
     }
     putU16(header, body.bytes().size());
-    raw(0x8E, header);
+    raw(swf::ActionCode::DefineFunction2, header);
     m_bytes.insert(m_bytes.end(), body.bytes().begin(), body.bytes().end());
     return *this;
 }
@@ -124,7 +130,7 @@ ActionScript& ActionScript::defineFunction(const std::string& name,
         putString(header, parameter);
     }
     putU16(header, body.bytes().size());
-    raw(0x9B, header);
+    raw(swf::ActionCode::DefineFunction, header);
     m_bytes.insert(m_bytes.end(), body.bytes().begin(), body.bytes().end());
     return *this;
 }
@@ -138,14 +144,14 @@ ActionScript& ActionScript::tryCatchFinally(const std::string& name, const Actio
     putU16(header, catchBody.bytes().size());
     putU16(header, finallyBody.bytes().size());
     putString(header, name);
-    raw(0x8F, header);
+    raw(swf::ActionCode::Try, header);
     for (const ActionScript* part : {&tryBody, &catchBody, &finallyBody}) {
         m_bytes.insert(m_bytes.end(), part->bytes().begin(), part->bytes().end());
     }
     return *this;
 }
 
-std::size_t ActionScript::jumpSite(std::uint8_t code)
+std::size_t ActionScript::jumpSite(swf::ActionCode code)
 {
     raw(code, {0, 0});
     return m_bytes.size();
@@ -158,7 +164,7 @@ void ActionScript::land(std::size_t site)
     m_bytes[site - 1] = std::uint8_t((offset >> 8) & 0xff);
 }
 
-void ActionScript::jumpBack(std::uint8_t code, std::size_t target)
+void ActionScript::jumpBack(swf::ActionCode code, std::size_t target)
 {
     const std::size_t site = jumpSite(code);
     const auto offset = static_cast<std::int16_t>(std::int64_t(target) - std::int64_t(site));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "swf/ActionCode.h"
 #include "swf/Tags.h"
 
 #include <cstddef>
@@ -11,48 +12,9 @@
 // Action bytecode written in code, for tests, benchmarks and fuzz seeds.
 namespace quorvane::fixtures {
 
-// Action codes by their format names, for readable scripts.
-enum Action : std::uint8_t {
-    kNextFrame = 0x04,
-    kPlay = 0x06,
-    kStop = 0x07,
-    kAdd = 0x0A,
-    kSubtract = 0x0B,
-    kMultiply = 0x0C,
-    kDivide = 0x0D,
-    kNot = 0x12,
-    kPop = 0x17,
-    kGetVariable = 0x1C,
-    kSetVariable = 0x1D,
-    kGetProperty = 0x22,
-    kSetProperty = 0x23,
-    kTrace = 0x26,
-    kThrow = 0x2A,
-    kDefineLocal = 0x3C,
-    kCallFunction = 0x3D,
-    kReturn = 0x3E,
-    kNewObject = 0x40,
-    kInitArray = 0x42,
-    kInitObject = 0x43,
-    kTypeOf = 0x44,
-    kAdd2 = 0x47,
-    kLess2 = 0x48,
-    kEquals2 = 0x49,
-    kPushDuplicate = 0x4C,
-    kGetMember = 0x4E,
-    kSetMember = 0x4F,
-    kIncrement = 0x50,
-    kCallMethod = 0x52,
-    kNewMethod = 0x53,
-    kEnumerate2 = 0x55,
-    kStrictEquals = 0x66,
-    kJump = 0x99,
-    kIf = 0x9D,
-};
-
 class ActionScript {
 public:
-    ActionScript& op(std::uint8_t code);
+    ActionScript& op(swf::ActionCode code);
     ActionScript& push(const std::string& text);
     ActionScript& push(const char* text) { return push(std::string(text)); }
     ActionScript& push(double number);
@@ -63,7 +25,9 @@ public:
     ActionScript& gotoLabel(const std::string& label);
     ActionScript& gotoFrame(std::uint16_t frame);
     // An action with a body written as given.
-    ActionScript& raw(std::uint8_t code, const std::vector<std::uint8_t>& body);
+    ActionScript& raw(swf::ActionCode code, const std::vector<std::uint8_t>& body);
+    // Another script's actions after these.
+    ActionScript& append(const ActionScript& other);
     // DefineFunction2 with every parameter in a register from 1 up; by
     // default one register more than parameters, and `this`, `arguments`
     // and `super` suppressed.
@@ -81,10 +45,10 @@ public:
                                   const ActionScript& catchBody, const ActionScript& finallyBody);
 
     // Jump and If with their offsets to be set once the target is known.
-    std::size_t jumpSite(std::uint8_t code);
+    std::size_t jumpSite(swf::ActionCode code);
     void land(std::size_t site);
     std::size_t here() const { return m_bytes.size(); }
-    void jumpBack(std::uint8_t code, std::size_t target);
+    void jumpBack(swf::ActionCode code, std::size_t target);
 
     const std::vector<std::uint8_t>& bytes() const { return m_bytes; }
 

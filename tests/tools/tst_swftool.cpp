@@ -7,6 +7,7 @@
 #include <QtTest>
 
 using namespace quorvane;
+using A = swf::ActionCode;
 
 namespace {
 
@@ -168,9 +169,9 @@ private slots:
     {
         // onMouseDown = function () { trace("down") }, on a movie of two frames.
         fixtures::ActionScript handler;
-        handler.push("down").op(fixtures::kTrace);
+        handler.push("down").op(A::Trace);
         fixtures::ActionScript script;
-        script.push("onMouseDown").defineFunction("", {}, handler).op(fixtures::kSetVariable);
+        script.push("onMouseDown").defineFunction("", {}, handler).op(A::SetVariable);
         swf::Header head = fixtures::header(100, 100, 12, 2);
         head.version = 8;
         const QString movie = m_folder.filePath("mouse.swf");
