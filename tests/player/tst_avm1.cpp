@@ -50,6 +50,8 @@ private slots:
     void countsBeyondTheStackMakeNothing();
     void addingObjectsConvertsThemAsFlash();
     void comparingObjectsFollowsFlash();
+    void theBareGlobalEqualsNothingAndHostsCallsWithoutThis();
+    void swf4OperatorsConvertTheirOperandsInFlashsOrder();
     void mathTakesExactlyTwoOperands();
     void settingPropertiesConvertsAsFlash();
     void waitForFrameCountsEveryFrameOfALoadedMovieAsLoaded();
@@ -57,6 +59,7 @@ private slots:
     void scriptsOfAFrameShareOneStack();
     void newClipsInitializeBeforeTheFrameScripts();
     void goingBackRemovesScriptClipsAtTimelineDepths();
+    void goingBackKeepsAClipOfTheSameCharacterAndRatio();
     void shapesAreNoScriptObjects();
     void timelinesStepNewestFirstAndGoRoundOnlyWhenComplete();
     void hostSeekIsGotoAndStopAndTheSameFrameCostsNothing();
@@ -369,6 +372,46 @@ void TestAvm1::comparingObjectsFollowsFlash()
     QCOMPARE(traceOf(script, 5), (Lines{"false", "asked", "true", "undefined", "true"}));
 }
 
+void TestAvm1::theBareGlobalEqualsNothingAndHostsCallsWithoutThis()
+{
+    ActionScript script;
+    // _global has no valueOf or toString to give a primitive: it equals
+    // null and undefined, where an ordinary object equals neither.
+    script.push("_global").op(A::GetVariable).pushNull().op(A::Equals2).op(A::Trace);
+    script.push("_global").op(A::GetVariable).pushUndefined().op(A::Equals2).op(A::Trace);
+    script.push(0.0).op(A::InitObject).pushNull().op(A::Equals2).op(A::Trace);
+    // call and apply told no `this` (undefined or null) run on _global.
+    ActionScript isGlobal;
+    isGlobal.push("this").op(A::GetVariable).push("_global").op(A::GetVariable);
+    isGlobal.op(A::StrictEquals).op(A::Return);
+    script.push("isGlobal").defineFunction("", {}, isGlobal).op(A::SetVariable);
+    script.pushUndefined().push(1.0).push("isGlobal").op(A::GetVariable).push("call");
+    script.op(A::CallMethod).op(A::Trace);
+    script.push(0.0).op(A::InitArray).pushNull().push(2.0).push("isGlobal").op(A::GetVariable);
+    script.push("apply").op(A::CallMethod).op(A::Trace);
+    script.push(0.0).op(A::InitObject).push(1.0).push("isGlobal").op(A::GetVariable).push("call");
+    script.op(A::CallMethod).op(A::Trace);
+    QCOMPARE(traceOf(script, 8), (Lines{"true", "true", "false", "true", "true", "false"}));
+}
+
+void TestAvm1::swf4OperatorsConvertTheirOperandsInFlashsOrder()
+{
+    // a and b say when they are asked for their number.
+    ActionScript script;
+    for (const char* name : {"a", "b"}) {
+        ActionScript says;
+        says.push(name).op(A::Trace).push(1.0).op(A::Return);
+        script.push(name).push(0.0).op(A::InitObject).op(A::SetVariable);
+        script.push(name).op(A::GetVariable).push("valueOf").defineFunction("", {}, says);
+        script.op(A::SetMember);
+    }
+    for (const A code : {A::Add, A::Subtract, A::Multiply, A::Divide, A::Equals, A::Less}) {
+        script.push("a").op(A::GetVariable).push("b").op(A::GetVariable).op(code).op(A::Pop);
+    }
+    QCOMPARE(traceOf(script, 4),
+             (Lines{"a", "b", "b", "a", "a", "b", "b", "a", "b", "a", "a", "b"}));
+}
+
 void TestAvm1::mathTakesExactlyTwoOperands()
 {
     const auto math = [](ActionScript& script, const char* name, std::vector<double> arguments) {
@@ -556,6 +599,42 @@ void TestAvm1::goingBackRemovesScriptClipsAtTimelineDepths()
     player.advanceFrame();
     player.advanceFrame();
     QCOMPARE(host.traces, (Lines{"movieclip", "undefined", "movieclip"}));
+}
+
+void TestAvm1::goingBackKeepsAClipOfTheSameCharacterAndRatio()
+{
+    // Frame 1 places the sprite as "first" (depth 1) and "second" (depth 2);
+    // frame 2 removes both; frame 3 places it again as "third" (no ratio,
+    // as frame 1's) and "fourth" (ratio 7). Looping back keeps "third" under
+    // its own name and replaces "fourth" with a new "second".
+    const auto named = [](std::uint16_t depth, const char* name,
+                          std::optional<std::uint16_t> ratio) {
+        swf::PlaceObject tag = place(depth, 2);
+        tag.name = name;
+        tag.ratio = ratio;
+        return swf::Tag{tag};
+    };
+    ActionScript script;
+    for (const char* name : {"first", "second", "third", "fourth"}) {
+        script.push(name).op(A::GetVariable).op(A::TypeOf).op(A::Trace);
+    }
+    swf::DefineSprite sprite{2, 1, {swf::Tag{swf::ShowFrame{}}}};
+    RecordingScriptHost host;
+    player::Player player;
+    player.setScriptHost(&host);
+    QVERIFY(!player
+                 .loadBytes(
+                     movieOfFrames({{swf::Tag{std::move(sprite)}, named(1, "first", std::nullopt),
+                                     named(2, "second", std::nullopt), doAction(script)},
+                                    {swf::Tag{remove(1)}, swf::Tag{remove(2)}},
+                                    {named(1, "third", std::nullopt), named(2, "fourth", 7)}}))
+                 .has_value());
+    QCOMPARE(host.traces, (Lines{"movieclip", "movieclip", "undefined", "undefined"}));
+    host.traces.clear();
+    for (int i = 0; i < 3; ++i) {
+        player.advanceFrame();
+    }
+    QCOMPARE(host.traces, (Lines{"undefined", "movieclip", "movieclip", "undefined"}));
 }
 
 void TestAvm1::shapesAreNoScriptObjects()

@@ -137,6 +137,9 @@ private slots:
     void textSnapshotMethodsAreHiddenBeforeSwf6();
     void protoIsAnOwnPropertyHoldingAnyValue();
     void builtInsHoldTheirConstructorsHiddenAndPermanent();
+    void nativeNumbersReachTheBuiltIns();
+    void asBroadcasterLendsItsMethodsFromFlash6();
+    void versionFlagsHidePropertiesFromOlderMovies();
     void textFieldTextAndMarkup();
     void textFormatsCoverCharacterRanges();
     void textFormatBeyondTheTagStopsAtItsBounds();
@@ -301,6 +304,104 @@ void TestScriptClasses::builtInsHoldTheirConstructorsHiddenAndPermanent()
     pushPath(script, "Sound.prototype").push("constructor").op(A::Delete).op(A::Trace);
     QCOMPARE(traceOf(script), (Lines{"true", "true", "undefined", "false", "true", "true",
                                      "undefined", "false", "undefined", "false"}));
+}
+
+void TestScriptClasses::nativeNumbersReachTheBuiltIns()
+{
+    const auto asNative = [](ActionScript& script, double category, double index) {
+        script.push(index).push(category).push(2.0).push("ASnative").op(A::CallFunction);
+    };
+    ActionScript script;
+    asNative(script, 101, 5);
+    pushPath(script, "Object.prototype.hasOwnProperty").op(A::StrictEquals).op(A::Trace);
+    // Math.pow is 200,17; an unnumbered pair is nothing.
+    script.push(10.0).push(2.0).push(2.0);
+    asNative(script, 200, 17);
+    script.pushUndefined().op(A::CallMethod).op(A::Trace);
+    asNative(script, 200, 99);
+    script.op(A::TypeOf).op(A::Trace);
+    // ASSetNative names them from a first index: an empty name skips one,
+    // a leading digit is the version the name was made for.
+    script.push("d").push(0.0).push("Date").op(A::NewObject).op(A::SetVariable);
+    script.push(15.0).push(",6stamp").push(103.0).push("d").op(A::GetVariable).push(4.0);
+    script.push("ASSetNative").op(A::CallFunction).op(A::Pop);
+    pushPath(script, "d.stamp");
+    pushPath(script, "Date.prototype.getTime").op(A::StrictEquals).op(A::Trace);
+    script.push("d").op(A::GetVariable).op(A::Enumerate2).op(A::Trace);
+    QCOMPARE(traceOf(script), (Lines{"true", "1024", "undefined", "true", "undefined"}));
+}
+
+void TestScriptClasses::asBroadcasterLendsItsMethodsFromFlash6()
+{
+    ActionScript heard;
+    heard.push("heard ").push("word").op(A::GetVariable).op(A::Add2).op(A::Trace);
+    ActionScript script;
+    script.push("o").push(0.0).op(A::InitObject).op(A::SetVariable);
+    script.push("l").push(0.0).op(A::InitObject).op(A::SetVariable);
+    pushPath(script, "l").push("news").defineFunction("", {"word"}, heard).op(A::SetMember);
+    script.push("o").op(A::GetVariable).push(1.0);
+    pushPath(script, "AsBroadcaster").push("initialize").op(A::CallMethod).op(A::Pop);
+    // The methods are the broadcaster's own, hidden from for-in.
+    pushPath(script, "o.addListener");
+    pushPath(script, "AsBroadcaster.addListener").op(A::StrictEquals).op(A::Trace);
+    // Adding twice keeps one; the message carries its arguments.
+    for (int i = 0; i < 2; ++i) {
+        script.push("l").op(A::GetVariable).push(1.0);
+        pushPath(script, "o").push("addListener").op(A::CallMethod).op(A::Pop);
+    }
+    tracePath(script, "o._listeners.length");
+    script.push("extra").push("news").push(2.0);
+    pushPath(script, "o").push("broadcastMessage").op(A::CallMethod).op(A::Trace);
+    for (int i = 0; i < 2; ++i) {
+        script.push("l").op(A::GetVariable).push(1.0);
+        pushPath(script, "o").push("removeListener").op(A::CallMethod).op(A::Trace);
+    }
+    // With nobody listening the message returns nothing.
+    script.push("news").push(1.0);
+    pushPath(script, "o").push("broadcastMessage").op(A::CallMethod).op(A::Trace);
+    pushPath(script, "Key.broadcastMessage").op(A::TypeOf).op(A::Trace);
+    QCOMPARE(traceOf(script),
+             (Lines{"true", "1", "heard extra", "true", "true", "false", "undefined", "function"}));
+    // Flash 5 movies see the function and none of its members.
+    ActionScript old;
+    pushPath(old, "AsBroadcaster").op(A::TypeOf).op(A::Trace);
+    pushPath(old, "AsBroadcaster.initialize").op(A::TypeOf).op(A::Trace);
+    QCOMPARE(traceOf(old, 5), (Lines{"function", "undefined"}));
+}
+
+void TestScriptClasses::versionFlagsHidePropertiesFromOlderMovies()
+{
+    // For each flag, a fresh property with it set: reading it gives
+    // undefined in the versions it is hidden from.
+    const std::vector<double> flags = {0x80, 0x100, 0x400, 0x1000, 0x2000, 0x4000};
+    ActionScript script;
+    for (const double flag : flags) {
+        script.push("o").push("p").push("here").push(1.0).op(A::InitObject).op(A::SetVariable);
+        script.push(0.0).push(flag).push("p").push("o").op(A::GetVariable).push(4.0);
+        script.push("ASSetPropFlags").op(A::CallFunction).op(A::Pop);
+        tracePath(script, "o.p");
+    }
+    // The flash packages are Flash 8's.
+    pushPath(script, "flash").op(A::TypeOf).op(A::Trace);
+    const auto seen = [](std::vector<bool> visible) {
+        Lines lines;
+        for (const bool each : visible) {
+            lines.push_back(each ? "here" : "undefined");
+        }
+        return lines;
+    };
+    const auto with = [](Lines lines, std::initializer_list<std::string> more) {
+        lines.insert(lines.end(), more);
+        return lines;
+    };
+    QCOMPARE(traceOf(script, 5),
+             with(seen({false, true, false, false, false, false}), {"undefined"}));
+    QCOMPARE(traceOf(script, 6),
+             with(seen({true, false, false, false, false, false}), {"undefined"}));
+    QCOMPARE(traceOf(script, 7),
+             with(seen({true, true, true, false, false, false}), {"undefined"}));
+    QCOMPARE(traceOf(script, 8), with(seen({true, true, true, true, false, false}), {"object"}));
+    QCOMPARE(traceOf(script, 9), with(seen({true, true, true, true, true, false}), {"object"}));
 }
 
 void TestScriptClasses::textFieldTextAndMarkup()

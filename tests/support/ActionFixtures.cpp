@@ -71,6 +71,11 @@ ActionScript& ActionScript::pushUndefined()
     return raw(swf::ActionCode::Push, {3});
 }
 
+ActionScript& ActionScript::pushNull()
+{
+    return raw(swf::ActionCode::Push, {2});
+}
+
 ActionScript& ActionScript::pushRegister(std::uint8_t index)
 {
     return raw(swf::ActionCode::Push, {4, index});

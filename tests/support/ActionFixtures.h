@@ -20,6 +20,7 @@ public:
     ActionScript& push(double number);
     ActionScript& pushBool(bool value);
     ActionScript& pushUndefined();
+    ActionScript& pushNull();
     ActionScript& pushRegister(std::uint8_t index);
     ActionScript& storeRegister(std::uint8_t index);
     ActionScript& gotoLabel(const std::string& label);

@@ -18,6 +18,7 @@ void installBuiltins(Machine& machine)
     installDateClass(machine);
     installMovieClipClass(machine);
     installButtonClass(machine);
+    installAsBroadcaster(machine);
     installInputClasses(machine);
     installFilterClasses(machine);
     installGeomClasses(machine);
@@ -29,14 +30,16 @@ void installBuiltins(Machine& machine)
     installColorClass(machine);
     installMovieClipLoaderClass(machine);
     installGlobalFunctions(machine);
+    installNativeIds(machine);
 }
 
 Object* flashPackage(Machine& machine, const char* name)
 {
-    Object* flash = machine.global()->get(machine, "flash").asObject();
+    Object*& flash = machine.flashPackages;
     if (!flash) {
+        // The packages came with Flash 8; older movies do not see them.
         flash = machine.newObject();
-        machine.global()->define(machine, "flash", Value(flash), kDontEnum);
+        machine.global()->define(machine, "flash", Value(flash), kDontEnum | kFromSwf8);
     }
     if (Object* existing = flash->get(machine, name).asObject()) {
         return existing;

@@ -21,6 +21,9 @@ void installMathClass(Machine& machine);
 void installErrorClass(Machine& machine);
 void installMovieClipClass(Machine& machine);
 void installDateClass(Machine& machine);
+void installAsBroadcaster(Machine& machine);
+// AsBroadcaster.initialize: _listeners and the broadcaster's methods.
+void makeBroadcaster(Machine& machine, Object* source);
 void installInputClasses(Machine& machine);
 void installFilterClasses(Machine& machine);
 void installTextSnapshotClass(Machine& machine);
@@ -32,6 +35,8 @@ void installColorClass(Machine& machine);
 void installGeomClasses(Machine& machine);
 void installBitmapDataClass(Machine& machine);
 void installMovieClipLoaderClass(Machine& machine);
+// ASnative and ASSetNative over the built-ins' numbers; installed last.
+void installNativeIds(Machine& machine);
 
 // flash.<name>, made on first use.
 Object* flashPackage(Machine& machine, const char* name);

@@ -4,6 +4,15 @@
 #include <algorithm>
 
 namespace quorvane::player::avm1 {
+namespace {
+
+// call and apply run a function on the global object when told no `this`.
+Value thisOrGlobal(Machine& machine, const Value& thisValue)
+{
+    return thisValue.isNullish() ? Value(machine.global()) : thisValue;
+}
+
+} // namespace
 
 void installFunctionClass(Machine& m)
 {
@@ -21,7 +30,7 @@ void installFunctionClass(Machine& m)
         if (arguments.size() > 1) {
             rest.assign(arguments.begin() + 1, arguments.end());
         }
-        return machine.call(self.asObject(), thisValue.isNullish() ? Value() : thisValue, rest);
+        return machine.call(self.asObject(), thisOrGlobal(machine, thisValue), rest);
     });
     m.method(prototype, "apply", [](Machine& machine, const Value& self, Arguments& arguments) {
         const Value thisValue = argument(arguments, 0);
@@ -34,7 +43,7 @@ void installFunctionClass(Machine& m)
                 list.push_back(source->get(machine, std::to_string(i)));
             }
         }
-        return machine.call(self.asObject(), thisValue.isNullish() ? Value() : thisValue, list);
+        return machine.call(self.asObject(), thisOrGlobal(machine, thisValue), list);
     });
     m.method(prototype, "toString",
              [](Machine&, const Value&, Arguments&) { return Value("[type Function]"); });

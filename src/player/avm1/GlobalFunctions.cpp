@@ -178,9 +178,8 @@ void setPropertyFlags(Machine& machine, Arguments& arguments)
         return;
     }
     const Value names = argument(arguments, 1);
-    constexpr int kKnownFlags = kDontEnum | kDontDelete | kReadOnly | kFromSwf6;
-    const auto set = std::uint8_t(machine.toInt32(argument(arguments, 2)) & kKnownFlags);
-    const auto clear = std::uint8_t(machine.toInt32(argument(arguments, 3)) & kKnownFlags);
+    const auto set = std::uint16_t(machine.toInt32(argument(arguments, 2)) & kKnownPropertyFlags);
+    const auto clear = std::uint16_t(machine.toInt32(argument(arguments, 3)) & kKnownPropertyFlags);
     std::vector<std::string> list;
     if (names.isNull()) {
         // Every own property, hidden ones included.

@@ -6,31 +6,6 @@ namespace quorvane::player::avm1 {
 
 namespace {
 
-ArrayObject* listenersOf(Machine& machine, const Value& self)
-{
-    Object* source = self.asObject();
-    return source ? dynamic_cast<ArrayObject*>(source->get(machine, "_listeners").asObject())
-                  : nullptr;
-}
-
-// Key and Mouse tell their listeners, kept in _listeners, as AsBroadcaster does.
-void makeBroadcaster(Machine& m, Object* source)
-{
-    source->define(m, "_listeners", Value(m.newArray()), kDontEnum);
-    m.method(source, "addListener", [](Machine& machine, const Value& self, Arguments& a) {
-        if (ArrayObject* listeners = listenersOf(machine, self)) {
-            const Value listener = argument(a, 0);
-            std::erase(listeners->elements, listener);
-            listeners->elements.push_back(listener);
-        }
-        return Value(true);
-    });
-    m.method(source, "removeListener", [](Machine& machine, const Value& self, Arguments& a) {
-        ArrayObject* listeners = listenersOf(machine, self);
-        return Value(listeners && std::erase(listeners->elements, argument(a, 0)) > 0);
-    });
-}
-
 void installSelection(Machine& m)
 {
     Object* selection = m.newObject();
@@ -80,6 +55,8 @@ void installInputClasses(Machine& m)
         Stage* stage = machine.stage();
         return Value(double(stage ? stage->lastKeyAscii() : 0));
     });
+    // No lock key is ever on in a movie that never sees the keyboard's state.
+    m.method(key, "isToggled", [](Machine&, const Value&, Arguments&) { return Value(false); });
 
     makeBroadcaster(m, key);
 

@@ -107,10 +107,10 @@ bool Interpreter::runStackAction(ActionCode code, swf::BitReader& reader)
         pushTruth(left == right);
         break;
     }
-    case ActionCode::Less: { // SWF 4: numeric
-        const double right = popNumber();
+    case ActionCode::Less: { // SWF 4: numeric, the left operand converted first
+        const Value rightValue = pop();
         const double left = popNumber();
-        pushTruth(left < right);
+        pushTruth(left < m.toNumber(rightValue));
         break;
     }
     case ActionCode::Less2: {
@@ -292,9 +292,19 @@ void Interpreter::binaryArithmetic(ActionCode code)
 {
     const Value rightValue = pop();
     const Value leftValue = pop();
-    // The left operand converts first: valueOf methods run in that order.
-    const double left = m.toNumber(leftValue);
-    const double right = m.toNumber(rightValue);
+    // Flash converts the left operand first for Add, Multiply and Modulo,
+    // the right one first for Subtract and Divide: valueOf methods run in
+    // that order.
+    const bool rightFirst = code == ActionCode::Subtract || code == ActionCode::Divide;
+    double left = 0;
+    double right = 0;
+    if (rightFirst) {
+        right = m.toNumber(rightValue);
+        left = m.toNumber(leftValue);
+    } else {
+        left = m.toNumber(leftValue);
+        right = m.toNumber(rightValue);
+    }
     double result = 0;
     switch (code) {
     case ActionCode::Add:

@@ -259,7 +259,15 @@ bool Machine::looseEquals(const Value& a, const Value& b)
         return true;
     }
     if (a.isNullish() || b.isNullish()) {
-        return false;
+        // An object with neither valueOf nor toString (_global) has no
+        // primitive but undefined, and so equals undefined and null.
+        Object* other = (a.isNullish() ? b : a).asObject();
+        const auto callable = [&](std::string_view name) {
+            Object* method = other->get(*this, name).asObject();
+            return method && method->isFunction();
+        };
+        return other && !other->hasPrimitive() && !other->isDate() && !callable("valueOf") &&
+               !callable("toString");
     }
     if (a.isObject() && b.isObject()) {
         return a.asObject() == b.asObject();

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <map>
 #include <memory>
 #include <span>
 #include <string>
@@ -99,6 +100,8 @@ public:
     Object* movieClipPrototype = nullptr;
     Object* buttonPrototype = nullptr;
     Object* textFieldPrototype = nullptr;
+    // The object scripts know as `flash`, holding flash.geom and the rest.
+    Object* flashPackages = nullptr;
 
     // The conversions, by the movie's version.
     double toNumber(const Value& value);
@@ -176,6 +179,17 @@ public:
     std::vector<Interval>& intervals() { return m_intervals; }
     int nextIntervalId() { return ++m_lastIntervalId; }
 
+    // ASnative's numbering of the built-in functions.
+    void registerNative(int category, int index, Function* function)
+    {
+        m_natives[{category, index}] = function;
+    }
+    Function* nativeById(int category, int index) const
+    {
+        const auto found = m_natives.find({category, index});
+        return found == m_natives.end() ? nullptr : found->second;
+    }
+
     // random() and Math.random(): a fixed sequence, so that runs repeat.
     std::uint32_t random();
 
@@ -212,6 +226,7 @@ private:
     int m_lastIntervalId = 0;
     std::uint64_t m_randomState = 0x853c49e6748fea9bULL;
     std::vector<Value> m_leftovers;
+    std::map<std::pair<int, int>, Function*> m_natives;
 };
 
 } // namespace quorvane::player::avm1

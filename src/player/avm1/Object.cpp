@@ -14,11 +14,17 @@ constexpr int kMaxChain = 256;
 
 } // namespace
 
+bool hiddenFromVersion(std::uint16_t flags, int version)
+{
+    return ((flags & kFromSwf6) && version < 6) || ((flags & kNotInSwf6) && version == 6) ||
+           ((flags & kFromSwf7) && version < 7) || ((flags & kFromSwf8) && version < 8) ||
+           ((flags & kFromSwf9) && version < 9) || ((flags & kFromSwf10) && version < 10);
+}
+
 Property* Object::findOwn(Machine& machine, std::string_view name)
 {
     Property* property = findAny(machine, name);
-    const bool hiddenByVersion = property && (property->flags & kFromSwf6) && machine.version() < 6;
-    return hiddenByVersion ? nullptr : property;
+    return property && hiddenFromVersion(property->flags, machine.version()) ? nullptr : property;
 }
 
 Property* Object::findAny(Machine& machine, std::string_view name)
@@ -133,9 +139,10 @@ bool Object::remove(Machine& machine, std::string_view name)
     return true;
 }
 
-void Object::define(Machine& machine, std::string_view name, const Value& value, std::uint8_t flags)
+void Object::define(Machine& machine, std::string_view name, const Value& value,
+                    std::uint16_t flags)
 {
-    if (Property* own = findOwn(machine, name)) {
+    if (Property* own = findAny(machine, name)) {
         own->value = value;
         own->getter = nullptr;
         own->setter = nullptr;
@@ -148,7 +155,7 @@ void Object::define(Machine& machine, std::string_view name, const Value& value,
 void Object::defineAccessor(Machine& machine, std::string_view name, Function* getter,
                             Function* setter)
 {
-    if (Property* own = findOwn(machine, name)) {
+    if (Property* own = findAny(machine, name)) {
         own->getter = getter;
         own->setter = setter;
         return;
@@ -182,14 +189,15 @@ std::vector<std::string> Object::allOwnNames() const
     return names;
 }
 
-void Object::setFlags(Machine& machine, std::string_view name, std::uint8_t set, std::uint8_t clear)
+void Object::setFlags(Machine& machine, std::string_view name, std::uint16_t set,
+                      std::uint16_t clear)
 {
     if (name == "__proto__") {
-        m_prototypeFlags = std::uint8_t((m_prototypeFlags & ~clear) | set);
+        m_prototypeFlags = std::uint16_t((m_prototypeFlags & ~clear) | set);
         return;
     }
     if (Property* own = findAny(machine, name)) {
-        own->flags = std::uint8_t((own->flags & ~clear) | set);
+        own->flags = std::uint16_t((own->flags & ~clear) | set);
     }
 }
 

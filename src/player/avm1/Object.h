@@ -14,14 +14,25 @@ namespace quorvane::player::avm1 {
 class Machine;
 class Function;
 
-// ASSetPropFlags' bits.
-enum PropertyFlag : std::uint8_t {
+// ASSetPropFlags' bits. The version bits hide a property from movies of
+// the versions they name, though for-in still lists it.
+enum PropertyFlag : std::uint16_t {
     kDontEnum = 1,
     kDontDelete = 2,
     kReadOnly = 4,
-    // Absent for movies before SWF 6, though for-in still lists it.
-    kFromSwf6 = 128,
+    kFromSwf6 = 0x80,
+    kNotInSwf6 = 0x100,
+    kFromSwf7 = 0x400,
+    kFromSwf8 = 0x1000,
+    kFromSwf9 = 0x2000,
+    kFromSwf10 = 0x4000,
+    kKnownPropertyFlags = kDontEnum | kDontDelete | kReadOnly | kFromSwf6 | kNotInSwf6 | kFromSwf7 |
+                          kFromSwf8 | kFromSwf9 | kFromSwf10,
 };
+
+// Whether the version bits among flags hide a property from a movie of
+// the given version.
+bool hiddenFromVersion(std::uint16_t flags, int version);
 
 struct Property {
     std::string name;
@@ -29,7 +40,7 @@ struct Property {
     // Set by addProperty: reading calls the getter, writing the setter.
     Function* getter = nullptr;
     Function* setter = nullptr;
-    std::uint8_t flags = 0;
+    std::uint16_t flags = 0;
 };
 
 using Arguments = std::vector<Value>;
@@ -57,7 +68,7 @@ public:
     virtual bool remove(Machine& machine, std::string_view name);
     // Defines an own property without consulting setters.
     void define(Machine& machine, std::string_view name, const Value& value,
-                std::uint8_t flags = 0);
+                std::uint16_t flags = 0);
     void defineAccessor(Machine& machine, std::string_view name, Function* getter,
                         Function* setter);
     // Own enumerable names, newest first as Flash lists them.
@@ -65,7 +76,7 @@ public:
     // Own names, hidden ones too.
     std::vector<std::string> allOwnNames() const;
     // ASSetPropFlags on one own property.
-    void setFlags(Machine& machine, std::string_view name, std::uint8_t set, std::uint8_t clear);
+    void setFlags(Machine& machine, std::string_view name, std::uint16_t set, std::uint16_t clear);
 
     virtual bool isFunction() const { return false; }
     // Dates turn into their text where other objects give their value.
@@ -90,7 +101,7 @@ private:
     Object* m_prototype = nullptr;
     // __proto__ is an own property of every object that has a prototype,
     // hidden and permanent until a script says otherwise.
-    std::uint8_t m_prototypeFlags = kDontEnum | kDontDelete;
+    std::uint16_t m_prototypeFlags = kDontEnum | kDontDelete;
     // What a script set __proto__ to when it set no object: it reads back,
     // though lookups no longer go past this object.
     Value m_nonObjectPrototype;

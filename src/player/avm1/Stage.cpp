@@ -225,8 +225,12 @@ void Stage::gotoFrame(Clip* clip, int target, bool play)
             }
         }
     }
-    // Going back rebuilds the timeline's depths from scratch: clips that
-    // scripts made there go too. Clips above and far below them stay.
+    // Going back rebuilds the timeline's depths: clips that scripts made
+    // there go. A clip of the same character and ratio as the target
+    // frame's stays, under the name it was given, wherever on the way it
+    // was placed; any other is replaced. Going forward keeps only what the
+    // frames between leave in place. Clips above and far below the
+    // timeline's depths stay.
     const bool backwards = target < clip->frame;
     std::vector<Clip*> current = clip->children;
     for (Clip* child : current) {
@@ -235,12 +239,17 @@ void Stage::gotoFrame(Clip* clip, int target, bool play)
             continue;
         }
         const auto found = wanted.find(child->depth - Clip::kTimelineDepthOffset);
-        if (found == wanted.end() || found->second.characterId != child->characterId ||
-            found->second.placedFrame != child->placedFrame) {
+        const bool same = found != wanted.end() && child->placedFrame >= 0 &&
+                          found->second.characterId == child->characterId &&
+                          (backwards ? found->second.tag.ratio.value_or(0) == child->ratio
+                                     : found->second.placedFrame == child->placedFrame);
+        if (!same) {
             detach(child);
             continue;
         }
-        applyPlacement(*child, found->second.tag);
+        swf::PlaceObject kept = found->second.tag;
+        kept.name.reset();
+        applyPlacement(*child, kept);
         wanted.erase(found);
     }
     for (auto& [depth, placement] : wanted) {
