@@ -176,7 +176,7 @@ void TestSoakChecks::watchdogFiresOnBlockedThreadOnly()
 
 void TestSoakChecks::platformFailsOnBoxesNotAskedFor()
 {
-    SoakLog log(path("soak.log"));
+    SoakLog log(path("soak.log"), false);
     SoakPlatform platform(log);
 
     platform.expectSave(path("saved"));

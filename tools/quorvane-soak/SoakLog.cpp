@@ -4,7 +4,7 @@
 
 namespace quorvane::soak {
 
-SoakLog::SoakLog(const QString& path) : m_file(path)
+SoakLog::SoakLog(const QString& path, bool echo) : m_file(path), m_echo(echo)
 {
     m_clock.start();
     if (!path.isEmpty() && !m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -17,7 +17,8 @@ void SoakLog::note(const QString& line)
                                    .arg(double(m_clock.elapsed()) / 1000.0, 9, 'f', 1)
                                    .arg(line)
                                    .toUtf8();
-    std::fputs(stamped.constData(), stderr);
+    if (m_echo)
+        std::fputs(stamped.constData(), stderr);
     if (m_file.isOpen()) {
         m_file.write(stamped);
         m_file.flush();
