@@ -10,7 +10,7 @@ packages=(
   libavcodec-dev libavutil-dev libswresample-dev zlib1g-dev liblzma-dev
   fonts-wqy-microhei fonts-arphic-uming fonts-liberation2
   xvfb xauth xdotool imagemagick poppler-utils
-  sox pulseaudio pulseaudio-utils
+  sox pulseaudio pulseaudio-utils gdb
   clang libclang-rt-14-dev libbenchmark-dev
   desktop-file-utils appstream librsvg2-bin dpkg-dev fakeroot
 )
