@@ -41,10 +41,18 @@ void collectSprites(const std::vector<swf::Tag>& tags,
     }
 }
 
-int nestingOf(const Clip* clip)
+// How deep a new character would sit under parent; past the limit when
+// it is one of parent's own ancestors, since a character drawn inside
+// itself (a button among its own states, a sprite placing itself) would
+// nest without end.
+int nestingOf(const Clip* parent, std::uint16_t characterId)
 {
     int nesting = 0;
-    for (; clip; clip = clip->parent) {
+    for (const Clip* ancestor = parent; ancestor; ancestor = ancestor->parent) {
+        if (ancestor->parent && ancestor->characterId == characterId &&
+            ancestor->movie == parent->movie) {
+            return kMaxNesting;
+        }
         ++nesting;
     }
     return nesting;
@@ -364,7 +372,7 @@ void Stage::place(Clip* clip, const swf::PlaceObject& tag, int frame)
 Clip* Stage::instantiate(Clip* parent, std::uint16_t characterId, int depth, int placedFrame,
                          const swf::PlaceObject* place, const swf::ClipActions* actions)
 {
-    if (nestingOf(parent) >= kMaxNesting || ++m_clipsThisFrame > kMaxClipsPerFrame) {
+    if (nestingOf(parent, characterId) >= kMaxNesting || ++m_clipsThisFrame > kMaxClipsPerFrame) {
         return nullptr;
     }
     // Loaded movies bring no buttons or classes of their own here.
