@@ -1,8 +1,6 @@
 #include "player/avm1/Builtins.h"
 #include "player/avm1/Machine.h"
 
-#include <cmath>
-
 namespace quorvane::player::avm1 {
 namespace {
 
@@ -12,12 +10,6 @@ Object* listenersOf(Machine& machine, const Value& self)
 {
     Object* source = self.asObject();
     return source ? source->get(machine, "_listeners").asObject() : nullptr;
-}
-
-std::size_t lengthOf(Machine& machine, Object* array)
-{
-    const double length = machine.toNumber(array->get(machine, "length"));
-    return length > 0 ? std::size_t(std::min(length, double(Machine::kMaxArrayLength))) : 0;
 }
 
 // Adding goes through the broadcaster's own removeListener and the array's
@@ -42,7 +34,7 @@ Value removeListener(Machine& machine, const Value& self, Arguments& arguments)
         return Value(false);
     }
     const Value listener = argument(arguments, 0);
-    const std::size_t length = lengthOf(machine, listeners);
+    const std::size_t length = arrayLikeLength(machine, *listeners);
     for (std::size_t i = 0; i < length; ++i) {
         if (machine.looseEquals(listeners->get(machine, std::to_string(i)), listener)) {
             Arguments range{Value(double(i)), Value(1.0)};
@@ -63,7 +55,7 @@ Value broadcastMessage(Machine& machine, const Value& self, Arguments& arguments
     }
     const std::string message = machine.toString(arguments[0]);
     std::vector<Value> hearing;
-    for (std::size_t i = 0, length = lengthOf(machine, listeners); i < length; ++i) {
+    for (std::size_t i = 0, length = arrayLikeLength(machine, *listeners); i < length; ++i) {
         hearing.push_back(listeners->get(machine, std::to_string(i)));
     }
     if (hearing.empty()) {

@@ -2,6 +2,8 @@
 
 #include "player/avm1/Machine.h"
 
+#include <algorithm>
+
 namespace quorvane::player::avm1 {
 
 void installBuiltins(Machine& machine)
@@ -31,6 +33,12 @@ void installBuiltins(Machine& machine)
     installMovieClipLoaderClass(machine);
     installGlobalFunctions(machine);
     installNativeIds(machine);
+}
+
+std::size_t arrayLikeLength(Machine& machine, Object& object)
+{
+    const double length = machine.toNumber(object.get(machine, "length"));
+    return length > 0 ? std::size_t(std::min(length, double(Machine::kMaxArrayLength))) : 0;
 }
 
 Object* flashPackage(Machine& machine, const char* name)

@@ -45,6 +45,10 @@ void installDrawingMethods(Machine& machine, Object* movieClipPrototype);
 // blendMode, filters and cacheAsBitmap, for movies of Flash 8 and later.
 void installClipEffectProperties(Machine& machine, Object* movieClipPrototype);
 
+// An array-like object's length as a count of elements to read: none for
+// a missing or negative length, and no more than an array may hold.
+std::size_t arrayLikeLength(Machine& machine, Object& object);
+
 // The argument at index, undefined past the end.
 inline Value argument(const Arguments& arguments, std::size_t index)
 {

@@ -1,8 +1,6 @@
 #include "player/avm1/Builtins.h"
 #include "player/avm1/Machine.h"
 
-#include <algorithm>
-
 namespace quorvane::player::avm1 {
 namespace {
 
@@ -36,10 +34,7 @@ void installFunctionClass(Machine& m)
         const Value thisValue = argument(arguments, 0);
         Arguments list;
         if (Object* source = argument(arguments, 1).asObject()) {
-            const double length = machine.toNumber(source->get(machine, "length"));
-            const std::size_t count =
-                length > 0 ? std::size_t(std::min(length, double(Machine::kMaxArrayLength))) : 0;
-            for (std::size_t i = 0; i < count; ++i) {
+            for (std::size_t i = 0, count = arrayLikeLength(machine, *source); i < count; ++i) {
                 list.push_back(source->get(machine, std::to_string(i)));
             }
         }
