@@ -1,10 +1,9 @@
 #include "LessonTreeView.h"
 #include "Tmainfrm.h"
+#include "text/LessonMemo.h"
 
 #include <QMenu>
 #include <QMenuBar>
-#include "text/LessonMemo.h"
-
 #include <QPlainTextEdit>
 
 namespace quorvane {
@@ -124,10 +123,10 @@ void Tmainfrm::createPopupMenus()
     // Each pop-up item performs the click of its menu item, so that item's
     // own test of the mode applies.
     const std::pair<QAction*, QAction*> clicks[] = {
-        {N11, Nfstop}, {N12, Nfplay}, {N13, nfrplay}, {N16, Nflast},
-        {N17, Nnextflash}, {N28, Nfbig}, {N29, Nfsmall}, {N32, Nffull}};
+        {N11, Nfstop},     {N12, Nfplay}, {N13, nfrplay}, {N16, Nflast},
+        {N17, Nnextflash}, {N28, Nfbig},  {N29, Nfsmall}, {N32, Nffull}};
     for (const auto& [popupItem, menuItem] : clicks)
-        connect(popupItem, &QAction::triggered, menuItem, [menuItem] { menuItem->trigger(); });
+        connect(popupItem, &QAction::triggered, menuItem, [item = menuItem] { item->trigger(); });
 
     for (QWidget* owner : {static_cast<QWidget*>(Panel1), static_cast<QWidget*>(Memo1)}) {
         owner->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -14,8 +14,7 @@ void reportUncaught(Platform& platform, std::exception_ptr error);
 
 // Runs a handler so that nothing it throws leaves it: Qt is not
 // exception-safe, and an exception escaping a slot is undefined behaviour.
-template <typename Handler>
-void runGuarded(Platform& platform, Handler&& handler) noexcept
+template <typename Handler> void runGuarded(Platform& platform, Handler&& handler) noexcept
 {
     try {
         std::forward<Handler>(handler)();
@@ -24,17 +23,22 @@ void runGuarded(Platform& platform, Handler&& handler) noexcept
     }
 }
 
-// Wraps a slot for connect(): the returned callable runs it guarded. A
-// handler that takes none of the signal's arguments is called without them.
-template <typename Handler>
-auto guarded(Platform& platform, Handler handler)
+// A handler that takes none of a signal's arguments is called without them.
+template <typename Handler, typename... Arguments>
+void callWithWhatItTakes(const Handler& handler, Arguments&&... arguments)
+{
+    if constexpr (std::is_invocable_v<const Handler&, Arguments...>)
+        handler(std::forward<Arguments>(arguments)...);
+    else
+        handler();
+}
+
+// Wraps a slot for connect(): the returned callable runs it guarded.
+template <typename Handler> auto guarded(Platform& platform, Handler handler)
 {
     return [&platform, handler = std::move(handler)](auto&&... arguments) {
         runGuarded(platform, [&] {
-            if constexpr (std::is_invocable_v<const Handler&, decltype(arguments)...>)
-                handler(std::forward<decltype(arguments)>(arguments)...);
-            else
-                handler();
+            callWithWhatItTakes(handler, std::forward<decltype(arguments)>(arguments)...);
         });
     };
 }
