@@ -11,8 +11,9 @@ namespace {
 // that texts find the fonts and bitmaps the JPEG tables defined before them.
 class CharacterBuilder {
 public:
-    CharacterBuilder(Dictionary& dictionary, int swfVersion)
-        : m_dictionary(dictionary), m_swfVersion(swfVersion)
+    CharacterBuilder(Dictionary& dictionary, int swfVersion, MemoryBudget& budget,
+                     std::vector<MemoryBudget::Claim>& claims)
+        : m_dictionary(dictionary), m_swfVersion(swfVersion), m_budget(budget), m_claims(claims)
     {
     }
 
@@ -38,11 +39,16 @@ private:
     }
     void define(const swf::DefineBitsJpeg& bits)
     {
-        m_dictionary.addBitmap(bits.id, decodeBitmap(bits, m_jpegTables));
+        // A JPEG tells its size only as it decodes.
+        QImage image = decodeBitmap(bits, m_jpegTables);
+        auto claim = m_budget.claim(std::size_t(image.sizeInBytes()), bitmapName(bits.id));
+        addBitmap(bits.id, std::move(image), std::move(claim));
     }
     void define(const swf::DefineBitsLossless& bits)
     {
-        m_dictionary.addBitmap(bits.id, decodeBitmap(bits));
+        // The header tells the decoded size: a bitmap that cannot fit is not decoded.
+        auto claim = m_budget.claim(std::size_t(bits.width) * bits.height * 4, bitmapName(bits.id));
+        addBitmap(bits.id, claim ? decodeBitmap(bits) : QImage(), std::move(claim));
     }
     void define(const swf::DefineMorphShape& morph)
     {
@@ -69,6 +75,18 @@ private:
     }
     template <typename Other> void define(const Other&) {}
 
+    static std::string bitmapName(std::uint16_t id) { return "bitmap " + std::to_string(id); }
+
+    void addBitmap(std::uint16_t id, QImage image, std::optional<MemoryBudget::Claim> claim)
+    {
+        if (!claim) {
+            image = QImage();
+        } else if (!image.isNull()) {
+            m_claims.push_back(std::move(*claim));
+        }
+        m_dictionary.addBitmap(id, std::move(image));
+    }
+
     FontLookup fonts() const
     {
         return [this](std::uint16_t id) { return std::as_const(m_dictionary).font(id); };
@@ -76,19 +94,23 @@ private:
 
     Dictionary& m_dictionary;
     int m_swfVersion;
+    MemoryBudget& m_budget;
+    std::vector<MemoryBudget::Claim>& m_claims;
     std::vector<std::uint8_t> m_jpegTables;
 };
 
 } // namespace
 
-std::shared_ptr<const MovieDefinition> MovieDefinition::create(swf::ReadMovie read)
+std::shared_ptr<const MovieDefinition> MovieDefinition::create(swf::ReadMovie read,
+                                                               MemoryBudget& budget)
 {
     std::shared_ptr<MovieDefinition> definition(new MovieDefinition);
     definition->m_movie = std::move(read.movie);
     definition->m_warnings = std::move(read.warnings);
     definition->m_declaredLength = read.declaredLength;
     decodeTagNames(definition->m_movie.tags, definition->m_movie.header.version);
-    CharacterBuilder characters(definition->m_dictionary, definition->m_movie.header.version);
+    CharacterBuilder characters(definition->m_dictionary, definition->m_movie.header.version,
+                                budget, definition->m_claims);
     bool haveBackground = false;
     for (const swf::Tag& tag : definition->m_movie.tags) {
         characters.add(tag);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "player/Dictionary.h"
+#include "player/MemoryBudget.h"
 #include "player/Soundtrack.h"
 #include "player/Timeline.h"
 #include "swf/Reader.h"
@@ -14,7 +15,9 @@ namespace quorvane::player {
 // characters and the root timeline. Timelines point into the tags held here.
 class MovieDefinition {
 public:
-    static std::shared_ptr<const MovieDefinition> create(swf::ReadMovie read);
+    // Its pictures are decoded here, each within the budget: one that does
+    // not fit is left out.
+    static std::shared_ptr<const MovieDefinition> create(swf::ReadMovie read, MemoryBudget& budget);
 
     const swf::Header& header() const { return m_movie.header; }
     // Every tag as read; the script engine reads the frames' actions from them.
@@ -38,6 +41,7 @@ private:
     swf::Rgba m_background{255, 255, 255, 255};
     std::vector<swf::Error> m_warnings;
     std::uint32_t m_declaredLength = 0;
+    std::vector<MemoryBudget::Claim> m_claims;
 };
 
 } // namespace quorvane::player

@@ -83,11 +83,12 @@ std::optional<std::string> Player::start(swf::Result<swf::ReadMovie> read)
     if (!read) {
         return read.error().message;
     }
-    m_movie = MovieDefinition::create(std::move(read).value());
+    m_budget = MemoryBudget(m_limits.memory);
+    m_movie = MovieDefinition::create(std::move(read).value(), m_budget);
     m_runner = std::make_unique<TimelineRunner>(m_movie->dictionary(), m_limits.timeline);
     m_frame = 0;
     m_playing = true;
-    m_sound.follow(&m_movie->soundtrack());
+    m_sound.follow(&m_movie->soundtrack(), m_budget);
     m_sound.frameEntered(0);
     if (avm1::hasScripts(m_movie->tags())) {
         m_scripts = makeStage();
@@ -104,7 +105,7 @@ std::unique_ptr<avm1::Stage> Player::makeStage()
 {
     return std::make_unique<avm1::Stage>(
         m_movie, m_scriptHost ? *m_scriptHost : *m_defaultScriptHost, m_limits.scripts,
-        avm1::Stage::Surroundings{m_folder, m_scriptSound.get()});
+        avm1::Stage::Surroundings{m_folder, m_scriptSound.get(), m_budget});
 }
 
 void Player::unload()

@@ -43,6 +43,9 @@ public:
         std::size_t maxSeekWork = 5000000;
         // What scripts may spend in one frame.
         avm1::Machine::Limits scripts;
+        // What one movie's pictures, sounds, script bitmaps and loaded
+        // movies may take together.
+        std::size_t memory = MemoryBudget::kPerMovie;
     };
 
     Player();
@@ -148,6 +151,8 @@ private:
     void syncFromScripts();
 
     Limits m_limits;
+    // Each movie loaded starts with a whole budget of its own.
+    MemoryBudget m_budget;
     std::shared_ptr<const MovieDefinition> m_movie;
     std::unique_ptr<TimelineRunner> m_runner;
     int m_frame = 0;

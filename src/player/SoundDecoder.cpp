@@ -256,7 +256,7 @@ void SoundDecoder::appendConverted(const AVFrame& frame, DecodedSound& out, std:
     }
 }
 
-DecodedSound decodeDefinedSound(const swf::DefineSound& sound)
+DecodedSound decodeDefinedSound(const swf::DefineSound& sound, std::size_t maxFrames)
 {
     SoundDecoder decoder(sound.format);
     DecodedSound decoded;
@@ -267,7 +267,7 @@ DecodedSound decodeDefinedSound(const swf::DefineSound& sound)
         skip = std::size_t(std::max(0, int(std::int16_t(data[0] | data[1] << 8))));
         data = data.subspan(2);
     }
-    decoder.decode(data, decoded);
+    decoder.decode(data, decoded, maxFrames);
     if (skip > 0 && decoded.holdFactor > 0) {
         const std::size_t frames =
             std::min(decoded.frames(),

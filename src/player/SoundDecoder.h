@@ -62,7 +62,8 @@ private:
     std::unique_ptr<Codec> m_codec;
 };
 
-// A whole DefineSound, cut to the sample count it declares.
-DecodedSound decodeDefinedSound(const swf::DefineSound& sound);
+// A whole DefineSound, cut to the sample count it declares and to maxFrames.
+DecodedSound decodeDefinedSound(const swf::DefineSound& sound,
+                                std::size_t maxFrames = SoundDecoder::kMaxFrames);
 
 } // namespace quorvane::player

@@ -9,9 +9,31 @@ constexpr std::size_t kMp3BlockHeader = 4;
 
 } // namespace
 
-void SoundPlayback::follow(const Soundtrack* soundtrack)
+DecodedSound SoundPlayback::withinBudget(const swf::DefineSound& sound, MemoryBudget::Claim& claim)
+{
+    constexpr std::size_t kFrameBytes = 2 * sizeof(std::int16_t);
+    // Decoding stops where the budget would, so a sound too long for it
+    // takes no more than what is left before it is let go.
+    const std::size_t room = std::min(SoundDecoder::kMaxFrames, m_budget.remaining() / kFrameBytes);
+    DecodedSound decoded = decodeDefinedSound(sound, room);
+    decoded.samples.shrink_to_fit();
+    const std::string name = "sound " + std::to_string(sound.id);
+    if (room < SoundDecoder::kMaxFrames && decoded.frames() >= room) {
+        m_budget.leaveOut(room * kFrameBytes + 1, name);
+        return {};
+    }
+    auto granted = m_budget.claim(decoded.samples.size() * sizeof(std::int16_t), name);
+    if (!granted) {
+        return {};
+    }
+    claim = std::move(*granted);
+    return decoded;
+}
+
+void SoundPlayback::follow(const Soundtrack* soundtrack, MemoryBudget budget)
 {
     m_soundtrack = soundtrack;
+    m_budget = std::move(budget);
     m_mixer.stopAllEvents();
     m_mixer.clearStream();
     m_decoded.clear();
@@ -78,11 +100,11 @@ void SoundPlayback::queueStreamBlock(int frame)
 
 std::shared_ptr<const DecodedSound> SoundPlayback::decoded(const swf::DefineSound& sound)
 {
-    auto& cached = m_decoded[sound.id];
-    if (!cached) {
-        cached = std::make_shared<const DecodedSound>(decodeDefinedSound(sound));
+    Kept& kept = m_decoded[sound.id];
+    if (!kept.sound) {
+        kept.sound = std::make_shared<const DecodedSound>(withinBudget(sound, kept.claim));
     }
-    return cached;
+    return kept.sound;
 }
 
 } // namespace quorvane::player

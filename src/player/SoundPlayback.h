@@ -1,5 +1,6 @@
 #pragma once
 
+#include "player/MemoryBudget.h"
 #include "player/SoundDecoder.h"
 #include "player/SoundMixer.h"
 #include "player/Soundtrack.h"
@@ -12,11 +13,12 @@ namespace quorvane::player {
 
 // A playing movie's sound: starts the event sounds its frames name, feeds
 // its stream sound frame by frame, and mixes both for whoever plays them.
-// Sounds are decoded the first time they start and kept while the movie is.
+// Sounds are decoded the first time they start and kept while the movie is,
+// within the movie's memory budget: a sound that does not fit stays silent.
 class SoundPlayback {
 public:
     // Forgets everything playing and follows this soundtrack (none: silence).
-    void follow(const Soundtrack* soundtrack);
+    void follow(const Soundtrack* soundtrack, MemoryBudget budget = MemoryBudget());
 
     // Playback has moved on to this frame of the main timeline.
     void frameEntered(int frame);
@@ -38,11 +40,17 @@ private:
     void startEvents(int frame);
     void queueStreamBlock(int frame);
     std::shared_ptr<const DecodedSound> decoded(const swf::DefineSound& sound);
+    DecodedSound withinBudget(const swf::DefineSound& sound, MemoryBudget::Claim& claim);
 
     const Soundtrack* m_soundtrack = nullptr;
     SoundMixer m_mixer;
     std::unique_ptr<SoundDecoder> m_streamDecoder;
-    std::unordered_map<std::uint16_t, std::shared_ptr<const DecodedSound>> m_decoded;
+    MemoryBudget m_budget;
+    struct Kept {
+        std::shared_ptr<const DecodedSound> sound;
+        MemoryBudget::Claim claim;
+    };
+    std::unordered_map<std::uint16_t, Kept> m_decoded;
 };
 
 } // namespace quorvane::player

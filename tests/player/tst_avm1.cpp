@@ -64,6 +64,7 @@ private slots:
     void timelinesStepNewestFirstAndGoRoundOnlyWhenComplete();
     void hostSeekIsGotoAndStopAndTheSameFrameCostsNothing();
     void runawayScriptsHaltWhileTheMovieKeepsPlaying();
+    void stringsDoubledWithoutEndHalt();
     void deepRecursionHalts();
     void malformedBytecodeEndsTheScriptOnly();
     void addressesAndCommandsReachTheHost();
@@ -735,6 +736,26 @@ void TestAvm1::runawayScriptsHaltWhileTheMovieKeepsPlaying()
     QCOMPARE(host.traces, (Lines{"looping"}));
     player.advanceFrame();
     QCOMPARE(player.currentFrame(), 1);
+}
+
+void TestAvm1::stringsDoubledWithoutEndHalt()
+{
+    // s = "x"; while (true) s = s + s; with Add2 and with StringAdd
+    for (const A join : {A::Add2, A::StringAdd}) {
+        ActionScript script;
+        script.push("s").push("x").op(A::SetVariable);
+        const std::size_t top = script.here();
+        script.push("s").push("s").op(A::GetVariable).push("s").op(A::GetVariable).op(join);
+        script.op(A::SetVariable);
+        script.jumpBack(A::Jump, top);
+        RecordingScriptHost host;
+        player::Player player;
+        player.setScriptHost(&host);
+        QVERIFY(!player.loadBytes(movieOfFrames({{doAction(script)}, {}})).has_value());
+        QCOMPARE(host.halts, (Lines{"a script made a string longer than 64 MB"}));
+        player.advanceFrame();
+        QCOMPARE(player.currentFrame(), 1);
+    }
 }
 
 void TestAvm1::deepRecursionHalts()

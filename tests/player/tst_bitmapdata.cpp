@@ -9,6 +9,8 @@
 
 #include <QPainter>
 #include <QtTest>
+#include <iostream>
+#include <sstream>
 
 using namespace quorvane;
 using namespace quorvane::fixtures;
@@ -72,6 +74,8 @@ void showIn(ActionScript& script, const std::string& clip, double depth, const s
 }
 
 struct Run {
+    explicit Run(player::Player::Limits limits = {}) : player(limits) {}
+
     RecordingScriptHost host;
     player::Player player;
 };
@@ -106,6 +110,7 @@ private slots:
     void disposedBitmapsReadAsMinusOne();
     void scriptsMakeCloneAndMeasure();
     void attachedBitmapsShowLaterChanges();
+    void scriptBitmapsStayWithinTheMovieMemory();
 };
 
 void TestBitmapData::fillRectStaysInsideTheBitmap()
@@ -212,6 +217,38 @@ void TestBitmapData::attachedBitmapsShowLaterChanges()
     QCOMPARE(shown.pixelColor(1, 0), QColor(0, 0, 255));
     QCOMPARE(shown.pixelColor(25, 5), QColor(0, 255, 0));
     QCOMPARE(shown.pixelColor(26, 5), QColor(Qt::white));
+}
+
+void TestBitmapData::scriptBitmapsStayWithinTheMovieMemory()
+{
+    ActionScript script;
+    // 4 MB each, in a movie that may use 6.
+    newBitmap(script, "first", {1000, 1000});
+    newBitmap(script, "second", {1000, 1000});
+    script.push("first").op(A::GetVariable).push("width").op(A::GetMember).op(A::Trace);
+    script.push("second").op(A::GetVariable).push("width").op(A::GetMember).op(A::Trace);
+    // Disposing gives the memory back.
+    call(script, "first", "dispose", {});
+    script.op(A::Pop);
+    newBitmap(script, "third", {1000, 1000});
+    script.push("third").op(A::GetVariable).push("width").op(A::GetMember).op(A::Trace);
+    // A clone needs as much again.
+    script.push("copy");
+    call(script, "third", "clone", {});
+    script.op(A::SetVariable);
+    script.push("copy").op(A::GetVariable).push("width").op(A::GetMember).op(A::Trace);
+    script.push("done").op(A::Trace);
+
+    player::Player::Limits limits;
+    limits.memory = 6u << 20;
+    Run run(limits);
+    std::ostringstream log;
+    std::streambuf* standardError = std::cerr.rdbuf(log.rdbuf());
+    play(run, {script});
+    std::cerr.rdbuf(standardError);
+    QCOMPARE(run.host.traces, (Lines{"1000", "-1", "1000", "-1", "done"}));
+    QVERIFY2(log.str().find("a script's 1000 x 1000 bitmap left out") != std::string::npos,
+             log.str().c_str());
 }
 
 QTEST_GUILESS_MAIN(TestBitmapData)

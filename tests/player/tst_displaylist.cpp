@@ -17,7 +17,8 @@ std::shared_ptr<const MovieDefinition> definition(std::vector<swf::Tag> tags, in
     swf::ReadMovie read;
     read.movie =
         fixtures::movie(fixtures::header(100, 100, 12, std::uint16_t(frames)), std::move(tags));
-    return MovieDefinition::create(std::move(read));
+    MemoryBudget budget;
+    return MovieDefinition::create(std::move(read), budget);
 }
 
 const DisplayObject* at(const DisplayList& list, std::uint16_t depth)

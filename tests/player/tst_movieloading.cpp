@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <fstream>
+#include <iostream>
+#include <sstream>
 
 using namespace quorvane;
 using namespace quorvane::fixtures;
@@ -136,6 +138,7 @@ private slots:
     void loaderMakesTheLevelItLoadsInto();
     void loadedMoviesKeepTheirOwnCharacters();
     void missingAndOutsideFilesFailQuietly();
+    void picturesAndMoviesPastTheMemoryAreNotLoaded();
     void getUrlLoadsAndUnloadsTargets();
     void variablesArriveOnTheNextFrame();
 };
@@ -367,6 +370,52 @@ void TestMovieLoading::missingAndOutsideFilesFailQuietly()
                     "onLoadError _level0.c UnknownError"}));
     const QImage shown = renderStage(player);
     QCOMPARE(shown.pixelColor(12, 2), QColor(Qt::white));
+}
+
+void TestMovieLoading::picturesAndMoviesPastTheMemoryAreNotLoaded()
+{
+    // A movie that may use 2 MB loads a picture of 2.4 MB decoded, a small
+    // one, and a movie of 3 MB.
+    QTemporaryDir folder;
+    QImage large(800, 800, QImage::Format_RGB32);
+    large.fill(QColor(0, 255, 0));
+    QVERIFY(large.save(folder.filePath("large.png")));
+    QImage small(4, 4, QImage::Format_RGB32);
+    small.fill(QColor(0, 0, 255));
+    QVERIFY(small.save(folder.filePath("small.png")));
+    writeFile(folder.filePath("heavy.swf"),
+              movieOfFrames({{tagOf(87, std::vector<std::uint8_t>(3u << 20, 7))}}));
+    ActionScript first = loaderWithWatcher();
+    createClip(first, "a", 1, 0);
+    createClip(first, "b", 2, 10);
+    createClip(first, "c", 3, 20);
+    loadClip(first, "large.png", "a");
+    loadClip(first, "small.png", "b");
+    loadClip(first, "heavy.swf", "c");
+    writeScriptedMovie(folder, "main.swf", {first, ActionScript()});
+
+    player::Player::Limits limits;
+    limits.memory = 2u << 20;
+    RecordingScriptHost host;
+    player::Player player(limits);
+    player.setScriptHost(&host);
+    std::ostringstream log;
+    std::streambuf* standardError = std::cerr.rdbuf(log.rdbuf());
+    QVERIFY(!player.load(folder.filePath("main.swf").toStdString()).has_value());
+    player.advanceFrame();
+    std::cerr.rdbuf(standardError);
+    const auto heard = [&](const std::string& line) {
+        return std::find(host.traces.begin(), host.traces.end(), line) != host.traces.end();
+    };
+    QVERIFY(heard("onLoadError _level0.a UnknownError"));
+    QVERIFY(heard("onLoadInit _level0.b undefined"));
+    QVERIFY(heard("onLoadError _level0.c UnknownError"));
+    QVERIFY2(log.str().find("the picture large.png left out") != std::string::npos,
+             log.str().c_str());
+    QVERIFY(log.str().find("the movie heavy.swf left out") != std::string::npos);
+    const QImage shown = renderStage(player);
+    QCOMPARE(shown.pixelColor(2, 2), QColor(Qt::white));
+    QCOMPARE(shown.pixelColor(12, 2), QColor(0, 0, 255));
 }
 
 void TestMovieLoading::getUrlLoadsAndUnloadsTargets()

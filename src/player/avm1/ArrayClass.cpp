@@ -46,9 +46,9 @@ std::string joinElements(Machine& machine, const std::vector<Value>& elements,
     std::string text;
     for (std::size_t i = 0; i < elements.size(); ++i) {
         if (i > 0) {
-            text += separator;
+            machine.append(text, separator);
         }
-        text += machine.toString(elements[i]);
+        machine.append(text, machine.toString(elements[i]));
     }
     return text;
 }

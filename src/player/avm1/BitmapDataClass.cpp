@@ -13,6 +13,28 @@ BitmapDataObject* selfBitmap(const Value& self)
     return dynamic_cast<BitmapDataObject*>(self.asObject());
 }
 
+// A script's bitmap counts against the movie's memory; one that does not
+// fit is refused as Flash refuses one too large for it. Without a stage
+// (a bare machine) nothing is counted.
+std::optional<MemoryBudget::Claim> claimPixels(Machine& machine, int width, int height)
+{
+    Stage* stage = machine.stage();
+    if (!stage) {
+        return MemoryBudget::Claim();
+    }
+    return stage->budget().claim(std::size_t(width) * std::size_t(height) * 4,
+                                 "a script's " + std::to_string(width) + " x " +
+                                     std::to_string(height) + " bitmap");
+}
+
+BitmapDataObject* newBitmapData(Machine& machine, Object* prototype, const QImage& pixels,
+                                bool transparent)
+{
+    auto claim = claimPixels(machine, pixels.width(), pixels.height());
+    return machine.make<BitmapDataObject>(prototype, claim ? pixels : QImage(), transparent,
+                                          claim ? std::move(*claim) : MemoryBudget::Claim());
+}
+
 std::uint32_t colorArgument(Machine& m, const Arguments& arguments, std::size_t index)
 {
     return std::uint32_t(m.toInt32(argument(arguments, index)));
@@ -97,8 +119,8 @@ void lifetimeMethods(Machine& m, Object* prototype)
         if (!bitmap || bitmap->disposed()) {
             return Value();
         }
-        return Value(machine.make<BitmapDataObject>(bitmap->prototype(), bitmap->pixels().copy(),
-                                                    bitmap->transparent()));
+        return Value(newBitmapData(machine, bitmap->prototype(), bitmap->pixels().copy(),
+                                   bitmap->transparent()));
     });
     m.method(prototype, "dispose", [](Machine&, const Value& self, Arguments&) {
         if (BitmapDataObject* bitmap = selfBitmap(self)) {
@@ -120,13 +142,14 @@ void installBitmapDataClass(Machine& m)
             const int height = machine.toInt32(argument(a, 1));
             const bool transparent = a.size() < 3 || machine.toBoolean(a[2]);
             const std::uint32_t fill = a.size() < 4 ? 0xffffffffu : colorArgument(machine, a, 3);
-            const bool fits = width > 0 && height > 0 && width <= BitmapDataObject::kMaxSide &&
-                              height <= BitmapDataObject::kMaxSide;
+            const bool allowed = width > 0 && height > 0 && width <= BitmapDataObject::kMaxSide &&
+                                 height <= BitmapDataObject::kMaxSide;
+            auto claim = allowed ? claimPixels(machine, width, height) : std::nullopt;
             // A size Flash refuses gives an object that reads as disposed.
             auto* bitmap = machine.make<BitmapDataObject>(
                 prototype,
-                fits ? QImage(width, height, QImage::Format_ARGB32_Premultiplied) : QImage(),
-                transparent);
+                claim ? QImage(width, height, QImage::Format_ARGB32_Premultiplied) : QImage(),
+                transparent, claim ? std::move(*claim) : MemoryBudget::Claim());
             bitmap->fillRect(QRect(0, 0, width, height), fill);
             return Value(bitmap);
         });
@@ -140,7 +163,7 @@ void installBitmapDataClass(Machine& m)
         if (!image) {
             return Value();
         }
-        return Value(machine.make<BitmapDataObject>(prototype, *image, true));
+        return Value(newBitmapData(machine, prototype, *image, true));
     });
     flashPackage(m, "display")->define(m, "BitmapData", Value(constructor), kDontEnum);
 }

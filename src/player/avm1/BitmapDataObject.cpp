@@ -4,10 +4,11 @@
 
 namespace quorvane::player::avm1 {
 
-BitmapDataObject::BitmapDataObject(Object* prototype, QImage pixels, bool transparent)
+BitmapDataObject::BitmapDataObject(Object* prototype, QImage pixels, bool transparent,
+                                   MemoryBudget::Claim claim)
     : Object(prototype), m_pixels(std::make_shared<QImage>(
                              pixels.convertToFormat(QImage::Format_ARGB32_Premultiplied))),
-      m_transparent(transparent)
+      m_transparent(transparent), m_claim(std::move(claim))
 {
 }
 
@@ -54,6 +55,7 @@ void BitmapDataObject::fillRect(const QRect& area, std::uint32_t argb)
 void BitmapDataObject::dispose()
 {
     *m_pixels = QImage();
+    m_claim = MemoryBudget::Claim();
 }
 
 } // namespace quorvane::player::avm1

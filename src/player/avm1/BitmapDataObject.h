@@ -1,5 +1,6 @@
 #pragma once
 
+#include "player/MemoryBudget.h"
 #include "player/avm1/Object.h"
 
 #include <QImage>
@@ -19,7 +20,9 @@ public:
     // Flash refuses bitmaps larger than this either way.
     static constexpr int kMaxSide = 2880;
 
-    BitmapDataObject(Object* prototype, QImage pixels, bool transparent);
+    // The claim counts the pixels against the movie's memory until disposal.
+    BitmapDataObject(Object* prototype, QImage pixels, bool transparent,
+                     MemoryBudget::Claim claim = {});
 
     bool disposed() const { return m_pixels->isNull(); }
     // -1 once disposed, as Flash reports it.
@@ -44,6 +47,7 @@ private:
 
     std::shared_ptr<QImage> m_pixels;
     bool m_transparent;
+    MemoryBudget::Claim m_claim;
 };
 
 } // namespace quorvane::player::avm1

@@ -172,8 +172,9 @@ bool Interpreter::runStackAction(ActionCode code, swf::BitReader& reader)
     }
     case ActionCode::StringAdd: {
         const std::string right = popString();
-        const std::string left = popString();
-        push(Value(left + right));
+        std::string left = popString();
+        m.append(left, right);
+        push(Value(std::move(left)));
         break;
     }
     case ActionCode::StringLength:
@@ -339,14 +340,15 @@ void Interpreter::add2()
     const Value right = m.toPrimitive(rightValue);
     if (left.isString() || right.isString()) {
         // An object whose valueOf gave no primitive is written by its own
-        // toString.
         // toString. A display object passes for a primitive: its path.
         const auto text = [&](const Value& primitive, const Value& original) {
             return primitive.isObject() && !dynamic_cast<Clip*>(primitive.asObject())
                        ? m.objectText(original.asObject())
                        : m.toString(primitive);
         };
-        push(Value(text(left, leftValue) + text(right, rightValue)));
+        std::string joined = text(left, leftValue);
+        m.append(joined, text(right, rightValue));
+        push(Value(std::move(joined)));
     } else {
         // ...and counts as no number at all.
         const auto number = [&](const Value& primitive) {

@@ -13,8 +13,9 @@ namespace quorvane::player::avm1 {
 // clips its timelines place look their characters up here, not in the
 // movie the stage started with, whose ids mean other things.
 struct LoadedMovie {
-    explicit LoadedMovie(std::shared_ptr<const MovieDefinition> loaded)
-        : definition(std::move(loaded)), root(definition->tags(), definition->header().frameCount)
+    LoadedMovie(std::shared_ptr<const MovieDefinition> loaded, MemoryBudget::Claim tags)
+        : definition(std::move(loaded)), root(definition->tags(), definition->header().frameCount),
+          tagsClaim(std::move(tags))
     {
         for (const swf::Tag& tag : definition->tags()) {
             if (const auto* sprite = std::get_if<swf::DefineSprite>(&tag.value)) {
@@ -26,6 +27,8 @@ struct LoadedMovie {
     std::shared_ptr<const MovieDefinition> definition;
     ScriptTimeline root;
     std::unordered_map<std::uint16_t, ScriptTimeline> sprites;
+    // The file's tags, held as long as the movie is.
+    MemoryBudget::Claim tagsClaim;
 };
 
 } // namespace quorvane::player::avm1

@@ -396,6 +396,14 @@ void Machine::halt(const std::string& reason)
     throw ScriptHalt{reason};
 }
 
+void Machine::append(std::string& text, std::string_view more)
+{
+    if (more.size() > kMaxStringBytes - std::min(text.size(), kMaxStringBytes)) {
+        halt("a script made a string longer than " + std::to_string(kMaxStringBytes >> 20) + " MB");
+    }
+    text += more;
+}
+
 void Machine::reportHalt(const ScriptHalt& halt)
 {
     m_halted = true;

@@ -47,6 +47,10 @@ struct ScriptThrow {
 class Machine {
 public:
     static constexpr std::size_t kMaxArrayLength = 1u << 22;
+    // The longest string scripts may make, far beyond any lesson's text: a
+    // script doubling a string in a loop halts here instead of taking the
+    // learner's memory.
+    static constexpr std::size_t kMaxStringBytes = std::size_t{64} << 20;
 
     struct Limits {
         // Actions one frame's scripts may run: Flash gave up after 15
@@ -156,6 +160,8 @@ public:
         Machine& m_machine;
     };
     [[noreturn]] void halt(const std::string& reason);
+    // Appends to a string a script is making; halts past kMaxStringBytes.
+    void append(std::string& text, std::string_view more);
     bool halted() const { return m_halted; }
     // Called once where the halt is caught: the host hears why.
     void reportHalt(const ScriptHalt& halt);

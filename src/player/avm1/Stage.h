@@ -57,6 +57,8 @@ public:
     struct Surroundings {
         std::string folder;
         SoundOutput* sound = nullptr;
+        // What the movie's pictures, sounds and script bitmaps may take.
+        MemoryBudget budget;
     };
 
     Stage(std::shared_ptr<const MovieDefinition> movie, ScriptHost& host,
@@ -69,6 +71,7 @@ public:
     Clip* root() const { return m_root; }
     Clip* level(int number) const;
     const MovieDefinition& movie() const { return *m_movie; }
+    MemoryBudget& budget() { return m_surroundings.budget; }
 
     // One frame interval: every clip moves on, scripts run.
     void advance();

@@ -34,8 +34,9 @@ std::optional<int> levelNumber(const Machine& machine, const std::string& window
 }
 
 // The picture formats Flash loads; anything else, though Qt may read it, is
-// a bad file to Flash.
-QImage decodeLoadedImage(const std::vector<std::uint8_t>& bytes)
+// a bad file to Flash. Null when it is not one, or does not fit the budget.
+std::shared_ptr<QImage> decodeLoadedImage(const std::vector<std::uint8_t>& bytes,
+                                          MemoryBudget& budget, const std::string& url)
 {
     QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
                                               qsizetype(bytes.size()));
@@ -44,13 +45,22 @@ QImage decodeLoadedImage(const std::vector<std::uint8_t>& bytes)
     QImageReader reader(&buffer);
     const QByteArray format = reader.format();
     if (format != "jpeg" && format != "png" && format != "gif") {
-        return QImage();
+        return nullptr;
     }
     const QSize size = reader.size();
-    if (size.isValid() && qint64(size.width()) * size.height() > kMaxBitmapPixels) {
-        return QImage();
+    if (!size.isValid() || qint64(size.width()) * size.height() > kMaxBitmapPixels) {
+        return nullptr;
     }
-    return premultipliedAsFlash(reader.read());
+    auto claim = budget.claim(std::size_t(size.width()) * std::size_t(size.height()) * 4,
+                              "the picture " + url);
+    if (!claim) {
+        return nullptr;
+    }
+    QImage image = premultipliedAsFlash(reader.read());
+    if (image.isNull()) {
+        return nullptr;
+    }
+    return sharedWithClaim(std::move(image), std::move(*claim));
 }
 
 // name=value&name=value, url-encoded, as loadVariables reads a file.
@@ -201,13 +211,13 @@ Clip* Stage::finishLoad(const PendingLoad& load)
         return nullptr;
     }
     const LoadedMovie* movie = nullptr;
-    QImage image;
+    std::shared_ptr<QImage> image;
     if (bytes && isMovieFile(*bytes)) {
         movie = loadedMovie(load.url, *bytes);
     } else if (bytes) {
-        image = decodeLoadedImage(*bytes);
+        image = decodeLoadedImage(*bytes, budget(), load.url);
     }
-    if (!movie && image.isNull()) {
+    if (!movie && !image) {
         broadcastLoad(load.loader, "onLoadError",
                       {target ? Value(static_cast<Object*>(target)) : Value(),
                        Value(bytes ? "UnknownError" : "URLNotFound")});
@@ -232,7 +242,7 @@ Clip* Stage::finishLoad(const PendingLoad& load)
                                              movie->definition->header().version};
         startLoadedMovie(target, *movie);
     } else {
-        target->bitmap = std::make_shared<QImage>(std::move(image));
+        target->bitmap = std::move(image);
         target->loaded = Clip::LoadedContent{addressOf(load.url), bytes->size(), -1};
     }
     if (load.loader) {
@@ -258,11 +268,16 @@ const LoadedMovie* Stage::loadedMovie(const std::string& url,
     auto& movie = m_loadedMovies[url];
     if (!movie) {
         auto read = swf::readMovie(bytes);
-        if (!read) {
+        auto tags =
+            read ? budget().claim(std::max<std::size_t>(bytes.size(), read.value().declaredLength),
+                                  "the movie " + url)
+                 : std::nullopt;
+        if (!tags) {
             m_loadedMovies.erase(url);
             return nullptr;
         }
-        movie = std::make_unique<LoadedMovie>(MovieDefinition::create(std::move(read).value()));
+        movie = std::make_unique<LoadedMovie>(
+            MovieDefinition::create(std::move(read).value(), budget()), std::move(*tags));
     }
     return movie.get();
 }

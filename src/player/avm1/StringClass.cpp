@@ -103,7 +103,7 @@ void installStringClass(Machine& m)
     m.method(prototype, "concat", [](Machine& machine, const Value& self, Arguments& arguments) {
         std::string text = machine.toString(self);
         for (const Value& part : arguments) {
-            text += machine.toString(part);
+            machine.append(text, machine.toString(part));
         }
         return Value(text);
     });
