@@ -249,7 +249,8 @@ void SWF1::contextMenuEvent(QContextMenuEvent* event)
 
 void SWF1::advance()
 {
-    if (m_player.advanceTo(std::chrono::steady_clock::now()))
+    // A frame that changed nothing is not painted again.
+    if (m_player.advanceTo(std::chrono::steady_clock::now()) && m_player.pictureChanged())
         update();
     feedSound();
     // A halted movie's event sounds still play to their end.

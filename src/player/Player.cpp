@@ -64,10 +64,8 @@ Player::~Player() = default;
 std::optional<std::string> Player::load(const std::string& path)
 {
     unload();
-    m_folder = std::filesystem::path(path).parent_path().string();
-    if (m_folder.empty()) {
-        m_folder = ".";
-    }
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    m_folder = folder.empty() ? std::string(".") : folder.string();
     return start(swf::readMovieFile(path));
 }
 
@@ -83,6 +81,7 @@ std::optional<std::string> Player::start(swf::Result<swf::ReadMovie> read)
     if (!read) {
         return read.error().message;
     }
+    ++m_movieShown;
     m_budget = MemoryBudget(m_limits.memory);
     m_movie = MovieDefinition::create(std::move(read).value(), m_budget);
     m_runner = std::make_unique<TimelineRunner>(m_movie->dictionary(), m_limits.timeline);
@@ -126,6 +125,7 @@ void Player::unload()
     m_nextAdvance.reset();
     m_lastCall.reset();
     m_paintCache.clear();
+    ++m_movieShown;
 }
 
 std::vector<std::string> Player::warnings() const
@@ -396,8 +396,41 @@ QColor Player::backgroundColor() const
     return m_movie ? toQColor(m_movie->backgroundColor()) : QColor(Qt::white);
 }
 
+namespace {
+
+// The contents of every run-time picture in the list, in drawing order.
+void collectPixelKeys(const DisplayList& list, std::vector<qint64>& keys)
+{
+    for (const DisplayObject& object : list) {
+        if (object.bitmap) {
+            keys.push_back(object.bitmap->cacheKey());
+        }
+        collectPixelKeys(object.children, keys);
+    }
+}
+
+std::vector<qint64> pixelKeys(const DisplayList& list)
+{
+    std::vector<qint64> keys;
+    collectPixelKeys(list, keys);
+    return keys;
+}
+
+} // namespace
+
+bool Player::pictureChanged() const
+{
+    if (m_movieRendered != m_movieShown) {
+        return true;
+    }
+    return m_list != m_renderedList || pixelKeys(m_list) != m_renderedPixels;
+}
+
 void Player::render(QPainter& painter, const QTransform& stageToDevice) const
 {
+    m_movieRendered = m_movieShown;
+    m_renderedList = m_list;
+    m_renderedPixels = pixelKeys(m_list);
     if (!isLoaded()) {
         return;
     }

@@ -105,6 +105,11 @@ public:
     // Draws the current frame on its background with the given
     // stage-to-device transform.
     void render(QPainter& painter, const QTransform& stageToDevice) const;
+    // Whether a render now would draw other than the last one did: some
+    // object moved, came, went, was recoloured, morphed, retexted, redrawn
+    // or repainted, or another movie came in. A frame that changed nothing
+    // needs no painting: a page waiting for its narration costs nothing.
+    bool pictureChanged() const;
 
     // The movie's sound from where the last call left off, interleaved
     // stereo at the mixer rate (kMixRate): event sounds play on while the
@@ -170,6 +175,13 @@ private:
     bool m_pacedBySound = false;
 
     mutable PaintCache m_paintCache;
+    // What the last render drew: the movie it showed (each load and unload
+    // is a new one), its objects and the contents of the pixels they show,
+    // which scripts change in place.
+    int m_movieShown = 0;
+    mutable int m_movieRendered = 0;
+    mutable DisplayList m_renderedList;
+    mutable std::vector<qint64> m_renderedPixels;
     SoundPlayback m_sound;
 
     // Scripted movies run on the script engine's clip tree instead of the
