@@ -835,8 +835,9 @@ void Stage::callFrame(Clip* clip, const std::string& frame)
     }
     std::optional<int> number = target->frameOfLabel(*m_machine, name);
     if (!number) {
+        // Frames count from 1; a number beyond the timeline names none.
         const double parsed = stringToNumber(name, m_machine->version());
-        if (std::isnan(parsed)) {
+        if (!(parsed >= 1 && parsed < double(target->totalFrames()) + 1)) {
             return;
         }
         number = int(parsed) - 1;
