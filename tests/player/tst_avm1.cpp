@@ -47,6 +47,7 @@ private slots:
     void parseIntReadsPrefixesSignsAndRadixesAsFlash();
     void throwsReachCatchAndFinallyAlwaysRuns();
     void objectsAndArraysKeepTheirMembers();
+    void anObjectLiteralSetsItsPrototype();
     void enumerationEndsWithUndefined();
     void enumerationListsNewestPropertiesFirst();
     void countsBeyondTheStackMakeNothing();
@@ -362,6 +363,22 @@ void TestAvm1::objectsAndArraysKeepTheirMembers()
         .op(A::Trace);
     script.push("list").op(A::GetVariable).push("length").op(A::GetMember).op(A::Trace);
     QCOMPARE(traceOf(script), (Lines{"1two", "3-2-1-0", "4"}));
+}
+
+void TestAvm1::anObjectLiteralSetsItsPrototype()
+{
+    // p = {greet: "hi"}; o = {__proto__: p, own: 1};
+    // trace(o.greet); trace(p.isPrototypeOf(o)); trace(o.own);
+    ActionScript script;
+    script.push("p").push("greet").push("hi").push(1.0).op(A::InitObject).op(A::SetVariable);
+    script.push("o").push("__proto__").push("p").op(A::GetVariable).push("own").push(1.0);
+    script.push(2.0).op(A::InitObject).op(A::SetVariable);
+    script.push("o").op(A::GetVariable).push("greet").op(A::GetMember).op(A::Trace);
+    script.push("o").op(A::GetVariable).push(1.0).push("p").op(A::GetVariable);
+    script.push("isPrototypeOf").op(A::CallMethod).op(A::Trace);
+    script.push("o").op(A::GetVariable).push("own").op(A::GetMember).op(A::Trace);
+    QCOMPARE(traceOf(script, 6), (Lines{"hi", "true", "1"}));
+    QCOMPARE(traceOf(script, 8), (Lines{"hi", "true", "1"}));
 }
 
 void TestAvm1::enumerationEndsWithUndefined()
