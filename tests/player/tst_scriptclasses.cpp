@@ -136,6 +136,7 @@ private slots:
     void textSnapshotReadsAndSelectsTheClipsStaticText();
     void textSnapshotMethodsAreHiddenBeforeSwf6();
     void protoIsAnOwnPropertyHoldingAnyValue();
+    void aStringObjectOwnsItsLength();
     void builtInsHoldTheirConstructorsHiddenAndPermanent();
     void nativeNumbersReachTheBuiltIns();
     void asBroadcasterLendsItsMethodsFromFlash6();
@@ -284,6 +285,23 @@ void TestScriptClasses::protoIsAnOwnPropertyHoldingAnyValue()
     tracePath(script, "o.__proto__");
     tracePath(script, "o.toString");
     QCOMPARE(traceOf(script), (Lines{"true", "undefined", "false", "elsewhere", "undefined"}));
+}
+
+void TestScriptClasses::aStringObjectOwnsItsLength()
+{
+    // s = new String("h\u00e9llo");
+    ActionScript script;
+    script.push("s").push("h\xc3\xa9llo").push(1.0).push("String").op(A::NewObject);
+    script.op(A::SetVariable);
+    tracePath(script, "s.length");
+    script.push("length").push(1.0);
+    pushPath(script, "s").push("hasOwnProperty").op(A::CallMethod).op(A::Trace);
+    // Hidden and permanent, but written like any other member.
+    script.push("s").op(A::GetVariable).op(A::Enumerate2).op(A::Trace);
+    pushPath(script, "s").push("length").op(A::Delete).op(A::Trace);
+    setMember(script, "s", "length", "hmm");
+    tracePath(script, "s.length");
+    QCOMPARE(traceOf(script), (Lines{"5", "true", "undefined", "false", "hmm"}));
 }
 
 void TestScriptClasses::builtInsHoldTheirConstructorsHiddenAndPermanent()
