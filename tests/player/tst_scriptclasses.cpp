@@ -137,6 +137,7 @@ private slots:
     void textSnapshotMethodsAreHiddenBeforeSwf6();
     void protoIsAnOwnPropertyHoldingAnyValue();
     void aStringObjectOwnsItsLength();
+    void errorToStringGivesItsMessageUnconverted();
     void builtInsHoldTheirConstructorsHiddenAndPermanent();
     void nativeNumbersReachTheBuiltIns();
     void asBroadcasterLendsItsMethodsFromFlash6();
@@ -302,6 +303,23 @@ void TestScriptClasses::aStringObjectOwnsItsLength()
     setMember(script, "s", "length", "hmm");
     tracePath(script, "s.length");
     QCOMPARE(traceOf(script), (Lines{"5", "true", "undefined", "false", "hmm"}));
+}
+
+void TestScriptClasses::errorToStringGivesItsMessageUnconverted()
+{
+    // e = new Error(new Array(3)); trace(typeof e.toString()); trace(e.toString().length);
+    // trace(new Error().toString());
+    ActionScript script;
+    script.push("e").push(3.0).push(1.0).push("Array").op(A::NewObject);
+    script.push(1.0).push("Error").op(A::NewObject).op(A::SetVariable);
+    script.push(0.0).push("e").op(A::GetVariable).push("toString").op(A::CallMethod);
+    script.op(A::TypeOf).op(A::Trace);
+    script.push(0.0).push("e").op(A::GetVariable).push("toString").op(A::CallMethod);
+    script.push("length").op(A::GetMember).op(A::Trace);
+    // Without one it is the prototype's.
+    script.push(0.0).push(0.0).push("Error").op(A::NewObject).push("toString");
+    script.op(A::CallMethod).op(A::Trace);
+    QCOMPARE(traceOf(script), (Lines{"object", "3", "Error"}));
 }
 
 void TestScriptClasses::builtInsHoldTheirConstructorsHiddenAndPermanent()
