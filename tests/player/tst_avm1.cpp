@@ -214,7 +214,8 @@ void TestAvm1::superConvertsThroughTheObjectItStandsFor()
     // base = {}; base.toString = function () { return "base of " + this.name; };
     // base.valueOf = function () { return this.num; };
     // middle = {}; middle.__proto__ = base; o = {}; o.__proto__ = middle;
-    // o.name = "o"; o.num = 5; o.f = function () { trace(super); trace(super + 1); };
+    // o.name = "o"; o.num = 5;
+    // o.f = function () { trace(super); trace(super + 1); trace(typeof super); };
     ActionScript toText;
     toText.push("base of ").push("this").op(A::GetVariable).push("name").op(A::GetMember);
     toText.op(A::Add2).op(A::Return);
@@ -223,6 +224,7 @@ void TestAvm1::superConvertsThroughTheObjectItStandsFor()
     ActionScript method;
     method.push("super").op(A::GetVariable).op(A::Trace);
     method.push("super").op(A::GetVariable).push(1.0).op(A::Add2).op(A::Trace);
+    method.push("super").op(A::GetVariable).op(A::TypeOf).op(A::Trace);
     ActionScript script;
     for (const char* name : {"base", "middle", "o"}) {
         script.push(name).push(0.0).op(A::InitObject).op(A::SetVariable);
@@ -241,7 +243,7 @@ void TestAvm1::superConvertsThroughTheObjectItStandsFor()
     script.op(A::SetMember);
     script.push(0.0).push("o").op(A::GetVariable).push("f").op(A::CallMethod).op(A::Pop);
     // super finds the methods two prototypes up but they run on o.
-    QCOMPARE(traceOf(script, 7), (Lines{"base of o", "6"}));
+    QCOMPARE(traceOf(script, 7), (Lines{"base of o", "6", "object"}));
 }
 
 void TestAvm1::swf5FunctionsRunOnTheClipTheyAreCalledOn()
