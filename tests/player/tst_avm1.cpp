@@ -40,11 +40,14 @@ private slots:
     void namesIgnoreCaseBeforeVersion7();
     void functionsTakeArgumentsInRegistersAndLocals();
     void function2RegistersAndThisByName();
+    void function2FlagsTakeRegistersEvenWhenSuppressed();
+    void superConvertsThroughTheObjectItStandsFor();
     void swf5FunctionsRunOnTheClipTheyAreCalledOn();
     void parseIntReadsPrefixesSignsAndRadixesAsFlash_data();
     void parseIntReadsPrefixesSignsAndRadixesAsFlash();
     void throwsReachCatchAndFinallyAlwaysRuns();
     void objectsAndArraysKeepTheirMembers();
+    void anObjectLiteralSetsItsPrototype();
     void enumerationEndsWithUndefined();
     void enumerationListsNewestPropertiesFirst();
     void countsBeyondTheStackMakeNothing();
@@ -177,6 +180,73 @@ void TestAvm1::function2RegistersAndThisByName()
     QCOMPARE(traceOf(script), (Lines{"hi", "undefined", "object", "movieclip"}));
 }
 
+void TestAvm1::function2FlagsTakeRegistersEvenWhenSuppressed()
+{
+    // o = {}; o.__proto__ = {}; o.f = function2 (flags) { trace(typeof r1); trace("" + r2);
+    // trace("" + r3); }; o.f(1, 2);  with this, arguments and super each
+    // preloaded, once alone and once suppressed as well.
+    ActionScript body;
+    body.pushRegister(1).op(A::TypeOf).op(A::Trace);
+    body.push("").pushRegister(2).op(A::Add2).op(A::Trace);
+    body.push("").pushRegister(3).op(A::Add2).op(A::Trace);
+    const auto run = [&](std::uint16_t flags) {
+        ActionScript script;
+        script.push("o").push(0.0).op(A::InitObject).op(A::SetVariable);
+        script.push("o").op(A::GetVariable).push("__proto__").push(0.0).op(A::InitObject);
+        script.op(A::SetMember);
+        script.push("o").op(A::GetVariable).push("f").defineFunction2("", 0, body, 4, flags);
+        script.op(A::SetMember);
+        script.push(2.0).push(1.0).push(2.0).push("o").op(A::GetVariable).push("f");
+        script.op(A::CallMethod).op(A::Pop);
+        return traceOf(script);
+    };
+    constexpr std::uint16_t kPreloadThisArgumentsSuper = 0x1 | 0x4 | 0x10;
+    // super is written by Object.prototype.toString run on o.
+    QCOMPARE(run(kPreloadThisArgumentsSuper), (Lines{"object", "1,2", "[object Object]"}));
+    // Suppressed, `this` and `super` leave their registers undefined, yet
+    // the registers after them keep their numbers; `arguments` asked for in
+    // a register is there all the same.
+    QCOMPARE(run(kPreloadThisArgumentsSuper | ActionScript::kSuppressAll),
+             (Lines{"undefined", "1,2", "undefined"}));
+}
+
+void TestAvm1::superConvertsThroughTheObjectItStandsFor()
+{
+    // base = {}; base.toString = function () { return "base of " + this.name; };
+    // base.valueOf = function () { return this.num; };
+    // middle = {}; middle.__proto__ = base; o = {}; o.__proto__ = middle;
+    // o.name = "o"; o.num = 5;
+    // o.f = function () { trace(super); trace(super + 1); trace(typeof super); };
+    ActionScript toText;
+    toText.push("base of ").push("this").op(A::GetVariable).push("name").op(A::GetMember);
+    toText.op(A::Add2).op(A::Return);
+    ActionScript valueOf;
+    valueOf.push("this").op(A::GetVariable).push("num").op(A::GetMember).op(A::Return);
+    ActionScript method;
+    method.push("super").op(A::GetVariable).op(A::Trace);
+    method.push("super").op(A::GetVariable).push(1.0).op(A::Add2).op(A::Trace);
+    method.push("super").op(A::GetVariable).op(A::TypeOf).op(A::Trace);
+    ActionScript script;
+    for (const char* name : {"base", "middle", "o"}) {
+        script.push(name).push(0.0).op(A::InitObject).op(A::SetVariable);
+    }
+    script.push("base").op(A::GetVariable).push("toString").defineFunction("", {}, toText);
+    script.op(A::SetMember);
+    script.push("base").op(A::GetVariable).push("valueOf").defineFunction("", {}, valueOf);
+    script.op(A::SetMember);
+    script.push("middle").op(A::GetVariable).push("__proto__").push("base").op(A::GetVariable);
+    script.op(A::SetMember);
+    script.push("o").op(A::GetVariable).push("__proto__").push("middle").op(A::GetVariable);
+    script.op(A::SetMember);
+    script.push("o").op(A::GetVariable).push("name").push("o").op(A::SetMember);
+    script.push("o").op(A::GetVariable).push("num").push(5.0).op(A::SetMember);
+    script.push("o").op(A::GetVariable).push("f").defineFunction("", {}, method);
+    script.op(A::SetMember);
+    script.push(0.0).push("o").op(A::GetVariable).push("f").op(A::CallMethod).op(A::Pop);
+    // super finds the methods two prototypes up but they run on o.
+    QCOMPARE(traceOf(script, 7), (Lines{"base of o", "6", "object"}));
+}
+
 void TestAvm1::swf5FunctionsRunOnTheClipTheyAreCalledOn()
 {
     // where = "root"; _root.createEmptyMovieClip("clip", 1); clip.where = "clip";
@@ -296,6 +366,22 @@ void TestAvm1::objectsAndArraysKeepTheirMembers()
         .op(A::Trace);
     script.push("list").op(A::GetVariable).push("length").op(A::GetMember).op(A::Trace);
     QCOMPARE(traceOf(script), (Lines{"1two", "3-2-1-0", "4"}));
+}
+
+void TestAvm1::anObjectLiteralSetsItsPrototype()
+{
+    // p = {greet: "hi"}; o = {__proto__: p, own: 1};
+    // trace(o.greet); trace(p.isPrototypeOf(o)); trace(o.own);
+    ActionScript script;
+    script.push("p").push("greet").push("hi").push(1.0).op(A::InitObject).op(A::SetVariable);
+    script.push("o").push("__proto__").push("p").op(A::GetVariable).push("own").push(1.0);
+    script.push(2.0).op(A::InitObject).op(A::SetVariable);
+    script.push("o").op(A::GetVariable).push("greet").op(A::GetMember).op(A::Trace);
+    script.push("o").op(A::GetVariable).push(1.0).push("p").op(A::GetVariable);
+    script.push("isPrototypeOf").op(A::CallMethod).op(A::Trace);
+    script.push("o").op(A::GetVariable).push("own").op(A::GetMember).op(A::Trace);
+    QCOMPARE(traceOf(script, 6), (Lines{"hi", "true", "1"}));
+    QCOMPARE(traceOf(script, 8), (Lines{"hi", "true", "1"}));
 }
 
 void TestAvm1::enumerationEndsWithUndefined()

@@ -136,6 +136,8 @@ private slots:
     void textSnapshotReadsAndSelectsTheClipsStaticText();
     void textSnapshotMethodsAreHiddenBeforeSwf6();
     void protoIsAnOwnPropertyHoldingAnyValue();
+    void aStringObjectOwnsItsLength();
+    void errorToStringGivesItsMessageUnconverted();
     void builtInsHoldTheirConstructorsHiddenAndPermanent();
     void nativeNumbersReachTheBuiltIns();
     void asBroadcasterLendsItsMethodsFromFlash6();
@@ -284,6 +286,40 @@ void TestScriptClasses::protoIsAnOwnPropertyHoldingAnyValue()
     tracePath(script, "o.__proto__");
     tracePath(script, "o.toString");
     QCOMPARE(traceOf(script), (Lines{"true", "undefined", "false", "elsewhere", "undefined"}));
+}
+
+void TestScriptClasses::aStringObjectOwnsItsLength()
+{
+    // s = new String("h\u00e9llo");
+    ActionScript script;
+    script.push("s").push("h\xc3\xa9llo").push(1.0).push("String").op(A::NewObject);
+    script.op(A::SetVariable);
+    tracePath(script, "s.length");
+    script.push("length").push(1.0);
+    pushPath(script, "s").push("hasOwnProperty").op(A::CallMethod).op(A::Trace);
+    // Hidden and permanent, but written like any other member.
+    script.push("s").op(A::GetVariable).op(A::Enumerate2).op(A::Trace);
+    pushPath(script, "s").push("length").op(A::Delete).op(A::Trace);
+    setMember(script, "s", "length", "hmm");
+    tracePath(script, "s.length");
+    QCOMPARE(traceOf(script), (Lines{"5", "true", "undefined", "false", "hmm"}));
+}
+
+void TestScriptClasses::errorToStringGivesItsMessageUnconverted()
+{
+    // e = new Error(new Array(3)); trace(typeof e.toString()); trace(e.toString().length);
+    // trace(new Error().toString());
+    ActionScript script;
+    script.push("e").push(3.0).push(1.0).push("Array").op(A::NewObject);
+    script.push(1.0).push("Error").op(A::NewObject).op(A::SetVariable);
+    script.push(0.0).push("e").op(A::GetVariable).push("toString").op(A::CallMethod);
+    script.op(A::TypeOf).op(A::Trace);
+    script.push(0.0).push("e").op(A::GetVariable).push("toString").op(A::CallMethod);
+    script.push("length").op(A::GetMember).op(A::Trace);
+    // Without one it is the prototype's.
+    script.push(0.0).push(0.0).push("Error").op(A::NewObject).push("toString");
+    script.op(A::CallMethod).op(A::Trace);
+    QCOMPARE(traceOf(script), (Lines{"object", "3", "Error"}));
 }
 
 void TestScriptClasses::builtInsHoldTheirConstructorsHiddenAndPermanent()

@@ -19,8 +19,9 @@ void installErrorClass(Machine& m)
     prototype->define(m, "name", Value("Error"), kDontEnum);
     prototype->define(m, "message", Value("Error"), kDontEnum);
     m.method(prototype, "toString", [](Machine& machine, const Value& self, Arguments&) {
+        // The message comes back as it was given, not made a string.
         Object* error = self.asObject();
-        return error ? Value(machine.toString(error->get(machine, "message"))) : Value("Error");
+        return error ? error->get(machine, "message") : Value("Error");
     });
 }
 

@@ -139,7 +139,10 @@ Value ScriptFunction::call(Machine& machine, const Value& thisValue, Arguments& 
     activation.registers.assign(isFunction2 && registerCount > 0 ? registerCount : 4, Value());
 
     Object* argumentsObject = nullptr;
-    const bool wantsArguments = !isFunction2 || !(flags & kSuppressArguments);
+    // Suppressing `arguments` only keeps the name out of the locals: asked for
+    // in a register as well, the function still gets it there.
+    const bool wantsArguments =
+        !isFunction2 || !(flags & kSuppressArguments) || (flags & kPreloadArguments);
     if (wantsArguments) {
         ArrayObject* list = machine.newArray(arguments);
         list->define(machine, "callee", Value(static_cast<Object*>(this)), kDontEnum);
@@ -162,24 +165,34 @@ Value ScriptFunction::call(Machine& machine, const Value& thisValue, Arguments& 
         }
     } else {
         std::size_t next = 1;
-        const auto preload = [&](std::uint16_t flag, const Value& value) {
+        // Each flag asked for takes the next register, even when what it
+        // names is not there.
+        const auto preload = [&](std::uint16_t flag, Object* object) {
             if ((flags & flag) && next < activation.registers.size()) {
-                activation.registers[next++] = value;
+                Value& slot = activation.registers[next++];
+                if (object) {
+                    slot = Value(object);
+                }
             }
         };
         Clip* base = definedOn;
-        preload(kPreloadThis, thisValue);
+        if ((flags & kPreloadThis) && next < activation.registers.size()) {
+            // A suppressed `this` still takes its register, left undefined.
+            Value& slot = activation.registers[next++];
+            if (!(flags & kSuppressThis)) {
+                slot = thisValue;
+            }
+        }
         // With `this` in a register or suppressed, the name means the
         // timeline the function was defined on.
         if (flags & (kPreloadThis | kSuppressThis)) {
             activation.thisValue = base ? Value(static_cast<Object*>(base)) : Value();
         }
-        preload(kPreloadArguments, argumentsObject ? Value(argumentsObject) : Value());
-        preload(kPreloadSuper, superObject ? Value(superObject) : Value());
-        preload(kPreloadRoot, base ? Value(static_cast<Object*>(base->root())) : Value());
-        preload(kPreloadParent,
-                base && base->parent ? Value(static_cast<Object*>(base->parent)) : Value());
-        preload(kPreloadGlobal, Value(machine.global()));
+        preload(kPreloadArguments, argumentsObject);
+        preload(kPreloadSuper, superObject);
+        preload(kPreloadRoot, base ? base->root() : nullptr);
+        preload(kPreloadParent, base ? base->parent : nullptr);
+        preload(kPreloadGlobal, machine.global());
         if (!(flags & kSuppressArguments) && !(flags & kPreloadArguments) && argumentsObject) {
             locals->define(machine, "arguments", Value(argumentsObject));
         }

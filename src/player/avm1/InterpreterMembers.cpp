@@ -103,10 +103,15 @@ bool Interpreter::runMemberAction(ActionCode code)
         }
         // Members are made as they come off the stack, the last written
         // first, so that for-in, newest first, lists them as written; a
-        // name written twice keeps its last value.
+        // name written twice keeps its last value. A new object already has
+        // its __proto__; written here, that one too is set, so {__proto__: p}
+        // inherits from p.
+        bool prototypeWritten = false;
         for (const auto& [name, value] : members) {
-            if (!object->hasOwn(m, name)) {
+            const bool isPrototype = m.sameName(name, "__proto__");
+            if (isPrototype ? !prototypeWritten : !object->hasOwn(m, name)) {
                 object->set(m, name, value);
+                prototypeWritten = prototypeWritten || isPrototype;
             }
         }
         push(Value(object));

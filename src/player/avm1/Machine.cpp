@@ -2,6 +2,7 @@
 
 #include "player/avm1/Builtins.h"
 #include "player/avm1/Clip.h"
+#include "player/avm1/ScriptFunction.h"
 #include "player/avm1/Utf8.h"
 
 #include <cctype>
@@ -9,6 +10,20 @@
 #include <limits>
 
 namespace quorvane::player::avm1 {
+
+namespace {
+
+// `super` stands for the object it was made for: a method reached through it,
+// valueOf and toString too, runs on that object.
+Value receiverOf(Object* object)
+{
+    if (auto* super = dynamic_cast<SuperObject*>(object)) {
+        return super->self;
+    }
+    return Value(object);
+}
+
+} // namespace
 
 Machine::Machine(int swfVersion, ScriptHost& host) : Machine(swfVersion, host, Limits{}) {}
 
@@ -179,7 +194,7 @@ Value Machine::toPrimitive(const Value& value)
         return toStringMethod && toStringMethod->isFunction() ? value : Value();
     }
     Arguments none;
-    return call(valueOf, value, none);
+    return call(valueOf, receiverOf(object), none);
 }
 
 std::string Machine::objectText(Object* object)
@@ -200,7 +215,7 @@ std::string Machine::objectText(Object* object)
         return object->has(*this, "toString") ? "[type Object]" : toString(Value());
     }
     Arguments none;
-    const Value text = call(toStringMethod, Value(object), none);
+    const Value text = call(toStringMethod, receiverOf(object), none);
     if (text.isString()) {
         return text.asString();
     }

@@ -65,6 +65,8 @@ public:
     }
 
     Value call(Machine& machine, const Value& thisValue, Arguments& arguments) override;
+    // Callable, yet typeof calls it an object.
+    const char* typeName() const override { return "object"; }
 
     Value self;
     // The prototype whose members `super.name` reaches.

@@ -61,8 +61,12 @@ void installStringClass(Machine& m)
         },
         [](Machine& machine, const Value&, Arguments& arguments) {
             Object* wrapper = machine.newObject(machine.stringPrototype);
-            wrapper->primitive =
-                Value(arguments.empty() ? std::string() : machine.toString(arguments[0]));
+            std::string text = arguments.empty() ? std::string() : machine.toString(arguments[0]);
+            // A String object has its length as a member of its own, hidden
+            // from for-in and kept through delete, yet free to be written.
+            wrapper->define(machine, "length", Value(double(utf8Length(text))),
+                            kDontEnum | kDontDelete);
+            wrapper->primitive = Value(std::move(text));
             return Value(wrapper);
         });
     m.global()->define(m, "String", Value(constructor), kDontEnum);
