@@ -26,7 +26,8 @@ struct ScriptTimeline {
     // after a ShowFrame; a cut one waits on its last frame, as Flash waits
     // for the rest of a file still loading.
     bool loops = false;
-    std::vector<std::vector<const swf::Tag*>> frames;
+    // As many as frameCount: an empty timeline holds its one empty frame.
+    std::vector<std::vector<const swf::Tag*>> frames = std::vector<std::vector<const swf::Tag*>>(1);
     std::vector<std::pair<std::string, int>> labels;
 };
 
