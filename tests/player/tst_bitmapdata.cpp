@@ -3,14 +3,13 @@
 
 #include "ActionFixtures.h"
 #include "RecordingScriptHost.h"
+#include "StandardErrorCapture.h"
 #include "SwfFixtures.h"
 #include "player/Player.h"
 #include "player/avm1/BitmapDataObject.h"
 
 #include <QPainter>
 #include <QtTest>
-#include <iostream>
-#include <sstream>
 
 using namespace quorvane;
 using namespace quorvane::fixtures;
@@ -242,13 +241,14 @@ void TestBitmapData::scriptBitmapsStayWithinTheMovieMemory()
     player::Player::Limits limits;
     limits.memory = 6u << 20;
     Run run(limits);
-    std::ostringstream log;
-    std::streambuf* standardError = std::cerr.rdbuf(log.rdbuf());
-    play(run, {script});
-    std::cerr.rdbuf(standardError);
+    std::string log;
+    {
+        testing::StandardErrorCapture standardError;
+        play(run, {script});
+        log = standardError.text();
+    }
     QCOMPARE(run.host.traces, (Lines{"1000", "-1", "1000", "-1", "done"}));
-    QVERIFY2(log.str().find("a script's 1000 x 1000 bitmap left out") != std::string::npos,
-             log.str().c_str());
+    QVERIFY2(log.find("a script's 1000 x 1000 bitmap left out") != std::string::npos, log.c_str());
 }
 
 QTEST_GUILESS_MAIN(TestBitmapData)

@@ -1,6 +1,7 @@
 // The memory one movie may take: claims against the budget, and what a
 // movie leaves out when its pictures or sounds would pass it.
 
+#include "StandardErrorCapture.h"
 #include "SwfFixtures.h"
 #include "player/MemoryBudget.h"
 #include "player/Player.h"
@@ -8,25 +9,13 @@
 #include <QImage>
 #include <QPainter>
 #include <QtTest>
-#include <iostream>
 #include <sstream>
 
 using namespace quorvane;
 using namespace quorvane::player;
+using quorvane::testing::StandardErrorCapture;
 
 namespace {
-
-// What the player writes to standard error while it lives.
-class StandardErrorCapture {
-public:
-    StandardErrorCapture() : m_saved(std::cerr.rdbuf(m_text.rdbuf())) {}
-    ~StandardErrorCapture() { std::cerr.rdbuf(m_saved); }
-    std::string text() const { return m_text.str(); }
-
-private:
-    std::ostringstream m_text;
-    std::streambuf* m_saved;
-};
 
 std::vector<std::uint8_t> zlib(const QByteArray& raw)
 {

@@ -3,6 +3,7 @@
 
 #include "ActionFixtures.h"
 #include "RecordingScriptHost.h"
+#include "StandardErrorCapture.h"
 #include "SwfFixtures.h"
 #include "player/Player.h"
 #include "player/avm1/LocalFiles.h"
@@ -12,8 +13,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <fstream>
-#include <iostream>
-#include <sstream>
 
 using namespace quorvane;
 using namespace quorvane::fixtures;
@@ -399,20 +398,21 @@ void TestMovieLoading::picturesAndMoviesPastTheMemoryAreNotLoaded()
     RecordingScriptHost host;
     player::Player player(limits);
     player.setScriptHost(&host);
-    std::ostringstream log;
-    std::streambuf* standardError = std::cerr.rdbuf(log.rdbuf());
-    QVERIFY(!player.load(folder.filePath("main.swf").toStdString()).has_value());
-    player.advanceFrame();
-    std::cerr.rdbuf(standardError);
+    std::string log;
+    {
+        testing::StandardErrorCapture standardError;
+        QVERIFY(!player.load(folder.filePath("main.swf").toStdString()).has_value());
+        player.advanceFrame();
+        log = standardError.text();
+    }
     const auto heard = [&](const std::string& line) {
         return std::find(host.traces.begin(), host.traces.end(), line) != host.traces.end();
     };
     QVERIFY(heard("onLoadError _level0.a UnknownError"));
     QVERIFY(heard("onLoadInit _level0.b undefined"));
     QVERIFY(heard("onLoadError _level0.c UnknownError"));
-    QVERIFY2(log.str().find("the picture large.png left out") != std::string::npos,
-             log.str().c_str());
-    QVERIFY(log.str().find("the movie heavy.swf left out") != std::string::npos);
+    QVERIFY2(log.find("the picture large.png left out") != std::string::npos, log.c_str());
+    QVERIFY(log.find("the movie heavy.swf left out") != std::string::npos);
     const QImage shown = renderStage(player);
     QCOMPARE(shown.pixelColor(2, 2), QColor(Qt::white));
     QCOMPARE(shown.pixelColor(12, 2), QColor(0, 0, 255));
