@@ -227,10 +227,9 @@ void SWF1::paintEvent(QPaintEvent*)
         return;
     }
     // Letterbox in the movie's own background colour.
-    painter.fillRect(rect(), m_player.backgroundColor());
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    m_player.render(painter, stageToWidget());
+    m_player.renderWhole(painter, stageToWidget());
 }
 
 void SWF1::contextMenuEvent(QContextMenuEvent* event)

@@ -6,6 +6,16 @@ namespace quorvane::player {
 
 namespace {
 
+void collectPixelKeys(std::span<const DisplayObject> objects, std::vector<qint64>& keys)
+{
+    for (const DisplayObject& object : objects) {
+        if (object.bitmap) {
+            keys.push_back(object.bitmap->cacheKey());
+        }
+        collectPixelKeys(object.children, keys);
+    }
+}
+
 DisplayList::iterator findDepth(DisplayList& list, std::uint16_t depth)
 {
     return std::lower_bound(
@@ -22,6 +32,13 @@ std::size_t objectCount(const DisplayList& list)
         count += objectCount(object.children);
     }
     return count;
+}
+
+std::vector<qint64> pixelKeys(std::span<const DisplayObject> objects)
+{
+    std::vector<qint64> keys;
+    collectPixelKeys(objects, keys);
+    return keys;
 }
 
 DisplayList TimelineRunner::firstFrame(const Timeline& timeline)

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,9 @@ struct DisplayObject : PlacedProperties {
 
 // Counts every object in the list and below.
 std::size_t objectCount(const DisplayList& list);
+// The contents of every run-time picture the objects show, in drawing
+// order: scripts change those pixels in place, behind the same object.
+std::vector<qint64> pixelKeys(std::span<const DisplayObject> objects);
 
 // Runs timelines the way playback does. Damaged or hostile movies (a sprite
 // that places itself, thousands of objects per frame) are bounded by the

@@ -396,28 +396,6 @@ QColor Player::backgroundColor() const
     return m_movie ? toQColor(m_movie->backgroundColor()) : QColor(Qt::white);
 }
 
-namespace {
-
-// The contents of every run-time picture in the list, in drawing order.
-void collectPixelKeys(const DisplayList& list, std::vector<qint64>& keys)
-{
-    for (const DisplayObject& object : list) {
-        if (object.bitmap) {
-            keys.push_back(object.bitmap->cacheKey());
-        }
-        collectPixelKeys(object.children, keys);
-    }
-}
-
-std::vector<qint64> pixelKeys(const DisplayList& list)
-{
-    std::vector<qint64> keys;
-    collectPixelKeys(list, keys);
-    return keys;
-}
-
-} // namespace
-
 bool Player::pictureChanged() const
 {
     if (m_movieRendered != m_movieShown) {
@@ -428,24 +406,76 @@ bool Player::pictureChanged() const
 
 void Player::render(QPainter& painter, const QTransform& stageToDevice) const
 {
-    m_movieRendered = m_movieShown;
-    m_renderedList = m_list;
-    m_renderedPixels = pixelKeys(m_list);
+    noteRendered();
     if (!isLoaded()) {
         return;
     }
+    drawFrame(painter, stageToDevice * painter.worldTransform(), m_list);
+}
+
+void Player::renderWhole(QPainter& painter, const QTransform& stageToDevice) const
+{
+    StillBottom::View view = StillBottom::deviceView(painter);
+    const QRectF device(QPointF(0, 0), QSizeF(view.pixels) / view.devicePixelRatio);
+    const QColor background = backgroundColor();
+    const auto fillDevice = [&](QPainter& onto) {
+        onto.save();
+        onto.resetTransform();
+        onto.fillRect(device, background);
+        onto.restore();
+    };
+    if (!isLoaded()) {
+        noteRendered();
+        m_stillBottom.clear();
+        m_copiedObjects = 0;
+        fillDevice(painter);
+        return;
+    }
     const QTransform base = stageToDevice * painter.worldTransform();
+    view.stageToDevice = stageToDevice;
+    view.movie = m_movieShown;
+    const std::size_t copied = m_stillBottom.paint(
+        painter, view, m_list, m_movieRendered == m_movieShown ? m_renderedList : DisplayList{},
+        [&](QPainter& onto, std::span<const DisplayObject> objects) {
+            fillDevice(onto);
+            drawFrame(onto, base, objects);
+        });
+    noteRendered();
+    if (copied == 0) {
+        fillDevice(painter);
+        drawFrame(painter, base, m_list);
+    } else {
+        drawObjects(painter, base, std::span(m_list).subspan(copied));
+    }
+    m_copiedObjects = copied;
+}
+
+void Player::noteRendered() const
+{
+    m_movieRendered = m_movieShown;
+    m_renderedList = m_list;
+    m_renderedPixels = pixelKeys(m_list);
+}
+
+void Player::drawFrame(QPainter& painter, const QTransform& base,
+                       std::span<const DisplayObject> objects) const
+{
     painter.save();
     painter.setWorldTransform(base);
     painter.fillRect(QRectF(QPointF(0, 0), stageSize()), backgroundColor());
     painter.restore();
+    drawObjects(painter, base, objects);
+}
 
+void Player::drawObjects(QPainter& painter, const QTransform& base,
+                         std::span<const DisplayObject> objects) const
+{
     const swf::Rect& stage = m_movie->header().stage;
     constexpr double pixelsPerTwip = 1.0 / swf::kTwipsPerPixel;
     const QTransform twipsToStage(pixelsPerTwip, 0, 0, pixelsPerTwip, -stage.xMin * pixelsPerTwip,
                                   -stage.yMin * pixelsPerTwip);
     PainterRenderer renderer(painter, m_paintCache, m_movie->dictionary());
-    renderDisplayList(m_movie->dictionary(), m_list, twipsToStage * base, ColorTransform{},
+    renderDisplayList(m_movie->dictionary(), objects, twipsToStage * base, ColorTransform{},
                       renderer);
 }
 

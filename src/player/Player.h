@@ -4,6 +4,7 @@
 #include "player/MovieDefinition.h"
 #include "player/PainterRenderer.h"
 #include "player/SoundPlayback.h"
+#include "player/StillBottom.h"
 #include "player/avm1/Machine.h"
 #include "player/avm1/ScriptHost.h"
 #include "player/avm1/SoundOutput.h"
@@ -105,6 +106,13 @@ public:
     // Draws the current frame on its background with the given
     // stage-to-device transform.
     void render(QPainter& painter, const QTransform& stageToDevice) const;
+    // The same on the whole device, filled with the background first, as a
+    // window showing the movie paints it. Keeps a picture of the frame's
+    // background and lowest objects while they stay unchanged, and copies
+    // it instead of drawing them again; the pixels are the same.
+    void renderWhole(QPainter& painter, const QTransform& stageToDevice) const;
+    // How many of the lowest objects the last renderWhole copied.
+    std::size_t copiedObjects() const { return m_copiedObjects; }
     // Whether a render now would draw other than the last one did: some
     // object moved, came, went, was recoloured, morphed, retexted, redrawn
     // or repainted, or another movie came in. A frame that changed nothing
@@ -154,6 +162,13 @@ private:
     void trimSnapshots();
     // A scripted movie's frame and picture come from its clip tree.
     void syncFromScripts();
+    // Remembers what the render about to happen shows, for pictureChanged.
+    void noteRendered() const;
+    // The stage's background and the objects, and the objects alone.
+    void drawFrame(QPainter& painter, const QTransform& base,
+                   std::span<const DisplayObject> objects) const;
+    void drawObjects(QPainter& painter, const QTransform& base,
+                     std::span<const DisplayObject> objects) const;
 
     Limits m_limits;
     // Each movie loaded starts with a whole budget of its own.
@@ -182,6 +197,8 @@ private:
     mutable int m_movieRendered = 0;
     mutable DisplayList m_renderedList;
     mutable std::vector<qint64> m_renderedPixels;
+    mutable StillBottom m_stillBottom;
+    mutable std::size_t m_copiedObjects = 0;
     SoundPlayback m_sound;
 
     // Scripted movies run on the script engine's clip tree instead of the

@@ -112,8 +112,9 @@ void drawScriptMasked(const Dictionary& dictionary, const DisplayObject& object,
     }
 }
 
-void drawList(const Dictionary& dictionary, const DisplayList& list, const QTransform& transform,
-              const ColorTransform& colors, Renderer& renderer, bool buildingMask)
+void drawList(const Dictionary& dictionary, std::span<const DisplayObject> list,
+              const QTransform& transform, const ColorTransform& colors, Renderer& renderer,
+              bool buildingMask)
 {
     std::vector<DepthMask> depthMasks;
     for (const DisplayObject& object : list) {
@@ -174,11 +175,11 @@ void drawObject(const Dictionary& dictionary, const DisplayObject& object,
 
 } // namespace
 
-void renderDisplayList(const Dictionary& dictionary, const DisplayList& list,
+void renderDisplayList(const Dictionary& dictionary, std::span<const DisplayObject> objects,
                        const QTransform& transform, const ColorTransform& colors,
                        Renderer& renderer)
 {
-    drawList(dictionary, list, transform, colors, renderer, false);
+    drawList(dictionary, objects, transform, colors, renderer, false);
 }
 
 } // namespace quorvane::player
