@@ -148,8 +148,13 @@ QPen penFor(const swf::LineStyle& style, const QBrush& brush, const QTransform& 
 
 std::vector<PaintedItem>& PaintCache::items(const ShapeGeometry& shape)
 {
-    auto found = m_items.find(&shape);
-    if (found != m_items.end()) {
+    if (shape.scriptDrawing != 0) {
+        auto drawing = m_scriptDrawings.find(shape.scriptDrawing);
+        if (drawing != m_scriptDrawings.end()) {
+            drawing->second.used = true;
+            return drawing->second.items;
+        }
+    } else if (auto found = m_items.find(&shape); found != m_items.end()) {
         return found->second;
     }
     std::vector<PaintedItem> items;
@@ -165,8 +170,8 @@ std::vector<PaintedItem>& PaintCache::items(const ShapeGeometry& shape)
                 PaintedItem{pathOfContours(stroke.contours, !stroke.style.noClose), std::nullopt});
         }
     }
-    if (shape.drawnByScript) {
-        return m_frameItems.emplace_back(std::move(items));
+    if (shape.scriptDrawing != 0) {
+        return (m_scriptDrawings[shape.scriptDrawing] = ScriptDrawingItems{std::move(items)}).items;
     }
     return m_items.emplace(&shape, std::move(items)).first->second;
 }
@@ -205,10 +210,18 @@ const QImage& PaintCache::transformedBitmap(const QImage& bitmap, const ColorTra
     return m_bitmaps.emplace(std::move(key), std::move(result)).first->second;
 }
 
+void PaintCache::dropUnusedDrawings()
+{
+    std::erase_if(m_scriptDrawings, [](const auto& entry) { return !entry.second.used; });
+    for (auto& [number, drawing] : m_scriptDrawings) {
+        drawing.used = false;
+    }
+}
+
 void PaintCache::clear()
 {
     m_items.clear();
-    m_frameItems.clear();
+    m_scriptDrawings.clear();
     m_bitmaps.clear();
 }
 
@@ -228,7 +241,7 @@ PainterRenderer::~PainterRenderer()
         popMask();
     }
     m_painter->restore();
-    m_cache.dropFrameItems();
+    m_cache.dropUnusedDrawings();
 }
 
 QBrush PainterRenderer::brushFor(const swf::FillStyle& style, const ColorTransform& colors)

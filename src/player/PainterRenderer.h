@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
-#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -34,12 +33,19 @@ public:
     // bitmap and transform.
     const QImage& transformedBitmap(const QImage& bitmap, const ColorTransform& colors);
     void clear();
-    // Forgets the shapes drawn by scripts, which live for one frame.
-    void dropFrameItems() { m_frameItems.clear(); }
+    // Forgets the drawings scripts made that no render drew since the last
+    // call: a drawing that stays is converted once, one redrawn every frame
+    // does not pile up.
+    void dropUnusedDrawings();
 
 private:
+    struct ScriptDrawingItems {
+        std::vector<PaintedItem> items;
+        bool used = true;
+    };
+
     std::unordered_map<const ShapeGeometry*, std::vector<PaintedItem>> m_items;
-    std::deque<std::vector<PaintedItem>> m_frameItems;
+    std::unordered_map<std::uint64_t, ScriptDrawingItems> m_scriptDrawings;
     std::unordered_map<std::string, QImage> m_bitmaps;
 };
 

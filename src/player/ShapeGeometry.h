@@ -50,9 +50,10 @@ using DrawItem = std::variant<FillArea, Stroke>;
 struct ShapeGeometry {
     swf::Rect bounds;
     bool windingFill = false;
-    // Made by a clip's drawing methods: it changes at run time, so painters
-    // must not keep what they derive from it past the frame.
-    bool drawnByScript = false;
+    // Nonzero when a clip's drawing methods made it: a number no other
+    // drawing ever has, for such drawings come and go at run time and a new
+    // one may take the address of one gone.
+    std::uint64_t scriptDrawing = 0;
     std::vector<DrawItem> items;
 
     static ShapeGeometry build(const swf::DefineShape& shape);

@@ -1,5 +1,6 @@
 #include "StageRendering.h"
 #include "SwfFixtures.h"
+#include "player/PainterRenderer.h"
 #include "player/Player.h"
 
 #include <QImage>
@@ -294,6 +295,26 @@ private slots:
         QCOMPARE(redColumn(), 17);
         player.gotoFrame(3);
         QCOMPARE(redColumn(), 3);
+    }
+
+    void scriptDrawingsAreConvertedOnceAndNeverMistaken()
+    {
+        PaintCache cache;
+        ShapeGeometry drawing =
+            ShapeGeometry::build(fixtures::rectangle(1, 0, 0, 10, 10, fixtures::kRed));
+        drawing.scriptDrawing = 7;
+        const std::vector<PaintedItem>* converted = &cache.items(drawing);
+        QCOMPARE(converted->front().path.boundingRect(), QRectF(0, 0, 10 * kTwips, 10 * kTwips));
+        // Drawn on every frame, it is the same conversion every frame.
+        for (int frame = 0; frame < 3; ++frame) {
+            cache.dropUnusedDrawings();
+            QCOMPARE(&cache.items(drawing), converted);
+        }
+        // A new drawing where the last one lived is not taken for it.
+        drawing = ShapeGeometry::build(fixtures::rectangle(1, 0, 0, 30, 20, fixtures::kRed));
+        drawing.scriptDrawing = 8;
+        QCOMPARE(cache.items(drawing).front().path.boundingRect(),
+                 QRectF(0, 0, 30 * kTwips, 20 * kTwips));
     }
 };
 

@@ -1,6 +1,7 @@
 #include "player/avm1/Drawing.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace quorvane::player::avm1 {
 
@@ -162,7 +163,8 @@ std::shared_ptr<const ShapeGeometry> Drawing::geometry() const
         return m_geometry;
     }
     auto geometry = std::make_shared<ShapeGeometry>();
-    geometry->drawnByScript = true;
+    static std::atomic<std::uint64_t> drawingsMade = 0;
+    geometry->scriptDrawing = ++drawingsMade;
     geometry->items = m_items;
     if (m_fill && !m_fill->contours.empty()) {
         FillArea open = *m_fill;
