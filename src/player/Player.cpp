@@ -413,6 +413,14 @@ void Player::render(QPainter& painter, const QTransform& stageToDevice) const
     drawFrame(painter, stageToDevice * painter.worldTransform(), m_list);
 }
 
+void Player::render(Renderer& renderer, const QTransform& stageToDevice) const
+{
+    noteRendered();
+    if (isLoaded()) {
+        walk(renderer, stageToDevice, m_list);
+    }
+}
+
 void Player::renderWhole(QPainter& painter, const QTransform& stageToDevice) const
 {
     StillBottom::View view = StillBottom::deviceView(painter);
@@ -470,11 +478,17 @@ void Player::drawFrame(QPainter& painter, const QTransform& base,
 void Player::drawObjects(QPainter& painter, const QTransform& base,
                          std::span<const DisplayObject> objects) const
 {
+    PainterRenderer renderer(painter, m_paintCache, m_movie->dictionary());
+    walk(renderer, base, objects);
+}
+
+void Player::walk(Renderer& renderer, const QTransform& base,
+                  std::span<const DisplayObject> objects) const
+{
     const swf::Rect& stage = m_movie->header().stage;
     constexpr double pixelsPerTwip = 1.0 / swf::kTwipsPerPixel;
     const QTransform twipsToStage(pixelsPerTwip, 0, 0, pixelsPerTwip, -stage.xMin * pixelsPerTwip,
                                   -stage.yMin * pixelsPerTwip);
-    PainterRenderer renderer(painter, m_paintCache, m_movie->dictionary());
     renderDisplayList(m_movie->dictionary(), objects, twipsToStage * base, ColorTransform{},
                       renderer);
 }

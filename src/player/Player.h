@@ -106,6 +106,10 @@ public:
     // Draws the current frame on its background with the given
     // stage-to-device transform.
     void render(QPainter& painter, const QTransform& stageToDevice) const;
+    // Hands the current frame's shapes, texts and pictures to the renderer
+    // in painting order, with masks and layers; the background is the
+    // caller's to draw.
+    void render(Renderer& renderer, const QTransform& stageToDevice) const;
     // The same on the whole device, filled with the background first, as a
     // window showing the movie paints it. Keeps a picture of the frame's
     // background and lowest objects while they stay unchanged, and copies
@@ -169,6 +173,8 @@ private:
                    std::span<const DisplayObject> objects) const;
     void drawObjects(QPainter& painter, const QTransform& base,
                      std::span<const DisplayObject> objects) const;
+    void walk(Renderer& renderer, const QTransform& base,
+              std::span<const DisplayObject> objects) const;
 
     Limits m_limits;
     // Each movie loaded starts with a whole budget of its own.

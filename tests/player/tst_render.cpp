@@ -1,3 +1,4 @@
+#include "RecordingRenderer.h"
 #include "StageRendering.h"
 #include "SwfFixtures.h"
 #include "player/PainterRenderer.h"
@@ -272,6 +273,32 @@ private slots:
         QCOMPARE_COLOR(image.pixel(75, 15), QColor(Qt::white), 0);
         // Depth 3 is above the masked range.
         QCOMPARE_COLOR(image.pixel(75, 75), QColor(Qt::red), 0);
+    }
+
+    void theRendererIsHandedEachObjectInPaintingOrder()
+    {
+        swf::DefineSprite sprite;
+        sprite.id = 3;
+        sprite.frameCount = 1;
+        sprite.tags = {{fixtures::place(1, 1, 1, 1)}, {swf::ShowFrame{}}, {swf::End{}}};
+        swf::PlaceObject mask = fixtures::place(2, 2, 0, 0);
+        mask.clipDepth = 3;
+        Player player;
+        QVERIFY(!player.loadBytes(
+            fixtures::bytes(oneFrame({{fixtures::rectangle(1, 0, 0, 10, 10, fixtures::kGreen)},
+                                      {fixtures::rectangle(2, 0, 0, 40, 40, fixtures::kRed)},
+                                      {sprite},
+                                      {fixtures::place(1, 1, 5, 5)},
+                                      {mask},
+                                      {fixtures::place(3, 1, 10, 20)},
+                                      {fixtures::place(4, 3, 30, 30)}}))));
+        fixtures::RecordingRenderer renderer;
+        player.render(renderer, QTransform::fromScale(2, 2));
+        // Depth 3 is drawn inside the mask, the sprite's square after it at
+        // its place in the sprite plus the sprite's place on the stage.
+        const QStringList expected{"shape 10,10", "beginMask", "shape 0,0",  "endMask",
+                                   "shape 20,40", "popMask",   "shape 62,62"};
+        QCOMPARE(renderer.calls, expected);
     }
 
     void thePictureFollowsTheFrame()
