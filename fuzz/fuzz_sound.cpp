@@ -2,8 +2,8 @@
 // it is played, the rest is its coded data. Decoding it whole and as stream
 // blocks, and mixing it, may not crash, leak or hang whatever the bytes.
 
-#include "player/SoundDecoder.h"
-#include "player/SoundMixer.h"
+#include "player/sound/SoundDecoder.h"
+#include "player/sound/SoundMixer.h"
 
 #include <cstddef>
 #include <cstdint>

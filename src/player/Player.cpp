@@ -1,7 +1,7 @@
 #include "player/Player.h"
 
-#include "player/QtConversions.h"
-#include "player/RenderWalk.h"
+#include "player/graphics/QtConversions.h"
+#include "player/render/RenderWalk.h"
 #include "player/avm1/Stage.h"
 
 #include <algorithm>

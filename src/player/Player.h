@@ -1,10 +1,10 @@
 #pragma once
 
-#include "player/DisplayList.h"
-#include "player/MovieDefinition.h"
-#include "player/PainterRenderer.h"
-#include "player/SoundPlayback.h"
-#include "player/StillBottom.h"
+#include "player/movie/DisplayList.h"
+#include "player/movie/MovieDefinition.h"
+#include "player/render/PainterRenderer.h"
+#include "player/sound/SoundPlayback.h"
+#include "player/render/StillBottom.h"
 #include "player/avm1/Machine.h"
 #include "player/avm1/ScriptHost.h"
 #include "player/avm1/SoundOutput.h"

@@ -5,7 +5,7 @@
 #include "ActionFixtures.h"
 #include "RecordingScriptHost.h"
 #include "SwfFixtures.h"
-#include "player/Mp3File.h"
+#include "player/sound/Mp3File.h"
 #include "player/Player.h"
 
 #include <QTemporaryDir>

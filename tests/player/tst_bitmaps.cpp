@@ -3,7 +3,7 @@
 
 #include "StageRendering.h"
 #include "SwfFixtures.h"
-#include "player/Bitmaps.h"
+#include "player/movie/Bitmaps.h"
 #include "player/Player.h"
 
 #include <QBuffer>

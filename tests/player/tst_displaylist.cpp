@@ -1,6 +1,6 @@
 #include "SwfFixtures.h"
-#include "player/DisplayList.h"
-#include "player/MovieDefinition.h"
+#include "player/movie/DisplayList.h"
+#include "player/movie/MovieDefinition.h"
 
 #include <QtTest>
 

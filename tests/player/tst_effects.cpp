@@ -4,7 +4,7 @@
 #include "ActionFixtures.h"
 #include "StageRendering.h"
 #include "SwfFixtures.h"
-#include "player/Morph.h"
+#include "player/graphics/Morph.h"
 #include "player/Player.h"
 
 #include <QImage>

@@ -3,7 +3,7 @@
 
 #include "StandardErrorCapture.h"
 #include "SwfFixtures.h"
-#include "player/MemoryBudget.h"
+#include "player/movie/MemoryBudget.h"
 #include "player/Player.h"
 
 #include <QImage>

@@ -4,7 +4,7 @@
 #include "ActionFixtures.h"
 #include "RecordingScriptHost.h"
 #include "SwfFixtures.h"
-#include "player/MovieStrings.h"
+#include "player/text/MovieStrings.h"
 #include "player/Player.h"
 
 #include <QStringEncoder>

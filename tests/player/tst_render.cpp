@@ -1,7 +1,7 @@
 #include "RecordingRenderer.h"
 #include "StageRendering.h"
 #include "SwfFixtures.h"
-#include "player/PainterRenderer.h"
+#include "player/render/PainterRenderer.h"
 #include "player/Player.h"
 
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "player/ShapeGeometry.h"
+#include "player/graphics/ShapeGeometry.h"
 
 #include <QtTest>
 

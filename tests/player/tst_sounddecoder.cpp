@@ -1,6 +1,6 @@
 #include "SoundCoding.h"
 #include "SwfFixtures.h"
-#include "player/SoundDecoder.h"
+#include "player/sound/SoundDecoder.h"
 
 #include <QtTest>
 

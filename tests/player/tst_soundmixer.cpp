@@ -1,4 +1,4 @@
-#include "player/SoundMixer.h"
+#include "player/sound/SoundMixer.h"
 
 #include <QtTest>
 

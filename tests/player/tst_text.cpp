@@ -4,8 +4,8 @@
 
 #include "StageRendering.h"
 #include "SwfFixtures.h"
-#include "player/Fonts.h"
-#include "player/HtmlText.h"
+#include "player/text/Fonts.h"
+#include "player/text/HtmlText.h"
 #include "player/Player.h"
 
 #include <QFontInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "player/Renderer.h"
+#include "player/render/Renderer.h"
 
 #include <QString>
 #include <QStringList>

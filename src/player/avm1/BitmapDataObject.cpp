@@ -1,6 +1,6 @@
 #include "player/avm1/BitmapDataObject.h"
 
-#include "player/Bitmaps.h"
+#include "player/movie/Bitmaps.h"
 
 namespace quorvane::player::avm1 {
 

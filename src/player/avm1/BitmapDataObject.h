@@ -1,6 +1,6 @@
 #pragma once
 
-#include "player/MemoryBudget.h"
+#include "player/movie/MemoryBudget.h"
 #include "player/avm1/Object.h"
 
 #include <QImage>

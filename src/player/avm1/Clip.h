@@ -1,6 +1,6 @@
 #pragma once
 
-#include "player/Placement.h"
+#include "player/movie/Placement.h"
 #include "player/avm1/Drawing.h"
 #include "player/avm1/Object.h"
 #include "swf/Tags.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "player/ShapeGeometry.h"
+#include "player/graphics/ShapeGeometry.h"
 #include "swf/Shape.h"
 
 #include <QRectF>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "player/MovieDefinition.h"
+#include "player/movie/MovieDefinition.h"
 #include "player/avm1/ScriptTimeline.h"
 
 #include <cstdint>

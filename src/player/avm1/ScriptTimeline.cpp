@@ -1,6 +1,6 @@
 #include "player/avm1/ScriptTimeline.h"
 
-#include "player/MovieStrings.h"
+#include "player/text/MovieStrings.h"
 #include "swf/BitReader.h"
 
 #include <algorithm>

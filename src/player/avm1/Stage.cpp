@@ -1,6 +1,6 @@
 #include "player/avm1/Stage.h"
 
-#include "player/QtConversions.h"
+#include "player/graphics/QtConversions.h"
 #include "player/avm1/Interpreter.h"
 #include "player/avm1/TextField.h"
 #include "player/avm1/TextFieldVariable.h"

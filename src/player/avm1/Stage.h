@@ -1,7 +1,7 @@
 #pragma once
 
-#include "player/DisplayList.h"
-#include "player/MovieDefinition.h"
+#include "player/movie/DisplayList.h"
+#include "player/movie/MovieDefinition.h"
 #include "player/avm1/ButtonDefinition.h"
 #include "player/avm1/Clip.h"
 #include "player/avm1/LoadedMovie.h"

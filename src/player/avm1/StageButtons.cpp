@@ -3,8 +3,8 @@
 // their states with the actions and handlers each runs, and the state a
 // button shows.
 
-#include "player/QtConversions.h"
-#include "player/ShapeHitTest.h"
+#include "player/graphics/QtConversions.h"
+#include "player/graphics/ShapeHitTest.h"
 #include "player/avm1/Interpreter.h"
 #include "player/avm1/Stage.h"
 

@@ -1,4 +1,4 @@
-#include "player/MovieStrings.h"
+#include "player/text/MovieStrings.h"
 #include "player/avm1/Stage.h"
 #include "swf/BitReader.h"
 #include "swf/Reader.h"

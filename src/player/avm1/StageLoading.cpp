@@ -2,7 +2,7 @@
 // movies into clips and levels, variables from text files, and the
 // bitmaps scripts attach.
 
-#include "player/Bitmaps.h"
+#include "player/movie/Bitmaps.h"
 #include "player/avm1/Stage.h"
 
 #include <QBuffer>

@@ -1,6 +1,6 @@
 #include "player/avm1/TextField.h"
 
-#include "player/MovieDefinition.h"
+#include "player/movie/MovieDefinition.h"
 
 #include <QStringList>
 

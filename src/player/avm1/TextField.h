@@ -1,7 +1,7 @@
 #pragma once
 
-#include "player/HtmlText.h"
-#include "player/TextLayout.h"
+#include "player/text/HtmlText.h"
+#include "player/text/TextLayout.h"
 #include "swf/TextTags.h"
 
 #include <QString>

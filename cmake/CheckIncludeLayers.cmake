@@ -1,0 +1,36 @@
+# Fails when a file of the movie engine includes one of a part above its own:
+# the parts form layers, each built only on the ones before it.
+#   cmake -DPLAYER_DIR=src/player -P CheckIncludeLayers.cmake
+get_filename_component(PLAYER_DIR "${PLAYER_DIR}" ABSOLUTE)
+set(layers graphics text movie sound render avm1)
+
+function(layer_of path result)
+  # The root folder (Player) stands above every part.
+  set(${result} 6 PARENT_SCOPE)
+  foreach(index RANGE 5)
+    list(GET layers ${index} name)
+    if(path MATCHES "^${name}/")
+      set(${result} ${index} PARENT_SCOPE)
+    endif()
+  endforeach()
+endfunction()
+
+file(GLOB_RECURSE sources RELATIVE ${PLAYER_DIR} ${PLAYER_DIR}/*.h ${PLAYER_DIR}/*.cpp)
+set(faults 0)
+foreach(source ${sources})
+  layer_of(${source} own)
+  file(STRINGS ${PLAYER_DIR}/${source} includes REGEX "^#include \"player/")
+  foreach(line ${includes})
+    string(REGEX REPLACE "^#include \"player/([^\"]*)\".*" "\\1" included "${line}")
+    layer_of(${included} theirs)
+    if(theirs GREATER own)
+      message("${source} includes player/${included}, a part above its own")
+      math(EXPR faults "${faults} + 1")
+    endif()
+  endforeach()
+endforeach()
+list(LENGTH sources count)
+if(faults GREATER 0)
+  message(FATAL_ERROR "${faults} includes go against the engine's layers")
+endif()
+message(STATUS "${count} files of the engine keep to its layers")
