@@ -1,8 +1,8 @@
 #include "player/Player.h"
 
+#include "player/avm1/Stage.h"
 #include "player/graphics/QtConversions.h"
 #include "player/render/RenderWalk.h"
-#include "player/avm1/Stage.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "player/movie/DisplayList.h"
-#include "player/movie/MovieDefinition.h"
-#include "player/render/PainterRenderer.h"
-#include "player/sound/SoundPlayback.h"
-#include "player/render/StillBottom.h"
 #include "player/avm1/Machine.h"
 #include "player/avm1/ScriptHost.h"
 #include "player/avm1/SoundOutput.h"
+#include "player/movie/DisplayList.h"
+#include "player/movie/MovieDefinition.h"
+#include "player/render/PainterRenderer.h"
+#include "player/render/StillBottom.h"
+#include "player/sound/SoundPlayback.h"
 
 #include <QColor>
 #include <QPainter>

@@ -5,8 +5,8 @@
 #include "ActionFixtures.h"
 #include "RecordingScriptHost.h"
 #include "SwfFixtures.h"
-#include "player/sound/Mp3File.h"
 #include "player/Player.h"
+#include "player/sound/Mp3File.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -3,8 +3,8 @@
 
 #include "StageRendering.h"
 #include "SwfFixtures.h"
-#include "player/movie/Bitmaps.h"
 #include "player/Player.h"
+#include "player/movie/Bitmaps.h"
 
 #include <QBuffer>
 #include <QImage>

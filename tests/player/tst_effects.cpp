@@ -4,8 +4,8 @@
 #include "ActionFixtures.h"
 #include "StageRendering.h"
 #include "SwfFixtures.h"
-#include "player/graphics/Morph.h"
 #include "player/Player.h"
+#include "player/graphics/Morph.h"
 
 #include <QImage>
 #include <QPainter>

@@ -3,8 +3,8 @@
 
 #include "StandardErrorCapture.h"
 #include "SwfFixtures.h"
-#include "player/movie/MemoryBudget.h"
 #include "player/Player.h"
+#include "player/movie/MemoryBudget.h"
 
 #include <QImage>
 #include <QPainter>

@@ -4,8 +4,8 @@
 #include "ActionFixtures.h"
 #include "RecordingScriptHost.h"
 #include "SwfFixtures.h"
-#include "player/text/MovieStrings.h"
 #include "player/Player.h"
+#include "player/text/MovieStrings.h"
 
 #include <QStringEncoder>
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
 #include "RecordingRenderer.h"
 #include "StageRendering.h"
 #include "SwfFixtures.h"
-#include "player/render/PainterRenderer.h"
 #include "player/Player.h"
+#include "player/render/PainterRenderer.h"
 
 #include <QImage>
 #include <QPainter>

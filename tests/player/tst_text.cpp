@@ -4,9 +4,9 @@
 
 #include "StageRendering.h"
 #include "SwfFixtures.h"
+#include "player/Player.h"
 #include "player/text/Fonts.h"
 #include "player/text/HtmlText.h"
-#include "player/Player.h"
 
 #include <QFontInfo>
 #include <QImage>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "player/movie/MemoryBudget.h"
 #include "player/avm1/Object.h"
+#include "player/movie/MemoryBudget.h"
 
 #include <QImage>
 #include <QRect>

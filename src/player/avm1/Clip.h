@@ -1,8 +1,8 @@
 #pragma once
 
-#include "player/movie/Placement.h"
 #include "player/avm1/Drawing.h"
 #include "player/avm1/Object.h"
+#include "player/movie/Placement.h"
 #include "swf/Tags.h"
 #include "swf/Types.h"
 

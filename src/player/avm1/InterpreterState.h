@@ -4,10 +4,10 @@
 // that hold its families of actions. Nothing outside the interpreter
 // includes this: the rest of the engine goes through Interpreter.h.
 
-#include "player/text/MovieStrings.h"
 #include "player/avm1/Clip.h"
 #include "player/avm1/Interpreter.h"
 #include "player/avm1/Machine.h"
+#include "player/text/MovieStrings.h"
 #include "swf/ActionCode.h"
 #include "swf/BitReader.h"
 

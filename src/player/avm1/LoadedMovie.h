@@ -1,7 +1,7 @@
 #pragma once
 
-#include "player/movie/MovieDefinition.h"
 #include "player/avm1/ScriptTimeline.h"
+#include "player/movie/MovieDefinition.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,10 +1,10 @@
 // The Sound class: sounds of the movie's library or MP3 files beside it,
 // started and stopped by scripts, and the volume and balance of a clip.
 
-#include "player/sound/Mp3File.h"
 #include "player/avm1/Builtins.h"
 #include "player/avm1/Machine.h"
 #include "player/avm1/Stage.h"
+#include "player/sound/Mp3File.h"
 
 #include <cmath>
 #include <cstdlib>

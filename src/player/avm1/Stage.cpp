@@ -1,9 +1,9 @@
 #include "player/avm1/Stage.h"
 
-#include "player/graphics/QtConversions.h"
 #include "player/avm1/Interpreter.h"
 #include "player/avm1/TextField.h"
 #include "player/avm1/TextFieldVariable.h"
+#include "player/graphics/QtConversions.h"
 #include "swf/BitReader.h"
 
 #include <algorithm>

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "player/movie/DisplayList.h"
-#include "player/movie/MovieDefinition.h"
 #include "player/avm1/ButtonDefinition.h"
 #include "player/avm1/Clip.h"
 #include "player/avm1/LoadedMovie.h"
 #include "player/avm1/Machine.h"
 #include "player/avm1/ScriptTimeline.h"
 #include "player/avm1/SoundOutput.h"
+#include "player/movie/DisplayList.h"
+#include "player/movie/MovieDefinition.h"
 
 #include <QPointF>
 #include <QRectF>

@@ -3,10 +3,10 @@
 // their states with the actions and handlers each runs, and the state a
 // button shows.
 
-#include "player/graphics/QtConversions.h"
-#include "player/graphics/ShapeHitTest.h"
 #include "player/avm1/Interpreter.h"
 #include "player/avm1/Stage.h"
+#include "player/graphics/QtConversions.h"
+#include "player/graphics/ShapeHitTest.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
-#include "player/text/MovieStrings.h"
 #include "player/avm1/Stage.h"
+#include "player/text/MovieStrings.h"
 #include "swf/BitReader.h"
 #include "swf/Reader.h"
 

@@ -2,8 +2,8 @@
 // movies into clips and levels, variables from text files, and the
 // bitmaps scripts attach.
 
-#include "player/movie/Bitmaps.h"
 #include "player/avm1/Stage.h"
+#include "player/movie/Bitmaps.h"
 
 #include <QBuffer>
 #include <QByteArray>

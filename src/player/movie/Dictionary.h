@@ -1,10 +1,10 @@
 #pragma once
 
-#include "player/text/Fonts.h"
 #include "player/graphics/Morph.h"
 #include "player/graphics/ShapeGeometry.h"
-#include "player/text/TextLayout.h"
 #include "player/movie/Timeline.h"
+#include "player/text/Fonts.h"
+#include "player/text/TextLayout.h"
 
 #include <QImage>
 #include <cstdint>

@@ -1,9 +1,9 @@
 #include "player/render/PainterRenderer.h"
 
-#include "player/render/BlendModes.h"
 #include "player/graphics/ContourPaths.h"
-#include "player/render/Filters.h"
 #include "player/graphics/QtConversions.h"
+#include "player/render/BlendModes.h"
+#include "player/render/Filters.h"
 
 #include <QLinearGradient>
 #include <QPainterPathStroker>

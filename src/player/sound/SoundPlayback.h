@@ -1,9 +1,9 @@
 #pragma once
 
 #include "player/movie/MemoryBudget.h"
+#include "player/movie/Soundtrack.h"
 #include "player/sound/SoundDecoder.h"
 #include "player/sound/SoundMixer.h"
-#include "player/movie/Soundtrack.h"
 
 #include <memory>
 #include <span>

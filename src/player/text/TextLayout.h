@@ -1,7 +1,7 @@
 #pragma once
 
-#include "player/text/Fonts.h"
 #include "player/graphics/ShapeGeometry.h"
+#include "player/text/Fonts.h"
 #include "swf/TextTags.h"
 
 #include <QFont>
