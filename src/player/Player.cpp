@@ -1,6 +1,7 @@
 #include "player/Player.h"
 
-#include "player/avm1/Stage.h"
+#include "player/ScriptedPlayback.h"
+#include "player/TimelinePlayback.h"
 #include "player/graphics/QtConversions.h"
 #include "player/render/RenderWalk.h"
 
@@ -13,10 +14,6 @@ namespace quorvane::player {
 
 namespace {
 
-// Snapshots of the display list let a backward seek replay a few frames
-// instead of the whole movie. Their total size is held to this many objects
-// by spacing them further apart in movies with crowded frames.
-constexpr std::size_t kMaxSnapshotObjects = 200000;
 // A stall longer than this (a busy machine, a debugger) is not caught up
 // frame by frame: playback resumes from now.
 constexpr auto kMaxCatchUp = std::chrono::milliseconds(500);
@@ -84,43 +81,29 @@ std::optional<std::string> Player::start(swf::Result<swf::ReadMovie> read)
     ++m_movieShown;
     m_budget = MemoryBudget(m_limits.memory);
     m_movie = MovieDefinition::create(std::move(read).value(), m_budget);
-    m_runner = std::make_unique<TimelineRunner>(m_movie->dictionary(), m_limits.timeline);
-    m_frame = 0;
     m_playing = true;
     m_sound.follow(&m_movie->soundtrack(), m_budget);
     m_sound.frameEntered(0);
-    if (avm1::hasScripts(m_movie->tags())) {
-        m_scripts = makeStage();
-        syncFromScripts();
-        return std::nullopt;
+    m_scripted = avm1::hasScripts(m_movie->tags());
+    if (m_scripted) {
+        m_playback = std::make_unique<ScriptedPlayback>(
+            m_movie, m_scriptHost ? *m_scriptHost : *m_defaultScriptHost, m_limits.scripts,
+            avm1::Stage::Surroundings{m_folder, m_scriptSound.get(), m_budget});
+    } else {
+        m_playback = std::make_unique<TimelinePlayback>(
+            m_movie, TimelinePlayback::Limits{m_limits.timeline, m_limits.maxSeekWork});
     }
-    m_list = m_runner->firstFrame(m_movie->rootTimeline());
-    m_canonical = true;
-    storeSnapshot();
     return std::nullopt;
-}
-
-std::unique_ptr<avm1::Stage> Player::makeStage()
-{
-    return std::make_unique<avm1::Stage>(
-        m_movie, m_scriptHost ? *m_scriptHost : *m_defaultScriptHost, m_limits.scripts,
-        avm1::Stage::Surroundings{m_folder, m_scriptSound.get(), m_budget});
 }
 
 void Player::unload()
 {
     m_sound.follow(nullptr);
     // The clips point into the movie's tags: they go first.
-    m_scripts.reset();
+    m_playback.reset();
+    m_scripted = false;
     m_movie.reset();
-    m_runner.reset();
     m_folder.clear();
-    m_frame = 0;
-    m_list.clear();
-    m_canonical = false;
-    m_snapshots.clear();
-    m_snapshotInterval = 8;
-    m_snapshotObjects = 0;
     m_playing = false;
     m_nextAdvance.reset();
     m_lastCall.reset();
@@ -146,7 +129,13 @@ int Player::totalFrames() const
 
 int Player::currentFrame() const
 {
-    return m_frame;
+    return m_playback ? m_playback->frame() : 0;
+}
+
+const DisplayList& Player::displayList() const
+{
+    static const DisplayList nothing;
+    return m_playback ? m_playback->displayList() : nothing;
 }
 
 void Player::play()
@@ -159,161 +148,76 @@ void Player::stop()
     m_playing = false;
 }
 
-void Player::syncFromScripts()
-{
-    m_frame = m_scripts->root()->frame;
-    m_list = m_scripts->displayList();
-}
-
 void Player::mouseMove(QPointF stagePosition)
 {
-    if (m_scripts) {
-        m_scripts->mouseMove(stagePosition);
-        syncFromScripts();
+    if (m_playback) {
+        m_playback->mouseMove(stagePosition);
     }
 }
 
 void Player::mouseDown()
 {
-    if (m_scripts) {
-        m_scripts->mouseButton(true);
-        syncFromScripts();
+    if (m_playback) {
+        m_playback->mouseButton(true);
     }
 }
 
 void Player::mouseUp()
 {
-    if (m_scripts) {
-        m_scripts->mouseButton(false);
-        syncFromScripts();
+    if (m_playback) {
+        m_playback->mouseButton(false);
     }
 }
 
 void Player::keyDown(int keyCode, int character)
 {
-    if (m_scripts) {
-        m_scripts->key(true, keyCode, character);
-        syncFromScripts();
+    if (m_playback) {
+        m_playback->key(true, keyCode, character);
     }
 }
 
 void Player::keyUp(int keyCode, int character)
 {
-    if (m_scripts) {
-        m_scripts->key(false, keyCode, character);
-        syncFromScripts();
+    if (m_playback) {
+        m_playback->key(false, keyCode, character);
     }
 }
 
 void Player::rewind()
 {
-    if (!isLoaded()) {
-        return;
-    }
-    if (m_scripts) {
-        // Scripts leave state everywhere; only a fresh start undoes it.
-        m_scripts.reset();
-        m_scripts = makeStage();
-        syncFromScripts();
+    if (m_playback) {
+        m_playback->rewind();
         m_sound.seekedTo(0);
-        return;
     }
-    m_frame = 0;
-    m_list = m_snapshots.at(0).list;
-    m_canonical = true;
-    m_sound.seekedTo(0);
 }
 
 void Player::gotoFrame(int frame)
 {
-    if (!isLoaded()) {
+    if (!m_playback) {
         return;
     }
     frame = std::clamp(frame, 0, totalFrames() - 1);
-    if (frame == m_frame) {
-        return;
-    }
-    if (m_scripts) {
-        m_scripts->gotoRootFrame(frame);
-        syncFromScripts();
-        m_sound.seekedTo(m_frame);
-        return;
-    }
-    const auto base = std::prev(m_snapshots.upper_bound(frame));
-    const bool currentIsCloser = m_canonical && m_frame < frame && m_frame >= base->first;
-    if (!currentIsCloser) {
-        m_frame = base->first;
-        m_list = base->second.list;
-        m_canonical = true;
-    }
-    std::size_t work = 0;
-    while (m_frame < frame && work < m_limits.maxSeekWork) {
-        stepForward();
-        work += m_runner->lastCallWork();
-    }
-    m_sound.seekedTo(m_frame);
-}
-
-void Player::stepForward()
-{
-    m_runner->advance(m_movie->rootTimeline(), m_frame, m_list);
-    if (m_canonical && m_frame % m_snapshotInterval == 0 && !m_snapshots.contains(m_frame)) {
-        storeSnapshot();
+    if (frame != currentFrame()) {
+        m_playback->gotoFrame(frame);
+        m_sound.seekedTo(currentFrame());
     }
 }
 
 void Player::advanceFrame()
 {
-    if (!isLoaded()) {
+    if (!m_playback) {
         return;
     }
-    if (m_scripts) {
-        const int before = m_frame;
-        m_scripts->advance();
-        syncFromScripts();
-        // The root moving on plays its next frame's sounds; a script's jump
-        // elsewhere restarts the stream there; a halted root stays quiet.
-        if (m_frame == (before + 1) % std::max(totalFrames(), 1) && totalFrames() > 1) {
-            m_sound.frameEntered(m_frame);
-        } else if (m_frame != before) {
-            m_sound.seekedTo(m_frame);
-        }
-        return;
-    }
-    // Going round to the first frame, or running a one-frame movie's
-    // sprites, leaves sprites where a fresh start would not have them.
-    if (m_frame + 1 >= totalFrames()) {
-        m_runner->advance(m_movie->rootTimeline(), m_frame, m_list);
-        m_canonical = false;
-    } else {
-        stepForward();
-    }
-    // A one-frame timeline stays on its frame rather than entering it again.
-    if (totalFrames() > 1) {
-        m_sound.frameEntered(m_frame);
-    }
-}
-
-void Player::storeSnapshot()
-{
-    Snapshot snapshot{m_list, objectCount(m_list)};
-    m_snapshotObjects += snapshot.objects;
-    m_snapshots[m_frame] = std::move(snapshot);
-    trimSnapshots();
-}
-
-void Player::trimSnapshots()
-{
-    while (m_snapshotObjects > kMaxSnapshotObjects && m_snapshots.size() > 1) {
-        m_snapshotInterval *= 2;
-        for (auto it = m_snapshots.begin(); it != m_snapshots.end();) {
-            if (it->first % m_snapshotInterval != 0) {
-                m_snapshotObjects -= it->second.objects;
-                it = m_snapshots.erase(it);
-            } else {
-                ++it;
-            }
-        }
+    const int before = currentFrame();
+    m_playback->advance();
+    // The root moving on plays its next frame's sounds; a script's jump
+    // elsewhere restarts the stream there; a halted root, or a one-frame
+    // timeline staying on its frame, stays quiet.
+    const int now = currentFrame();
+    if (totalFrames() > 1 && now == (before + 1) % totalFrames()) {
+        m_sound.frameEntered(now);
+    } else if (now != before) {
+        m_sound.seekedTo(now);
     }
 }
 
@@ -401,7 +305,7 @@ bool Player::pictureChanged() const
     if (m_movieRendered != m_movieShown) {
         return true;
     }
-    return m_list != m_renderedList || pixelKeys(m_list) != m_renderedPixels;
+    return displayList() != m_renderedList || pixelKeys(displayList()) != m_renderedPixels;
 }
 
 void Player::render(QPainter& painter, const QTransform& stageToDevice) const
@@ -410,14 +314,14 @@ void Player::render(QPainter& painter, const QTransform& stageToDevice) const
     if (!isLoaded()) {
         return;
     }
-    drawFrame(painter, stageToDevice * painter.worldTransform(), m_list);
+    drawFrame(painter, stageToDevice * painter.worldTransform(), displayList());
 }
 
 void Player::render(Renderer& renderer, const QTransform& stageToDevice) const
 {
     noteRendered();
     if (isLoaded()) {
-        walk(renderer, stageToDevice, m_list);
+        walk(renderer, stageToDevice, displayList());
     }
 }
 
@@ -442,18 +346,19 @@ void Player::renderWhole(QPainter& painter, const QTransform& stageToDevice) con
     const QTransform base = stageToDevice * painter.worldTransform();
     view.stageToDevice = stageToDevice;
     view.movie = m_movieShown;
-    const std::size_t copied = m_stillBottom.paint(
-        painter, view, m_list, m_movieRendered == m_movieShown ? m_renderedList : DisplayList{},
-        [&](QPainter& onto, std::span<const DisplayObject> objects) {
-            fillDevice(onto);
-            drawFrame(onto, base, objects);
-        });
+    const std::size_t copied =
+        m_stillBottom.paint(painter, view, displayList(),
+                            m_movieRendered == m_movieShown ? m_renderedList : DisplayList{},
+                            [&](QPainter& onto, std::span<const DisplayObject> objects) {
+                                fillDevice(onto);
+                                drawFrame(onto, base, objects);
+                            });
     noteRendered();
     if (copied == 0) {
         fillDevice(painter);
-        drawFrame(painter, base, m_list);
+        drawFrame(painter, base, displayList());
     } else {
-        drawObjects(painter, base, std::span(m_list).subspan(copied));
+        drawObjects(painter, base, std::span(displayList()).subspan(copied));
     }
     m_copiedObjects = copied;
 }
@@ -461,8 +366,8 @@ void Player::renderWhole(QPainter& painter, const QTransform& stageToDevice) con
 void Player::noteRendered() const
 {
     m_movieRendered = m_movieShown;
-    m_renderedList = m_list;
-    m_renderedPixels = pixelKeys(m_list);
+    m_renderedList = displayList();
+    m_renderedPixels = pixelKeys(displayList());
 }
 
 void Player::drawFrame(QPainter& painter, const QTransform& base,

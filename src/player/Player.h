@@ -1,5 +1,6 @@
 #pragma once
 
+#include "player/Playback.h"
 #include "player/avm1/Machine.h"
 #include "player/avm1/ScriptHost.h"
 #include "player/avm1/SoundOutput.h"
@@ -16,17 +17,12 @@
 #include <QTransform>
 #include <chrono>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <optional>
 #include <span>
 #include <string>
 
 namespace quorvane::player {
-
-namespace avm1 {
-class Stage;
-}
 
 // Plays one movie: its timeline at the movie's frame rate, looping, seeks
 // to any frame, and draws the frame shown. No window of its own; whoever
@@ -58,7 +54,7 @@ public:
     // standard error and the rest is dropped.
     void setScriptHost(avm1::ScriptHost* host) { m_scriptHost = host; }
     // True when the loaded movie runs scripts (actions, clip events, buttons).
-    bool isScripted() const { return m_scripts != nullptr; }
+    bool isScripted() const { return m_scripted; }
 
     // Loads a movie file; on failure the player is empty and the returned
     // text says why. A loaded movie shows its first frame and is playing.
@@ -146,26 +142,13 @@ public:
     void keyUp(int keyCode, int character);
 
     // The root timeline's objects as the current frame shows them.
-    const DisplayList& displayList() const { return m_list; }
+    const DisplayList& displayList() const;
 
 private:
-    struct Snapshot {
-        DisplayList list;
-        std::size_t objects = 0;
-    };
-
     std::optional<std::string> start(swf::Result<swf::ReadMovie> read);
-    std::unique_ptr<avm1::Stage> makeStage();
     Clock::duration frameInterval() const;
     // True while more than a frame's stream sound waits to be mixed.
     bool waitingForSound() const;
-    // Steps the current frame forward, keeping snapshots of the frames that
-    // fall on the snapshot grid while the state is still the canonical one.
-    void stepForward();
-    void storeSnapshot();
-    void trimSnapshots();
-    // A scripted movie's frame and picture come from its clip tree.
-    void syncFromScripts();
     // Remembers what the render about to happen shows, for pictureChanged.
     void noteRendered() const;
     // The stage's background and the objects, and the objects alone.
@@ -180,15 +163,6 @@ private:
     // Each movie loaded starts with a whole budget of its own.
     MemoryBudget m_budget;
     std::shared_ptr<const MovieDefinition> m_movie;
-    std::unique_ptr<TimelineRunner> m_runner;
-    int m_frame = 0;
-    DisplayList m_list;
-    // True while m_list is what a fresh play from the first frame shows at
-    // m_frame; looping makes it false (sprites keep running through it).
-    bool m_canonical = false;
-    std::map<int, Snapshot> m_snapshots;
-    int m_snapshotInterval = 8;
-    std::size_t m_snapshotObjects = 0;
 
     bool m_playing = false;
     std::optional<Clock::time_point> m_nextAdvance;
@@ -207,14 +181,16 @@ private:
     mutable std::size_t m_copiedObjects = 0;
     SoundPlayback m_sound;
 
-    // Scripted movies run on the script engine's clip tree instead of the
-    // snapshots above, which replay timelines without their scripts.
+    // What scripted movies' scripts talk to.
     avm1::ScriptHost* m_scriptHost = nullptr;
     std::unique_ptr<avm1::ScriptHost> m_defaultScriptHost;
     // The folder of the movie file, where its scripts load their files from.
     std::string m_folder;
     std::unique_ptr<avm1::SoundOutput> m_scriptSound;
-    std::unique_ptr<avm1::Stage> m_scripts;
+    // Replays the timelines, or runs the scripts' clip tree; last, for its
+    // clips hear their sounds through the members above.
+    std::unique_ptr<Playback> m_playback;
+    bool m_scripted = false;
 };
 
 } // namespace quorvane::player
