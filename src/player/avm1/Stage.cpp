@@ -198,9 +198,13 @@ void Stage::gotoFrame(Clip* clip, int target, bool play)
     if (target == clip->frame) {
         return;
     }
+    // A goto runs the target frame's own scripts before the first frames
+    // of the children it places: those wait until the frame's tags are done.
+    GotoChildren children(*this, clip);
     if (target == clip->frame + 1) {
         clip->frame = target;
         runFrameTags(clip, target, true);
+        children.runFirstFrames();
         return;
     }
     // What the timeline alone shows at the target: each depth's character,
@@ -266,6 +270,43 @@ void Stage::gotoFrame(Clip* clip, int target, bool play)
     }
     clip->frame = target;
     queueFrameScripts(clip, target);
+    children.runFirstFrames();
+}
+
+Stage::GotoChildren::GotoChildren(Stage& stage, Clip* parent)
+    : m_stage(stage), m_outer(stage.m_gotoChildren), m_parent(parent)
+{
+    stage.m_gotoChildren = this;
+}
+
+Stage::GotoChildren::~GotoChildren()
+{
+    m_stage.m_gotoChildren = m_outer;
+}
+
+bool Stage::GotoChildren::takes(const Clip* child) const
+{
+    return m_active && child->parent == m_parent;
+}
+
+void Stage::GotoChildren::runFirstFrames()
+{
+    m_active = false;
+    const std::vector<Clip*> placed = std::move(m_placed);
+    m_placed.clear();
+    for (Clip* child : placed) {
+        if (!child->removed) {
+            m_stage.enterFirstFrame(child);
+        }
+    }
+}
+
+void Stage::enterFirstFrame(Clip* clip)
+{
+    if (clip->timeline) {
+        runFrameTags(clip, 0, true);
+    }
+    queueEvent(clip, kEventLoad, "onLoad");
 }
 
 void Stage::runFrameTags(Clip* clip, int frame, bool queueScripts)
@@ -434,10 +475,11 @@ Clip* Stage::instantiate(Clip* parent, std::uint16_t characterId, int depth, int
         m_initQueue.push_back(QueuedScript{clip, {}, nullptr, constructor});
     }
     queueEvent(clip, kEventConstruct, nullptr);
-    if (timeline) {
-        runFrameTags(clip, 0, true);
+    if (m_gotoChildren && m_gotoChildren->takes(clip)) {
+        m_gotoChildren->defer(clip);
+    } else {
+        enterFirstFrame(clip);
     }
-    queueEvent(clip, kEventLoad, "onLoad");
     return clip;
 }
 

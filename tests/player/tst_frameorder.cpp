@@ -1,0 +1,193 @@
+// The frame loop's order as Flash keeps it: which scripts of a frame run
+// first across a clip and its children, what a goto does to the clips it
+// passes and to the scripts running on them. Movies built in code trace
+// what happens; a host records it.
+
+#include "ActionFixtures.h"
+#include "RecordingScriptHost.h"
+#include "SwfFixtures.h"
+#include "player/Player.h"
+
+#include <QtTest>
+
+using namespace quorvane;
+using namespace quorvane::fixtures;
+using A = swf::ActionCode;
+
+namespace {
+
+swf::Tag says(const std::string& text)
+{
+    ActionScript script;
+    script.push(text).op(A::Trace);
+    return doAction(script);
+}
+
+swf::Tag named(swf::PlaceObject tag, const char* name)
+{
+    tag.name = name;
+    return swf::Tag{tag};
+}
+
+// _root.gotoAndStop(frame), frame counted from 1.
+ActionScript rootGotoAndStop(double frame)
+{
+    ActionScript script;
+    script.push(frame).push(1.0).push("_root").op(A::GetVariable).push("gotoAndStop");
+    script.op(A::CallMethod).op(A::Pop);
+    return script;
+}
+
+// A DefineButton2 without actions showing one character in every state.
+swf::Tag buttonShowing(std::uint16_t id, std::uint16_t characterId)
+{
+    std::vector<std::uint8_t> body{std::uint8_t(id), std::uint8_t(id >> 8), 0, 0, 0};
+    // All four states, the character at depth 1, identity matrix and
+    // colour transform, then the end of the records.
+    body.insert(body.end(),
+                {0x0f, std::uint8_t(characterId), std::uint8_t(characterId >> 8), 1, 0, 0, 0, 0});
+    swf::Unknown button;
+    button.code = 34;
+    button.data = std::move(body);
+    return swf::Tag{button};
+}
+
+struct Run {
+    RecordingScriptHost host;
+    player::Player player;
+
+    explicit Run(std::vector<std::vector<swf::Tag>> frames)
+    {
+        player.setScriptHost(&host);
+        const auto error = player.loadBytes(movieOfFrames(std::move(frames)));
+        if (error) {
+            host.traces.push_back("load failed: " + *error);
+        }
+    }
+    void frames(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            player.advanceFrame();
+        }
+    }
+};
+
+} // namespace
+
+class TestFrameOrder : public QObject {
+    Q_OBJECT
+
+private slots:
+    void aGotoRunsItsFrameScriptsBeforeTheFirstFramesOfWhatItPlaces_data();
+    void aGotoRunsItsFrameScriptsBeforeTheFirstFramesOfWhatItPlaces();
+    void aClipPlacedByAGotoAndGoneByTheNextNeverRunsItsFirstFrame();
+    void aScriptStopsWhenItsClipIsUnloaded_data();
+    void aScriptStopsWhenItsClipIsUnloaded();
+    void theClipsOfAButtonRunTheirScriptsToTheEnd();
+};
+
+void TestFrameOrder::aGotoRunsItsFrameScriptsBeforeTheFirstFramesOfWhatItPlaces_data()
+{
+    // Frame 1 jumps to the frame that places the sprite, whose own first
+    // frame traces; the target frame's script comes after the placement in
+    // the file. Jumping one frame on and jumping over frames behave alike.
+    QTest::addColumn<int>("target");
+    QTest::newRow("next frame") << 2;
+    QTest::newRow("over a frame") << 3;
+}
+
+void TestFrameOrder::aGotoRunsItsFrameScriptsBeforeTheFirstFramesOfWhatItPlaces()
+{
+    QFETCH(int, target);
+    swf::DefineSprite sprite{1, 1, {says("child"), swf::Tag{swf::ShowFrame{}}}};
+    ActionScript jump;
+    jump.gotoFrame(std::uint16_t(target - 1)).op(A::Stop);
+    std::vector<std::vector<swf::Tag>> frames{{swf::Tag{std::move(sprite)}, doAction(jump)}};
+    if (target == 3) {
+        frames.push_back({says("skipped")});
+    }
+    frames.push_back({swf::Tag{place(1, 1)}, says("target")});
+    Run run(std::move(frames));
+    QCOMPARE(run.host.traces, (Lines{"target", "child"}));
+    QCOMPARE(run.player.currentFrame(), target - 1);
+    // The timeline's own step still runs a new child's first frame where
+    // the file places it: before a script that follows the placement.
+    swf::DefineSprite again{1, 1, {says("child"), swf::Tag{swf::ShowFrame{}}}};
+    Run stepped({{swf::Tag{std::move(again)}}, {swf::Tag{place(1, 1)}, says("parent")}});
+    stepped.frames(1);
+    QCOMPARE(stepped.host.traces, (Lines{"child", "parent"}));
+}
+
+void TestFrameOrder::aClipPlacedByAGotoAndGoneByTheNextNeverRunsItsFirstFrame()
+{
+    // Frame 1 jumps to 3, which places "mc" and jumps on to 5; frame 4
+    // removes it. Frame 3's script runs first, so mc's first frame never
+    // does.
+    ActionScript mark;
+    mark.push("_root").op(A::GetVariable).push("x").push(1.0).op(A::SetMember);
+    swf::DefineSprite sprite{1, 1, {doAction(mark), swf::Tag{swf::ShowFrame{}}}};
+    ActionScript toThree;
+    toThree.gotoFrame(2).op(A::Play);
+    ActionScript toFive;
+    toFive.push("at 3").op(A::Trace).gotoFrame(4).op(A::Play);
+    ActionScript report;
+    report.push("x").op(A::GetVariable).op(A::TypeOf).op(A::Trace).op(A::Stop);
+    Run run({{swf::Tag{std::move(sprite)}, doAction(toThree)},
+             {says("skipped")},
+             {named(place(1, 1), "mc"), doAction(toFive)},
+             {swf::Tag{remove(1)}},
+             {doAction(report)}});
+    QCOMPARE(run.host.traces, (Lines{"at 3", "undefined"}));
+}
+
+void TestFrameOrder::aScriptStopsWhenItsClipIsUnloaded_data()
+{
+    // The sprite's first frame traces, takes itself away and traces again:
+    // by a goto of its parent to a frame without it, or by moving itself
+    // to a script depth and calling removeMovieClip.
+    QTest::addColumn<bool>("byGoto");
+    QTest::newRow("parent's goto") << true;
+    QTest::newRow("removeMovieClip") << false;
+}
+
+void TestFrameOrder::aScriptStopsWhenItsClipIsUnloaded()
+{
+    QFETCH(bool, byGoto);
+    ActionScript script;
+    script.push("before").op(A::Trace);
+    if (byGoto) {
+        script.append(rootGotoAndStop(2));
+    } else {
+        script.push(5.0).push(1.0).push("this").op(A::GetVariable).push("swapDepths");
+        script.op(A::CallMethod).op(A::Pop);
+        script.push(0.0).push("this").op(A::GetVariable).push("removeMovieClip");
+        script.op(A::CallMethod).op(A::Pop);
+    }
+    script.push("after").op(A::Trace);
+    swf::DefineSprite sprite{1, 1, {doAction(script), swf::Tag{swf::ShowFrame{}}}};
+    // Its sibling's script is not its own: it runs on.
+    swf::DefineSprite sibling{2, 1, {says("sibling"), swf::Tag{swf::ShowFrame{}}}};
+    ActionScript stay;
+    stay.op(A::Stop);
+    Run run({{swf::Tag{std::move(sprite)}, swf::Tag{std::move(sibling)}, named(place(1, 1), "mc"),
+              swf::Tag{place(2, 2)}, doAction(stay)},
+             {swf::Tag{remove(1)}, says("root 2")}});
+    const Lines expected =
+        byGoto ? Lines{"before", "sibling", "root 2"} : Lines{"before", "sibling"};
+    QCOMPARE(run.host.traces, expected);
+}
+
+void TestFrameOrder::theClipsOfAButtonRunTheirScriptsToTheEnd()
+{
+    // A sprite shown by a button sends the root to a frame without the
+    // button: it goes with the button, yet its script carries on.
+    ActionScript script;
+    script.push("before").op(A::Trace).append(rootGotoAndStop(2)).push("after").op(A::Trace);
+    swf::DefineSprite sprite{1, 1, {doAction(script), swf::Tag{swf::ShowFrame{}}}};
+    Run run({{swf::Tag{std::move(sprite)}, buttonShowing(2, 1), swf::Tag{place(1, 2)}},
+             {swf::Tag{remove(1)}, says("root 2")}});
+    QCOMPARE(run.host.traces, (Lines{"before", "after", "root 2"}));
+}
+
+QTEST_GUILESS_MAIN(TestFrameOrder)
+#include "tst_frameorder.moc"
