@@ -84,6 +84,7 @@ private slots:
     void aScriptStopsWhenItsClipIsUnloaded_data();
     void aScriptStopsWhenItsClipIsUnloaded();
     void theClipsOfAButtonRunTheirScriptsToTheEnd();
+    void goingBackKeepsSwappedClipsWhereTheTargetFrameHasADepth();
 };
 
 void TestFrameOrder::aGotoRunsItsFrameScriptsBeforeTheFirstFramesOfWhatItPlaces_data()
@@ -187,6 +188,33 @@ void TestFrameOrder::theClipsOfAButtonRunTheirScriptsToTheEnd()
     Run run({{swf::Tag{std::move(sprite)}, buttonShowing(2, 1), swf::Tag{place(1, 2)}},
              {swf::Tag{remove(1)}, says("root 2")}});
     QCOMPARE(run.host.traces, (Lines{"before", "after", "root 2"}));
+}
+
+void TestFrameOrder::goingBackKeepsSwappedClipsWhereTheTargetFrameHasADepth()
+{
+    // Frame 1 places "a" at depth 1, frame 2 places "b" at depth 2, marks
+    // both and swaps them; frame 3 goes back to frame 1. The clip now at
+    // depth 1 (b) stays, mark and all, and frame 1's placement there makes
+    // nothing; the one at depth 2, which frame 1 leaves empty, goes.
+    swf::DefineSprite first{1, 1, {says("a made"), swf::Tag{swf::ShowFrame{}}}};
+    swf::DefineSprite second{2, 1, {says("b made"), swf::Tag{swf::ShowFrame{}}}};
+    ActionScript swap;
+    for (const char* name : {"a", "b"}) {
+        swap.push(name).op(A::GetVariable).push("mark").push(name).op(A::SetMember);
+    }
+    swap.push("b").op(A::GetVariable).push(1.0).push("a").op(A::GetVariable);
+    swap.push("swapDepths").op(A::CallMethod).op(A::Pop);
+    ActionScript back;
+    back.gotoFrame(0).op(A::Stop);
+    ActionScript report;
+    report.push("a").op(A::GetVariable).op(A::TypeOf).op(A::Trace);
+    report.push("b").op(A::GetVariable).push("mark").op(A::GetMember).op(A::Trace);
+    report.push(0.0).push("b").op(A::GetVariable).push("getDepth").op(A::CallMethod).op(A::Trace);
+    Run run({{swf::Tag{std::move(first)}, swf::Tag{std::move(second)}, named(place(1, 1), "a")},
+             {named(place(2, 2), "b"), doAction(swap)},
+             {doAction(back), doAction(report)}});
+    run.frames(2);
+    QCOMPARE(run.host.traces, (Lines{"a made", "b made", "undefined", "b", "-16383"}));
 }
 
 QTEST_GUILESS_MAIN(TestFrameOrder)

@@ -251,6 +251,18 @@ void Stage::gotoFrame(Clip* clip, int target, bool play)
             continue;
         }
         const auto found = wanted.find(child->depth - Clip::kTimelineDepthOffset);
+        // Going back, a clip a script made or moved here (swapDepths) stays
+        // where the target frame has something at its depth, and the
+        // timeline's placement there is dropped; where it has nothing, the
+        // clip goes.
+        if (child->placedFrame < 0) {
+            if (found == wanted.end()) {
+                detach(child);
+            } else {
+                wanted.erase(found);
+            }
+            continue;
+        }
         const bool same = found != wanted.end() && child->placedFrame >= 0 &&
                           found->second.characterId == child->characterId &&
                           (backwards ? found->second.tag.ratio.value_or(0) == child->ratio
@@ -846,6 +858,8 @@ void Stage::swapDepths(Clip* clip, int depth)
     if (other) {
         siblings.erase(std::remove(siblings.begin(), siblings.end(), other), siblings.end());
         other->depth = clip->depth;
+        // The clip swapped with is moved by the script as much as the caller.
+        other->placedFrame = -1;
         insertChild(parent, other);
     }
     clip->depth = depth;
