@@ -52,6 +52,31 @@ swf::Tag buttonShowing(std::uint16_t id, std::uint16_t characterId)
     return swf::Tag{button};
 }
 
+std::vector<std::uint8_t> tracing(const std::string& text)
+{
+    ActionScript script;
+    script.push(text).op(A::Trace).op(A::End);
+    return script.bytes();
+}
+
+// A placement whose clip events trace "<name> <event>" for each event given.
+swf::Tag withEvents(swf::PlaceObject tag, const std::string& name,
+                    std::initializer_list<std::pair<std::uint32_t, const char*>> events)
+{
+    swf::ClipActions actions;
+    for (const auto& [event, label] : events) {
+        actions.allEvents |= event;
+        actions.records.push_back(
+            swf::ClipActionRecord{event, std::nullopt, tracing(name + " " + label)});
+    }
+    tag.clipActions = std::move(actions);
+    return swf::Tag{tag};
+}
+
+constexpr std::uint32_t kLoad = 1u << 0;
+constexpr std::uint32_t kEnterFrame = 1u << 1;
+constexpr std::uint32_t kUnload = 1u << 2;
+
 struct Run {
     RecordingScriptHost host;
     player::Player player;
@@ -85,6 +110,10 @@ private slots:
     void aScriptStopsWhenItsClipIsUnloaded();
     void theClipsOfAButtonRunTheirScriptsToTheEnd();
     void goingBackKeepsSwappedClipsWhereTheTargetFrameHasADepth();
+    void goingBackKnowsAClipAgainByItsRatio_data();
+    void goingBackKnowsAClipAgainByItsRatio();
+    void clipsStepNewestFirstEachHearingEnterFrameJustBeforeItsStep();
+    void childrenHearTheirUnloadBeforeTheirParent();
 };
 
 void TestFrameOrder::aGotoRunsItsFrameScriptsBeforeTheFirstFramesOfWhatItPlaces_data()
@@ -215,6 +244,88 @@ void TestFrameOrder::goingBackKeepsSwappedClipsWhereTheTargetFrameHasADepth()
              {doAction(back), doAction(report)}});
     run.frames(2);
     QCOMPARE(run.host.traces, (Lines{"a made", "b made", "undefined", "b", "-16383"}));
+}
+
+void TestFrameOrder::goingBackKnowsAClipAgainByItsRatio_data()
+{
+    // Frame 1 places sprite 1 as "x" at depth 1; frame 2 replaces it with
+    // sprite 2 as "y"; frame 3 goes back to frame 1. With the same ratio
+    // on both placements "y" is taken for frame 1's object and stays;
+    // without ratios the other character is replaced.
+    QTest::addColumn<bool>("withRatio");
+    QTest::addColumn<Lines>("expected");
+    QTest::newRow("same ratio") << true << Lines{"undefined", "movieclip"};
+    QTest::newRow("no ratio") << false << Lines{"movieclip", "undefined"};
+}
+
+void TestFrameOrder::goingBackKnowsAClipAgainByItsRatio()
+{
+    QFETCH(bool, withRatio);
+    QFETCH(Lines, expected);
+    const swf::Tag show{swf::ShowFrame{}};
+    const auto placing = [withRatio](std::uint16_t characterId, const char* name) {
+        swf::PlaceObject tag = place(1, characterId);
+        tag.name = name;
+        if (withRatio) {
+            tag.ratio = 5;
+        }
+        return swf::Tag{tag};
+    };
+    ActionScript back;
+    back.gotoFrame(0).op(A::Stop);
+    ActionScript report;
+    for (const char* name : {"x", "y"}) {
+        report.push(name).op(A::GetVariable).op(A::TypeOf).op(A::Trace);
+    }
+    Run run({{swf::Tag{swf::DefineSprite{1, 1, {show}}}, swf::Tag{swf::DefineSprite{2, 1, {show}}},
+              placing(1, "x")},
+             {swf::Tag{remove(1)}, placing(2, "y")},
+             {doAction(back), doAction(report)}});
+    run.frames(2);
+    QCOMPARE(run.host.traces, expected);
+}
+
+void TestFrameOrder::clipsStepNewestFirstEachHearingEnterFrameJustBeforeItsStep()
+{
+    // "a" (depth 1) and "b" (depth 2) are placed together; each places a
+    // child on its second frame, "b" first as it is newer. On the next
+    // step the children, newer than both, go first, the newest ("c")
+    // before "d", though "d" sits in the topmost branch.
+    const swf::Tag show{swf::ShowFrame{}};
+    swf::DefineSprite leaf{1, 1, {show}};
+    swf::DefineSprite first{
+        2,
+        3,
+        {show, withEvents(place(1, 1), "c", {{kLoad, "load"}, {kEnterFrame, "enter"}}), show,
+         show}};
+    swf::DefineSprite second{
+        3,
+        3,
+        {show, withEvents(place(1, 1), "d", {{kLoad, "load"}, {kEnterFrame, "enter"}}), show,
+         show}};
+    Run run({{swf::Tag{std::move(leaf)}, swf::Tag{std::move(first)}, swf::Tag{std::move(second)},
+              withEvents(place(1, 2), "a", {{kEnterFrame, "enter"}}),
+              withEvents(place(2, 3), "b", {{kEnterFrame, "enter"}})}});
+    run.frames(1);
+    QCOMPARE(run.host.traces, (Lines{"b enter", "d load", "a enter", "c load"}));
+    run.host.traces.clear();
+    run.frames(1);
+    QCOMPARE(run.host.traces, (Lines{"c enter", "d enter", "b enter", "a enter"}));
+}
+
+void TestFrameOrder::childrenHearTheirUnloadBeforeTheirParent()
+{
+    const swf::Tag show{swf::ShowFrame{}};
+    swf::DefineSprite leaf{1, 1, {show}};
+    swf::DefineSprite parent{2,
+                             1,
+                             {withEvents(place(1, 1), "low", {{kUnload, "unload"}}),
+                              withEvents(place(2, 1), "high", {{kUnload, "unload"}}), show}};
+    Run run({{swf::Tag{std::move(leaf)}, swf::Tag{std::move(parent)},
+              withEvents(place(1, 2), "parent", {{kUnload, "unload"}})},
+             {swf::Tag{remove(1)}, says("root 2")}});
+    run.frames(1);
+    QCOMPARE(run.host.traces, (Lines{"low unload", "high unload", "parent unload", "root 2"}));
 }
 
 QTEST_GUILESS_MAIN(TestFrameOrder)

@@ -157,12 +157,16 @@ void Stage::advance()
     for (const auto& [number, level] : m_levels) {
         collectExecutionOrder(level, order);
     }
+    // Flash keeps its clips in one list, each new one put first: they step
+    // newest first, whatever their place in the tree, so a child made after
+    // its parent's sibling steps before that sibling.
+    // Each clip hears its enterFrame and then steps, before the next clip
+    // does either: what its step places loads ahead of the next clip's event.
+    std::ranges::stable_sort(order, std::ranges::greater{}, &Clip::serial);
     for (Clip* clip : order) {
         if (!clip->removed) {
             queueEvent(clip, kEventEnterFrame, "onEnterFrame");
         }
-    }
-    for (Clip* clip : order) {
         if (clip->removed || !clip->playing || clip->totalFrames() <= 1 ||
             std::ranges::find(newlyLoaded, clip) != newlyLoaded.end()) {
             continue;
@@ -263,10 +267,22 @@ void Stage::gotoFrame(Clip* clip, int target, bool play)
             }
             continue;
         }
-        const bool same = found != wanted.end() && child->placedFrame >= 0 &&
-                          found->second.characterId == child->characterId &&
-                          (backwards ? found->second.tag.ratio.value_or(0) == child->ratio
-                                     : found->second.placedFrame == child->placedFrame);
+        // Going back, Flash knows a timeline object again by its depth and
+        // ratio, which the authoring tool sets to the frame that made it: a
+        // placement that gives a ratio keeps the clip of that ratio whatever
+        // its character; one without keeps only the same character.
+        const auto same = [&] {
+            if (found == wanted.end()) {
+                return false;
+            }
+            const Placement& placement = found->second;
+            const bool sameCharacter = placement.characterId == child->characterId;
+            if (!backwards) {
+                return sameCharacter && placement.placedFrame == child->placedFrame;
+            }
+            return placement.tag.ratio.value_or(0) == child->ratio &&
+                   (placement.tag.ratio || sameCharacter);
+        }();
         if (!same) {
             detach(child);
             continue;
@@ -513,6 +529,10 @@ void Stage::detach(Clip* clip)
 
 void Stage::unloadTree(Clip* clip)
 {
+    // Children hear their unload before their parent does, in depth order.
+    for (Clip* child : clip->children) {
+        unloadTree(child);
+    }
     queueEvent(clip, kEventUnload, "onUnload");
     clip->removed = true;
     dropScriptMask(clip);
@@ -527,9 +547,6 @@ void Stage::unloadTree(Clip* clip)
     }
     if (m_pressed == clip) {
         m_pressed = nullptr;
-    }
-    for (Clip* child : clip->children) {
-        unloadTree(child);
     }
 }
 
