@@ -76,6 +76,8 @@ swf::Tag withEvents(swf::PlaceObject tag, const std::string& name,
 constexpr std::uint32_t kLoad = 1u << 0;
 constexpr std::uint32_t kEnterFrame = 1u << 1;
 constexpr std::uint32_t kUnload = 1u << 2;
+constexpr std::uint32_t kInitialize = 1u << 9;
+constexpr std::uint32_t kConstruct = 1u << 18;
 
 struct Run {
     RecordingScriptHost host;
@@ -114,6 +116,7 @@ private slots:
     void goingBackKnowsAClipAgainByItsRatio();
     void clipsStepNewestFirstEachHearingEnterFrameJustBeforeItsStep();
     void childrenHearTheirUnloadBeforeTheirParent();
+    void aParentLoadsBeforeItsChildrenAndConstructsOnceTheyAreThere();
 };
 
 void TestFrameOrder::aGotoRunsItsFrameScriptsBeforeTheFirstFramesOfWhatItPlaces_data()
@@ -326,6 +329,28 @@ void TestFrameOrder::childrenHearTheirUnloadBeforeTheirParent()
              {swf::Tag{remove(1)}, says("root 2")}});
     run.frames(1);
     QCOMPARE(run.host.traces, (Lines{"low unload", "high unload", "parent unload", "root 2"}));
+}
+
+void TestFrameOrder::aParentLoadsBeforeItsChildrenAndConstructsOnceTheyAreThere()
+{
+    // "p" places "k" on its first frame. Initialize events come as clips
+    // are made; p's construct event comes after k is made, and sees it;
+    // loads follow, the parent's first.
+    const swf::Tag show{swf::ShowFrame{}};
+    swf::DefineSprite leaf{1, 1, {show}};
+    swf::PlaceObject child = place(1, 1);
+    child.name = "k";
+    swf::DefineSprite parent{
+        2, 1, {withEvents(child, "k", {{kInitialize, "initialize"}, {kLoad, "load"}}), show}};
+    ActionScript seesChild;
+    seesChild.push("k").op(A::GetVariable).op(A::TypeOf).op(A::Trace).op(A::End);
+    swf::Tag placed = withEvents(place(1, 2), "p", {{kInitialize, "initialize"}, {kLoad, "load"}});
+    auto& actions = *std::get<swf::PlaceObject>(placed.value).clipActions;
+    actions.allEvents |= kConstruct;
+    actions.records.push_back(swf::ClipActionRecord{kConstruct, std::nullopt, seesChild.bytes()});
+    Run run({{swf::Tag{std::move(leaf)}, swf::Tag{std::move(parent)}, std::move(placed)}});
+    QCOMPARE(run.host.traces,
+             (Lines{"p initialize", "k initialize", "movieclip", "p load", "k load"}));
 }
 
 QTEST_GUILESS_MAIN(TestFrameOrder)

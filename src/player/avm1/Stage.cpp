@@ -320,21 +320,27 @@ bool Stage::GotoChildren::takes(const Clip* child) const
 void Stage::GotoChildren::runFirstFrames()
 {
     m_active = false;
-    const std::vector<Clip*> placed = std::move(m_placed);
+    const auto placed = std::move(m_placed);
     m_placed.clear();
-    for (Clip* child : placed) {
+    for (const auto& [child, constructor] : placed) {
         if (!child->removed) {
-            m_stage.enterFirstFrame(child);
+            m_stage.enterFirstFrame(child, constructor);
         }
     }
 }
 
-void Stage::enterFirstFrame(Clip* clip)
+void Stage::enterFirstFrame(Clip* clip, Object* constructor)
 {
+    // Its load comes before those of the children its first frame places;
+    // its constructors run once they are there, so that they can use them.
+    queueEvent(clip, kEventLoad, "onLoad");
     if (clip->timeline) {
         runFrameTags(clip, 0, true);
     }
-    queueEvent(clip, kEventLoad, "onLoad");
+    if (constructor) {
+        m_initQueue.push_back(QueuedScript{clip, {}, nullptr, constructor});
+    }
+    queueEvent(clip, kEventConstruct, nullptr);
 }
 
 void Stage::runFrameTags(Clip* clip, int frame, bool queueScripts)
@@ -499,14 +505,10 @@ Clip* Stage::instantiate(Clip* parent, std::uint16_t characterId, int depth, int
         showButtonState(clip, kButtonUp);
     }
     queueEvent(clip, kEventInitialize, nullptr);
-    if (constructor) {
-        m_initQueue.push_back(QueuedScript{clip, {}, nullptr, constructor});
-    }
-    queueEvent(clip, kEventConstruct, nullptr);
     if (m_gotoChildren && m_gotoChildren->takes(clip)) {
-        m_gotoChildren->defer(clip);
+        m_gotoChildren->defer(clip, constructor);
     } else {
-        enterFirstFrame(clip);
+        enterFirstFrame(clip, constructor);
     }
     return clip;
 }

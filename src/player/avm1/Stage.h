@@ -251,8 +251,9 @@ private:
     void insertChild(Clip* parent, Clip* child);
     void detach(Clip* clip);
     void runFrameTags(Clip* clip, int frame, bool queueScripts);
-    // A new clip's first frame: its tags and scripts, then its load event.
-    void enterFirstFrame(Clip* clip);
+    // A new clip's first frame: its load event, its tags and scripts, then
+    // its constructors (the registered class's, when it has one).
+    void enterFirstFrame(Clip* clip, Object* constructor);
     // The children a goto places, whose first frames wait for the goto's
     // own frame scripts to be queued. Gotos nest (a child's first frame may
     // go to another frame of its own), each with its own list.
@@ -263,7 +264,7 @@ private:
         GotoChildren(const GotoChildren&) = delete;
         GotoChildren& operator=(const GotoChildren&) = delete;
         bool takes(const Clip* child) const;
-        void defer(Clip* child) { m_placed.push_back(child); }
+        void defer(Clip* child, Object* constructor) { m_placed.emplace_back(child, constructor); }
         void runFirstFrames();
 
     private:
@@ -271,7 +272,7 @@ private:
         GotoChildren* m_outer;
         Clip* m_parent;
         bool m_active = true;
-        std::vector<Clip*> m_placed;
+        std::vector<std::pair<Clip*, Object*>> m_placed;
     };
     GotoChildren* m_gotoChildren = nullptr;
     void place(Clip* clip, const swf::PlaceObject& tag, int frame);
