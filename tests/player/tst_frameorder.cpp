@@ -117,6 +117,7 @@ private slots:
     void clipsStepNewestFirstEachHearingEnterFrameJustBeforeItsStep();
     void childrenHearTheirUnloadBeforeTheirParent();
     void aParentLoadsBeforeItsChildrenAndConstructsOnceTheyAreThere();
+    void aClipTheTimelineRemovesUnloadsAtItsRemovedDepth();
 };
 
 void TestFrameOrder::aGotoRunsItsFrameScriptsBeforeTheFirstFramesOfWhatItPlaces_data()
@@ -351,6 +352,23 @@ void TestFrameOrder::aParentLoadsBeforeItsChildrenAndConstructsOnceTheyAreThere(
     Run run({{swf::Tag{std::move(leaf)}, swf::Tag{std::move(parent)}, std::move(placed)}});
     QCOMPARE(run.host.traces,
              (Lines{"p initialize", "k initialize", "movieclip", "p load", "k load"}));
+}
+
+void TestFrameOrder::aClipTheTimelineRemovesUnloadsAtItsRemovedDepth()
+{
+    // Placed at depth 3 (-16381 to scripts) and removed by frame 2, the
+    // clip's unload handler finds it at -32769 minus that depth, as a
+    // clip removeMovieClip takes away.
+    ActionScript depth;
+    depth.push(0.0).push("this").op(A::GetVariable).push("getDepth").op(A::CallMethod);
+    depth.op(A::Trace).op(A::End);
+    swf::PlaceObject tag = place(3, 1);
+    tag.clipActions =
+        swf::ClipActions{kUnload, {swf::ClipActionRecord{kUnload, std::nullopt, depth.bytes()}}};
+    Run run({{swf::Tag{swf::DefineSprite{1, 1, {swf::Tag{swf::ShowFrame{}}}}}, swf::Tag{tag}},
+             {swf::Tag{remove(3)}}});
+    run.frames(1);
+    QCOMPARE(run.host.traces, (Lines{"-16388"}));
 }
 
 QTEST_GUILESS_MAIN(TestFrameOrder)

@@ -525,6 +525,11 @@ void Stage::detach(Clip* clip)
     if (Clip* parent = clip->parent) {
         auto& siblings = parent->children;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), clip), siblings.end());
+        // However it goes, timeline or script, a removed clip waits for its
+        // unload handlers below every depth in use, where getDepth shows it.
+        if (clip->depth >= Clip::kTimelineDepthOffset) {
+            clip->depth = -32769 - clip->depth;
+        }
     }
     unloadTree(clip);
 }
@@ -858,9 +863,6 @@ void Stage::removeByScript(Clip* clip)
 {
     // Timeline objects and the levels stay; only script depths go.
     if (clip->parent && clip->depth >= 0 && clip->depth < 2130690045) {
-        // A removed clip waits for its unload handlers below every depth
-        // in use, where getDepth shows it.
-        clip->depth = -32769 - clip->depth;
         detach(clip);
     }
 }
