@@ -118,6 +118,7 @@ private slots:
     void childrenHearTheirUnloadBeforeTheirParent();
     void aParentLoadsBeforeItsChildrenAndConstructsOnceTheyAreThere();
     void aClipTheTimelineRemovesUnloadsAtItsRemovedDepth();
+    void aSwappedClipIsNoLongerMovedByTheTimelineButStillRemoved();
 };
 
 void TestFrameOrder::aGotoRunsItsFrameScriptsBeforeTheFirstFramesOfWhatItPlaces_data()
@@ -369,6 +370,28 @@ void TestFrameOrder::aClipTheTimelineRemovesUnloadsAtItsRemovedDepth()
              {swf::Tag{remove(3)}}});
     run.frames(1);
     QCOMPARE(run.host.traces, (Lines{"-16388"}));
+}
+
+void TestFrameOrder::aSwappedClipIsNoLongerMovedByTheTimelineButStillRemoved()
+{
+    // "s" sits at depth 3 at x 10; a script swaps it away and back. Frame
+    // 2's move of depth 3 leaves it where it is; frame 3's RemoveObject of
+    // depth 3 takes it.
+    ActionScript swap;
+    for (const double depth : {-10.0, -16381.0}) {
+        swap.push(depth).push(1.0).push("s").op(A::GetVariable).push("swapDepths");
+        swap.op(A::CallMethod).op(A::Pop);
+    }
+    ActionScript where;
+    where.push("s").op(A::GetVariable).push("_x").op(A::GetMember).op(A::Trace);
+    ActionScript gone;
+    gone.push("s").op(A::GetVariable).op(A::TypeOf).op(A::Trace).op(A::Stop);
+    Run run({{swf::Tag{swf::DefineSprite{1, 1, {swf::Tag{swf::ShowFrame{}}}}},
+              named(place(3, 1, 10, 0), "s"), doAction(swap)},
+             {swf::Tag{move(3, 50, 0)}, doAction(where)},
+             {swf::Tag{remove(3)}, doAction(gone)}});
+    run.frames(2);
+    QCOMPARE(run.host.traces, (Lines{"10", "undefined"}));
 }
 
 QTEST_GUILESS_MAIN(TestFrameOrder)

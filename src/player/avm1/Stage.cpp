@@ -355,6 +355,7 @@ void Stage::runFrameTags(Clip* clip, int frame, bool queueScripts)
         if (const auto* place = std::get_if<swf::PlaceObject>(&tag->value)) {
             this->place(clip, *place, frame);
         } else if (const auto* remove = std::get_if<swf::RemoveObject>(&tag->value)) {
+            // Whatever sits at the depth goes, even a clip a script put there.
             removeAtDepth(clip, remove->depth + Clip::kTimelineDepthOffset);
         } else if (const swf::Unknown* action = unknownTag(*tag, kDoAction);
                    action && queueScripts) {
@@ -398,6 +399,12 @@ void Stage::place(Clip* clip, const swf::PlaceObject& tag, int frame)
 {
     const int depth = tag.depth + Clip::kTimelineDepthOffset;
     Clip* existing = clip->childAtDepth(depth);
+    // A clip a script made or swapped here is no longer the timeline's:
+    // its tags neither move nor replace it, even back at its old depth
+    // (though RemoveObject takes it away).
+    if (existing && existing->placedFrame < 0) {
+        return;
+    }
     if (!tag.characterId) {
         if (tag.move && existing) {
             applyPlacement(*existing, tag);
