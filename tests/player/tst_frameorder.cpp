@@ -119,6 +119,7 @@ private slots:
     void aParentLoadsBeforeItsChildrenAndConstructsOnceTheyAreThere();
     void aClipTheTimelineRemovesUnloadsAtItsRemovedDepth();
     void aSwappedClipIsNoLongerMovedByTheTimelineButStillRemoved();
+    void aDuplicateHearsTheSourcesEventsAndGoesWhenTheTimelineGoesBack();
 };
 
 void TestFrameOrder::aGotoRunsItsFrameScriptsBeforeTheFirstFramesOfWhatItPlaces_data()
@@ -392,6 +393,33 @@ void TestFrameOrder::aSwappedClipIsNoLongerMovedByTheTimelineButStillRemoved()
              {swf::Tag{remove(3)}, doAction(gone)}});
     run.frames(2);
     QCOMPARE(run.host.traces, (Lines{"10", "undefined"}));
+}
+
+void TestFrameOrder::aDuplicateHearsTheSourcesEventsAndGoesWhenTheTimelineGoesBack()
+{
+    // "s" at depth 4 traces its name on load. Frame 2 duplicates it, named
+    // as the variable "/:s", onto its own depth as "d"; frame 3 goes back
+    // to frame 1, whose "s" comes back in place of the duplicate.
+    ActionScript named;
+    named.push("load ").push("this").op(A::GetVariable).push("_name").op(A::GetMember);
+    named.op(A::Add2).op(A::Trace).op(A::End);
+    swf::PlaceObject tag = place(4, 1);
+    tag.name = "s";
+    tag.clipActions =
+        swf::ClipActions{kLoad, {swf::ClipActionRecord{kLoad, std::nullopt, named.bytes()}}};
+    ActionScript duplicate;
+    duplicate.push("/:s").push("d").push(4.0).op(A::CloneSprite);
+    ActionScript back;
+    back.gotoFrame(0).op(A::Stop);
+    ActionScript report;
+    for (const char* name : {"s", "d"}) {
+        report.push(name).op(A::GetVariable).op(A::TypeOf).op(A::Trace);
+    }
+    Run run({{swf::Tag{swf::DefineSprite{1, 1, {swf::Tag{swf::ShowFrame{}}}}}, swf::Tag{tag}},
+             {doAction(duplicate)},
+             {doAction(back), doAction(report)}});
+    run.frames(2);
+    QCOMPARE(run.host.traces, (Lines{"load s", "load d", "movieclip", "undefined", "load s"}));
 }
 
 QTEST_GUILESS_MAIN(TestFrameOrder)

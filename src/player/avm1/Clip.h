@@ -56,8 +56,11 @@ public:
     const ScriptTimeline* timeline = nullptr;
     std::uint16_t characterId = 0;
     int depth = 0;
-    // The parent frame whose placement made it; -1 when a script did.
+    // The parent frame whose placement made it; -1 when a script did, or
+    // moved it with swapDepths.
     int placedFrame = -1;
+    // The timeline placed it and swapDepths moved it since.
+    bool swapped = false;
     bool visible = true;
     bool isButton = false;
     // Shapes, static texts and bitmaps: on the display list, out of scripts' reach.

@@ -200,7 +200,17 @@ Clip* Interpreter::targetClip(const Value& value)
         return nullptr;
     }
     const std::string path = m.toString(value);
-    return m.stage()->resolvePath(a.target ? a.target : a.original, path);
+    Clip* base = a.target ? a.target : a.original;
+    // "/:name" names a variable of a clip: the clip it holds is the target.
+    if (const std::size_t colon = path.rfind(':'); colon != std::string::npos) {
+        Clip* owner = colon == 0 ? base : m.stage()->resolvePath(base, path.substr(0, colon));
+        if (!owner) {
+            return nullptr;
+        }
+        auto* held = dynamic_cast<Clip*>(owner->get(m, path.substr(colon + 1)).asObject());
+        return held && !held->removed ? held : nullptr;
+    }
+    return m.stage()->resolvePath(base, path);
 }
 
 void Interpreter::setTarget(const std::string& path)

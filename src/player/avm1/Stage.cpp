@@ -255,12 +255,12 @@ void Stage::gotoFrame(Clip* clip, int target, bool play)
             continue;
         }
         const auto found = wanted.find(child->depth - Clip::kTimelineDepthOffset);
-        // Going back, a clip a script made or moved here (swapDepths) stays
-        // where the target frame has something at its depth, and the
-        // timeline's placement there is dropped; where it has nothing, the
-        // clip goes.
+        // Going back, a clip a script made here goes. One the timeline
+        // placed and swapDepths moved stays where the target frame has
+        // something at its depth, and the timeline's placement there is
+        // dropped; where it has nothing, the clip goes.
         if (child->placedFrame < 0) {
-            if (found == wanted.end()) {
+            if (!child->swapped || found == wanted.end()) {
                 detach(child);
             } else {
                 wanted.erase(found);
@@ -810,8 +810,11 @@ Clip* Stage::duplicate(Clip* source, const std::string& name, int depth)
     removeAtDepth(parent, depth);
     // A clip createEmptyMovieClip made has no character to instantiate.
     const bool madeEmpty = source->characterId == 0 && source->timeline;
+    // The copy takes the source's clip events, and hears its own
+    // initialize, construct and load as a placed clip does.
     Clip* copy = madeEmpty ? createEmpty(parent, name, depth)
-                           : instantiate(parent, source->characterId, depth, -1, nullptr);
+                           : instantiate(parent, source->characterId, depth, -1, nullptr,
+                                         source->clipActions);
     if (copy) {
         copy->name = name;
         copy->matrix = source->matrix;
@@ -887,11 +890,13 @@ void Stage::swapDepths(Clip* clip, int depth)
         siblings.erase(std::remove(siblings.begin(), siblings.end(), other), siblings.end());
         other->depth = clip->depth;
         // The clip swapped with is moved by the script as much as the caller.
+        other->swapped = other->swapped || other->placedFrame >= 0;
         other->placedFrame = -1;
         insertChild(parent, other);
     }
     clip->depth = depth;
     // Moved by a script, the timeline no longer owns it.
+    clip->swapped = clip->swapped || clip->placedFrame >= 0;
     clip->placedFrame = -1;
     insertChild(parent, clip);
 }
