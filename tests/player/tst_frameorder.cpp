@@ -79,6 +79,16 @@ constexpr std::uint32_t kUnload = 1u << 2;
 constexpr std::uint32_t kInitialize = 1u << 9;
 constexpr std::uint32_t kConstruct = 1u << 18;
 
+swf::Tag exportAs(std::uint16_t id, const std::string& name)
+{
+    swf::Unknown tag;
+    tag.code = 56;
+    tag.data = {1, 0, std::uint8_t(id), std::uint8_t(id >> 8)};
+    tag.data.insert(tag.data.end(), name.begin(), name.end());
+    tag.data.push_back(0);
+    return swf::Tag{tag};
+}
+
 struct Run {
     RecordingScriptHost host;
     player::Player player;
@@ -120,6 +130,8 @@ private slots:
     void aClipTheTimelineRemovesUnloadsAtItsRemovedDepth();
     void aSwappedClipIsNoLongerMovedByTheTimelineButStillRemoved();
     void aDuplicateHearsTheSourcesEventsAndGoesWhenTheTimelineGoesBack();
+    void aSpriteMovedWithAnotherSpritesIdKeepsItsIdentityAndName();
+    void attachAndDuplicateStayWithinTheScriptDepths();
 };
 
 void TestFrameOrder::aGotoRunsItsFrameScriptsBeforeTheFirstFramesOfWhatItPlaces_data()
@@ -420,6 +432,57 @@ void TestFrameOrder::aDuplicateHearsTheSourcesEventsAndGoesWhenTheTimelineGoesBa
              {doAction(back), doAction(report)}});
     run.frames(2);
     QCOMPARE(run.host.traces, (Lines{"load s", "load d", "movieclip", "undefined", "load s"}));
+}
+
+void TestFrameOrder::aSpriteMovedWithAnotherSpritesIdKeepsItsIdentityAndName()
+{
+    // Frame 2 moves depth 1 to x 30 naming sprite 2 as "second": a sprite
+    // cannot be replaced so, and "first" stays, moved.
+    swf::PlaceObject replace = place(1, 2, 30, 0);
+    replace.move = true;
+    ActionScript report;
+    report.push("first").op(A::GetVariable).op(A::TypeOf).op(A::Trace);
+    report.push("first").op(A::GetVariable).push("_x").op(A::GetMember).op(A::Trace);
+    report.push("second").op(A::GetVariable).op(A::TypeOf).op(A::Trace).op(A::Stop);
+    const swf::Tag show{swf::ShowFrame{}};
+    Run run({{swf::Tag{swf::DefineSprite{1, 1, {show}}}, swf::Tag{swf::DefineSprite{2, 1, {show}}},
+              named(place(1, 1), "first")},
+             {named(replace, "second"), doAction(report)}});
+    run.frames(1);
+    QCOMPARE(run.host.traces, (Lines{"movieclip", "30", "undefined"}));
+}
+
+void TestFrameOrder::attachAndDuplicateStayWithinTheScriptDepths()
+{
+    // attachMovie, then duplicateMovieClip (the action, whose depth counts
+    // from the first timeline depth) of another clip, at the edges of
+    // -16384..2130690044 and one past each.
+    ActionScript script;
+    const auto attach = [&script](const char* name, double depth) {
+        script.push(depth).push(name).push("square").push(3.0).push("attachMovie");
+        script.op(A::CallFunction).op(A::Pop);
+    };
+    const auto report = [&script](std::initializer_list<const char*> names) {
+        for (const char* name : names) {
+            script.push(name).op(A::GetVariable).op(A::TypeOf).op(A::Trace);
+        }
+    };
+    attach("a0", -16385);
+    attach("a1", -16384);
+    attach("a2", 2130690044);
+    attach("a3", 2130690045);
+    report({"a0", "a1", "a2", "a3"});
+    attach("source", 5);
+    const std::pair<const char*, double> copies[] = {
+        {"d0", -1}, {"d1", 0}, {"d2", 2130690044.0 + 16384}, {"d3", 2130690045.0 + 16384}};
+    for (const auto& [name, depth] : copies) {
+        script.push("source").push(name).push(depth).op(A::CloneSprite);
+    }
+    report({"d0", "d1", "d2", "d3"});
+    Run run({{swf::Tag{swf::DefineSprite{1, 1, {swf::Tag{swf::ShowFrame{}}}}},
+              exportAs(1, "square"), doAction(script)}});
+    QCOMPARE(run.host.traces, (Lines{"undefined", "movieclip", "movieclip", "undefined",
+                                     "undefined", "movieclip", "movieclip", "undefined"}));
 }
 
 QTEST_GUILESS_MAIN(TestFrameOrder)

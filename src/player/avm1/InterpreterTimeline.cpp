@@ -131,9 +131,13 @@ bool Interpreter::runTimelineAction(ActionCode code, swf::BitReader& reader, std
         const std::string name = popString();
         const Value source = pop();
         if (Clip* clip = targetClip(source); clip && m.stage()) {
-            // Depths that are not numbers, or far outside Flash's range, become 0 or its edge.
-            const double whole = std::isfinite(depth) ? std::clamp(depth, -1e6, 1e6) : 0.0;
-            m.stage()->duplicate(clip, name, int(whole) + Clip::kTimelineDepthOffset);
+            // Depths that are not numbers become 0; those beyond an int's
+            // range its edge, which duplicate refuses as out of Flash's.
+            const double whole =
+                std::isfinite(depth)
+                    ? std::clamp(depth + Clip::kTimelineDepthOffset, -2147483648.0, 2147483647.0)
+                    : double(Clip::kTimelineDepthOffset);
+            m.stage()->duplicate(clip, name, int(whole));
         }
         break;
     }
@@ -201,15 +205,6 @@ Clip* Interpreter::targetClip(const Value& value)
     }
     const std::string path = m.toString(value);
     Clip* base = a.target ? a.target : a.original;
-    // "/:name" names a variable of a clip: the clip it holds is the target.
-    if (const std::size_t colon = path.rfind(':'); colon != std::string::npos) {
-        Clip* owner = colon == 0 ? base : m.stage()->resolvePath(base, path.substr(0, colon));
-        if (!owner) {
-            return nullptr;
-        }
-        auto* held = dynamic_cast<Clip*>(owner->get(m, path.substr(colon + 1)).asObject());
-        return held && !held->removed ? held : nullptr;
-    }
     return m.stage()->resolvePath(base, path);
 }
 

@@ -415,11 +415,19 @@ void Stage::place(Clip* clip, const swf::PlaceObject& tag, int frame)
         if (!tag.move || tag.version < 2) {
             return;
         }
-        if (existing->characterId == *tag.characterId ||
-            !definitionOf(existing->movie)
+        if (existing->characterId == *tag.characterId) {
+            applyPlacement(*existing, tag);
+            return;
+        }
+        if (!definitionOf(existing->movie)
                  .dictionary()
                  .canReplace(existing->characterId, *tag.characterId)) {
-            applyPlacement(*existing, tag);
+            // A character that cannot take the object's place (a sprite
+            // never does, nor one of another kind): the object stays, under
+            // its own name, and only takes the tag's placement.
+            swf::PlaceObject moved = tag;
+            moved.name.reset();
+            applyPlacement(*existing, moved);
             return;
         }
         // A replace keeps the old object's place where the tag says nothing.
@@ -772,7 +780,9 @@ Clip* Stage::resolvePath(Clip* base, const std::string& path)
         start = 1;
     }
     while (start < path.size() && clip) {
-        std::size_t end = path.find_first_of("/.", start);
+        // A colon parts segments too: "/:a/:b" is the clip b in a, as a
+        // variable path's clip part names it.
+        std::size_t end = path.find_first_of("/.:", start);
         if (end == std::string::npos) {
             end = path.size();
         }
@@ -801,10 +811,22 @@ Clip* Stage::resolvePath(Clip* base, const std::string& path)
     return clip && !clip->removed ? clip : nullptr;
 }
 
+namespace {
+
+// attachMovie and duplicateMovieClip make nothing outside the depths
+// scripts may use: from the first timeline depth to the last below the
+// reserved top.
+bool scriptMayPlaceAt(int depth)
+{
+    return depth >= Clip::kTimelineDepthOffset && depth <= 2130690044;
+}
+
+} // namespace
+
 Clip* Stage::duplicate(Clip* source, const std::string& name, int depth)
 {
     Clip* parent = source->parent;
-    if (!parent || source->removed) {
+    if (!parent || source->removed || !scriptMayPlaceAt(depth)) {
         return nullptr;
     }
     removeAtDepth(parent, depth);
@@ -834,6 +856,9 @@ Clip* Stage::duplicate(Clip* source, const std::string& name, int depth)
 
 Clip* Stage::attach(Clip* parent, std::uint16_t characterId, const std::string& name, int depth)
 {
+    if (!scriptMayPlaceAt(depth)) {
+        return nullptr;
+    }
     removeAtDepth(parent, depth);
     Clip* clip = instantiate(parent, characterId, depth, -1, nullptr);
     if (clip) {
