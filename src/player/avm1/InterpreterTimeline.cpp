@@ -203,7 +203,10 @@ Clip* Interpreter::targetClip(const Value& value)
     if (!m.stage()) {
         return nullptr;
     }
-    const std::string path = m.toString(value);
+    // In a target a colon parts segments as a slash does: "/:a/:b" is the
+    // clip b in a, as a variable path's clip part names it.
+    std::string path = m.toString(value);
+    std::ranges::replace(path, ':', '/');
     Clip* base = a.target ? a.target : a.original;
     return m.stage()->resolvePath(base, path);
 }

@@ -780,9 +780,7 @@ Clip* Stage::resolvePath(Clip* base, const std::string& path)
         start = 1;
     }
     while (start < path.size() && clip) {
-        // A colon parts segments too: "/:a/:b" is the clip b in a, as a
-        // variable path's clip part names it.
-        std::size_t end = path.find_first_of("/.:", start);
+        std::size_t end = path.find_first_of("/.", start);
         if (end == std::string::npos) {
             end = path.size();
         }
