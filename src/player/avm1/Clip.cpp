@@ -74,6 +74,12 @@ int Clip::totalFrames() const
     return timeline ? timeline->frameCount : 1;
 }
 
+std::uint64_t Clip::nextSerial()
+{
+    static std::uint64_t made = 0;
+    return ++made;
+}
+
 Clip* Clip::root()
 {
     Clip* clip = this;

@@ -41,7 +41,7 @@ public:
     static constexpr int kTimelineDepthOffset = -16384;
 
     Clip(Object* prototype, Stage& stage, Clip* parent)
-        : Object(prototype), stage(stage), parent(parent)
+        : Object(prototype), stage(stage), parent(parent), serial(nextSerial())
     {
     }
 
@@ -50,12 +50,17 @@ public:
 
     Stage& stage;
     Clip* parent = nullptr;
+    // Counts up as clips are made: Flash steps its clips newest first.
+    std::uint64_t serial = 0;
     // A sprite's frames; null for shapes and other leaves.
     const ScriptTimeline* timeline = nullptr;
     std::uint16_t characterId = 0;
     int depth = 0;
-    // The parent frame whose placement made it; -1 when a script did.
+    // The parent frame whose placement made it; -1 when a script did, or
+    // moved it with swapDepths.
     int placedFrame = -1;
+    // The timeline placed it and swapDepths moved it since.
+    bool swapped = false;
     bool visible = true;
     bool isButton = false;
     // Shapes, static texts and bitmaps: on the display list, out of scripts' reach.
@@ -136,6 +141,7 @@ public:
     std::optional<int> frameOfLabel(Machine& machine, std::string_view label) const;
 
 protected:
+    static std::uint64_t nextSerial();
     std::optional<Value> getSpecial(Machine& machine, std::string_view name) override;
     bool setSpecial(Machine& machine, std::string_view name, const Value& value) override;
 };

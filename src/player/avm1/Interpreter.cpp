@@ -9,6 +9,22 @@
 
 namespace quorvane::player::avm1 {
 
+namespace {
+
+// The clips of a button's states go with the button, but Flash does not
+// count them as unloaded timelines: their scripts run on.
+bool partOfButton(const Clip* clip)
+{
+    for (const Clip* ancestor = clip->parent; ancestor; ancestor = ancestor->parent) {
+        if (ancestor->isButton) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 Value Interpreter::run()
 {
     m_stack = std::move(a.stack);
@@ -37,6 +53,13 @@ bool Interpreter::step(std::size_t& pc, std::size_t begin, std::size_t end, Comp
 {
     (void)begin;
     m.spendAction();
+    // A timeline script stops once its clip is unloaded under it (a goto
+    // or removeMovieClip took it away); functions it called have returned.
+    if (!a.isFunction && a.original && a.original->removed && !partOfButton(a.original)) {
+        completion = Completion{};
+        pc = end;
+        return false;
+    }
     const auto code = swf::ActionCode(a.code[pc]);
     ++pc;
     if (code == swf::ActionCode::End) {

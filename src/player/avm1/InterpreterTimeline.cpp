@@ -131,9 +131,13 @@ bool Interpreter::runTimelineAction(ActionCode code, swf::BitReader& reader, std
         const std::string name = popString();
         const Value source = pop();
         if (Clip* clip = targetClip(source); clip && m.stage()) {
-            // Depths that are not numbers, or far outside Flash's range, become 0 or its edge.
-            const double whole = std::isfinite(depth) ? std::clamp(depth, -1e6, 1e6) : 0.0;
-            m.stage()->duplicate(clip, name, int(whole) + Clip::kTimelineDepthOffset);
+            // Depths that are not numbers become 0; those beyond an int's
+            // range its edge, which duplicate refuses as out of Flash's.
+            const double whole =
+                std::isfinite(depth)
+                    ? std::clamp(depth + Clip::kTimelineDepthOffset, -2147483648.0, 2147483647.0)
+                    : double(Clip::kTimelineDepthOffset);
+            m.stage()->duplicate(clip, name, int(whole));
         }
         break;
     }
@@ -199,8 +203,12 @@ Clip* Interpreter::targetClip(const Value& value)
     if (!m.stage()) {
         return nullptr;
     }
-    const std::string path = m.toString(value);
-    return m.stage()->resolvePath(a.target ? a.target : a.original, path);
+    // In a target a colon parts segments as a slash does: "/:a/:b" is the
+    // clip b in a, as a variable path's clip part names it.
+    std::string path = m.toString(value);
+    std::ranges::replace(path, ':', '/');
+    Clip* base = a.target ? a.target : a.original;
+    return m.stage()->resolvePath(base, path);
 }
 
 void Interpreter::setTarget(const std::string& path)

@@ -157,12 +157,16 @@ void Stage::advance()
     for (const auto& [number, level] : m_levels) {
         collectExecutionOrder(level, order);
     }
+    // Flash keeps its clips in one list, each new one put first: they step
+    // newest first, whatever their place in the tree, so a child made after
+    // its parent's sibling steps before that sibling.
+    // Each clip hears its enterFrame and then steps, before the next clip
+    // does either: what its step places loads ahead of the next clip's event.
+    std::ranges::stable_sort(order, std::ranges::greater{}, &Clip::serial);
     for (Clip* clip : order) {
         if (!clip->removed) {
             queueEvent(clip, kEventEnterFrame, "onEnterFrame");
         }
-    }
-    for (Clip* clip : order) {
         if (clip->removed || !clip->playing || clip->totalFrames() <= 1 ||
             std::ranges::find(newlyLoaded, clip) != newlyLoaded.end()) {
             continue;
@@ -198,9 +202,13 @@ void Stage::gotoFrame(Clip* clip, int target, bool play)
     if (target == clip->frame) {
         return;
     }
+    // A goto runs the target frame's own scripts before the first frames
+    // of the children it places: those wait until the frame's tags are done.
+    GotoChildren children(*this, clip);
     if (target == clip->frame + 1) {
         clip->frame = target;
         runFrameTags(clip, target, true);
+        children.runFirstFrames();
         return;
     }
     // What the timeline alone shows at the target: each depth's character,
@@ -247,10 +255,34 @@ void Stage::gotoFrame(Clip* clip, int target, bool play)
             continue;
         }
         const auto found = wanted.find(child->depth - Clip::kTimelineDepthOffset);
-        const bool same = found != wanted.end() && child->placedFrame >= 0 &&
-                          found->second.characterId == child->characterId &&
-                          (backwards ? found->second.tag.ratio.value_or(0) == child->ratio
-                                     : found->second.placedFrame == child->placedFrame);
+        // Going back, a clip a script made here goes. One the timeline
+        // placed and swapDepths moved stays where the target frame has
+        // something at its depth, and the timeline's placement there is
+        // dropped; where it has nothing, the clip goes.
+        if (child->placedFrame < 0) {
+            if (!child->swapped || found == wanted.end()) {
+                detach(child);
+            } else {
+                wanted.erase(found);
+            }
+            continue;
+        }
+        // Going back, Flash knows a timeline object again by its depth and
+        // ratio, which the authoring tool sets to the frame that made it: a
+        // placement that gives a ratio keeps the clip of that ratio whatever
+        // its character; one without keeps only the same character.
+        const auto same = [&] {
+            if (found == wanted.end()) {
+                return false;
+            }
+            const Placement& placement = found->second;
+            const bool sameCharacter = placement.characterId == child->characterId;
+            if (!backwards) {
+                return sameCharacter && placement.placedFrame == child->placedFrame;
+            }
+            return placement.tag.ratio.value_or(0) == child->ratio &&
+                   (placement.tag.ratio || sameCharacter);
+        }();
         if (!same) {
             detach(child);
             continue;
@@ -266,6 +298,49 @@ void Stage::gotoFrame(Clip* clip, int target, bool play)
     }
     clip->frame = target;
     queueFrameScripts(clip, target);
+    children.runFirstFrames();
+}
+
+Stage::GotoChildren::GotoChildren(Stage& stage, Clip* parent)
+    : m_stage(stage), m_outer(stage.m_gotoChildren), m_parent(parent)
+{
+    stage.m_gotoChildren = this;
+}
+
+Stage::GotoChildren::~GotoChildren()
+{
+    m_stage.m_gotoChildren = m_outer;
+}
+
+bool Stage::GotoChildren::takes(const Clip* child) const
+{
+    return m_active && child->parent == m_parent;
+}
+
+void Stage::GotoChildren::runFirstFrames()
+{
+    m_active = false;
+    const auto placed = std::move(m_placed);
+    m_placed.clear();
+    for (const auto& [child, constructor] : placed) {
+        if (!child->removed) {
+            m_stage.enterFirstFrame(child, constructor);
+        }
+    }
+}
+
+void Stage::enterFirstFrame(Clip* clip, Object* constructor)
+{
+    // Its load comes before those of the children its first frame places;
+    // its constructors run once they are there, so that they can use them.
+    queueEvent(clip, kEventLoad, "onLoad");
+    if (clip->timeline) {
+        runFrameTags(clip, 0, true);
+    }
+    if (constructor) {
+        m_initQueue.push_back(QueuedScript{clip, {}, nullptr, constructor});
+    }
+    queueEvent(clip, kEventConstruct, nullptr);
 }
 
 void Stage::runFrameTags(Clip* clip, int frame, bool queueScripts)
@@ -280,6 +355,7 @@ void Stage::runFrameTags(Clip* clip, int frame, bool queueScripts)
         if (const auto* place = std::get_if<swf::PlaceObject>(&tag->value)) {
             this->place(clip, *place, frame);
         } else if (const auto* remove = std::get_if<swf::RemoveObject>(&tag->value)) {
+            // Whatever sits at the depth goes, even a clip a script put there.
             removeAtDepth(clip, remove->depth + Clip::kTimelineDepthOffset);
         } else if (const swf::Unknown* action = unknownTag(*tag, kDoAction);
                    action && queueScripts) {
@@ -323,6 +399,12 @@ void Stage::place(Clip* clip, const swf::PlaceObject& tag, int frame)
 {
     const int depth = tag.depth + Clip::kTimelineDepthOffset;
     Clip* existing = clip->childAtDepth(depth);
+    // A clip a script made or swapped here is no longer the timeline's:
+    // its tags neither move nor replace it, even back at its old depth
+    // (though RemoveObject takes it away).
+    if (existing && existing->placedFrame < 0) {
+        return;
+    }
     if (!tag.characterId) {
         if (tag.move && existing) {
             applyPlacement(*existing, tag);
@@ -333,11 +415,19 @@ void Stage::place(Clip* clip, const swf::PlaceObject& tag, int frame)
         if (!tag.move || tag.version < 2) {
             return;
         }
-        if (existing->characterId == *tag.characterId ||
-            !definitionOf(existing->movie)
+        if (existing->characterId == *tag.characterId) {
+            applyPlacement(*existing, tag);
+            return;
+        }
+        if (!definitionOf(existing->movie)
                  .dictionary()
                  .canReplace(existing->characterId, *tag.characterId)) {
-            applyPlacement(*existing, tag);
+            // A character that cannot take the object's place (a sprite
+            // never does, nor one of another kind): the object stays, under
+            // its own name, and only takes the tag's placement.
+            swf::PlaceObject moved = tag;
+            moved.name.reset();
+            applyPlacement(*existing, moved);
             return;
         }
         // A replace keeps the old object's place where the tag says nothing.
@@ -430,14 +520,11 @@ Clip* Stage::instantiate(Clip* parent, std::uint16_t characterId, int depth, int
         showButtonState(clip, kButtonUp);
     }
     queueEvent(clip, kEventInitialize, nullptr);
-    if (constructor) {
-        m_initQueue.push_back(QueuedScript{clip, {}, nullptr, constructor});
+    if (m_gotoChildren && m_gotoChildren->takes(clip)) {
+        m_gotoChildren->defer(clip, constructor);
+    } else {
+        enterFirstFrame(clip, constructor);
     }
-    queueEvent(clip, kEventConstruct, nullptr);
-    if (timeline) {
-        runFrameTags(clip, 0, true);
-    }
-    queueEvent(clip, kEventLoad, "onLoad");
     return clip;
 }
 
@@ -453,12 +540,21 @@ void Stage::detach(Clip* clip)
     if (Clip* parent = clip->parent) {
         auto& siblings = parent->children;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), clip), siblings.end());
+        // However it goes, timeline or script, a removed clip waits for its
+        // unload handlers below every depth in use, where getDepth shows it.
+        if (clip->depth >= Clip::kTimelineDepthOffset) {
+            clip->depth = -32769 - clip->depth;
+        }
     }
     unloadTree(clip);
 }
 
 void Stage::unloadTree(Clip* clip)
 {
+    // Children hear their unload before their parent does, in depth order.
+    for (Clip* child : clip->children) {
+        unloadTree(child);
+    }
     queueEvent(clip, kEventUnload, "onUnload");
     clip->removed = true;
     dropScriptMask(clip);
@@ -473,9 +569,6 @@ void Stage::unloadTree(Clip* clip)
     }
     if (m_pressed == clip) {
         m_pressed = nullptr;
-    }
-    for (Clip* child : clip->children) {
-        unloadTree(child);
     }
 }
 
@@ -716,17 +809,32 @@ Clip* Stage::resolvePath(Clip* base, const std::string& path)
     return clip && !clip->removed ? clip : nullptr;
 }
 
+namespace {
+
+// attachMovie and duplicateMovieClip make nothing outside the depths
+// scripts may use: from the first timeline depth to the last below the
+// reserved top.
+bool scriptMayPlaceAt(int depth)
+{
+    return depth >= Clip::kTimelineDepthOffset && depth <= 2130690044;
+}
+
+} // namespace
+
 Clip* Stage::duplicate(Clip* source, const std::string& name, int depth)
 {
     Clip* parent = source->parent;
-    if (!parent || source->removed) {
+    if (!parent || source->removed || !scriptMayPlaceAt(depth)) {
         return nullptr;
     }
     removeAtDepth(parent, depth);
     // A clip createEmptyMovieClip made has no character to instantiate.
     const bool madeEmpty = source->characterId == 0 && source->timeline;
+    // The copy takes the source's clip events, and hears its own
+    // initialize, construct and load as a placed clip does.
     Clip* copy = madeEmpty ? createEmpty(parent, name, depth)
-                           : instantiate(parent, source->characterId, depth, -1, nullptr);
+                           : instantiate(parent, source->characterId, depth, -1, nullptr,
+                                         source->clipActions);
     if (copy) {
         copy->name = name;
         copy->matrix = source->matrix;
@@ -746,6 +854,9 @@ Clip* Stage::duplicate(Clip* source, const std::string& name, int depth)
 
 Clip* Stage::attach(Clip* parent, std::uint16_t characterId, const std::string& name, int depth)
 {
+    if (!scriptMayPlaceAt(depth)) {
+        return nullptr;
+    }
     removeAtDepth(parent, depth);
     Clip* clip = instantiate(parent, characterId, depth, -1, nullptr);
     if (clip) {
@@ -785,9 +896,6 @@ void Stage::removeByScript(Clip* clip)
 {
     // Timeline objects and the levels stay; only script depths go.
     if (clip->parent && clip->depth >= 0 && clip->depth < 2130690045) {
-        // A removed clip waits for its unload handlers below every depth
-        // in use, where getDepth shows it.
-        clip->depth = -32769 - clip->depth;
         detach(clip);
     }
 }
@@ -804,10 +912,14 @@ void Stage::swapDepths(Clip* clip, int depth)
     if (other) {
         siblings.erase(std::remove(siblings.begin(), siblings.end(), other), siblings.end());
         other->depth = clip->depth;
+        // The clip swapped with is moved by the script as much as the caller.
+        other->swapped = other->swapped || other->placedFrame >= 0;
+        other->placedFrame = -1;
         insertChild(parent, other);
     }
     clip->depth = depth;
     // Moved by a script, the timeline no longer owns it.
+    clip->swapped = clip->swapped || clip->placedFrame >= 0;
     clip->placedFrame = -1;
     insertChild(parent, clip);
 }

@@ -251,6 +251,30 @@ private:
     void insertChild(Clip* parent, Clip* child);
     void detach(Clip* clip);
     void runFrameTags(Clip* clip, int frame, bool queueScripts);
+    // A new clip's first frame: its load event, its tags and scripts, then
+    // its constructors (the registered class's, when it has one).
+    void enterFirstFrame(Clip* clip, Object* constructor);
+    // The children a goto places, whose first frames wait for the goto's
+    // own frame scripts to be queued. Gotos nest (a child's first frame may
+    // go to another frame of its own), each with its own list.
+    class GotoChildren {
+    public:
+        GotoChildren(Stage& stage, Clip* parent);
+        ~GotoChildren();
+        GotoChildren(const GotoChildren&) = delete;
+        GotoChildren& operator=(const GotoChildren&) = delete;
+        bool takes(const Clip* child) const;
+        void defer(Clip* child, Object* constructor) { m_placed.emplace_back(child, constructor); }
+        void runFirstFrames();
+
+    private:
+        Stage& m_stage;
+        GotoChildren* m_outer;
+        Clip* m_parent;
+        bool m_active = true;
+        std::vector<std::pair<Clip*, Object*>> m_placed;
+    };
+    GotoChildren* m_gotoChildren = nullptr;
     void place(Clip* clip, const swf::PlaceObject& tag, int frame);
     void removeAtDepth(Clip* clip, int depth);
     void queueFrameScripts(Clip* clip, int frame);
