@@ -110,6 +110,8 @@ private slots:
     void clipsWithButtonHandlersActAsButtonsUnlessDisabled();
     void keysGoToTheFocusAndTheListeners();
     void buttonSoundsPlayOnTheirTransitions();
+    void tabVisitsByPositionOrByTabIndexAfterTheListeners();
+    void focusedButtonsShowTheirHighlightAndLoseFocusWhenHidden();
 };
 
 void TestAvm1Buttons::statesKeepTheirSharedPartsAndActionsRunBeforeHandlers()
@@ -221,14 +223,18 @@ void TestAvm1Buttons::keysGoToTheFocusAndTheListeners()
     player::Player player;
     player.setScriptHost(&host);
     QVERIFY(!player.loadBytes(movieOfFrames(tags)).has_value());
+    // Focusing the button by script shows its highlight, a roll over.
+    QCOMPARE(host.traces, (Lines{"action rollOver"}));
+    host.traces.clear();
     player.keyDown('A', 'a');
     player.keyUp('A', 'a');
-    QCOMPARE(host.traces, (Lines{"listener down", "b down", "b up"}));
-    // Tab hands the focus on: its key up reaches the next button.
+    QCOMPARE(host.traces, (Lines{"b down", "listener down", "b up"}));
+    // Tab hands the focus on after the listeners: its key up reaches the
+    // next button, whose highlight comes on as the first one's goes.
     host.traces.clear();
     player.keyDown(9, 9);
     player.keyUp(9, 9);
-    QCOMPARE(host.traces, (Lines{"listener down", "b down", "b2 up"}));
+    QCOMPARE(host.traces, (Lines{"b down", "listener down", "action rollOver", "b2 up"}));
 }
 
 void TestAvm1Buttons::buttonSoundsPlayOnTheirTransitions()
@@ -256,3 +262,125 @@ void TestAvm1Buttons::buttonSoundsPlayOnTheirTransitions()
 
 QTEST_GUILESS_MAIN(TestAvm1Buttons)
 #include "tst_avm1buttons.moc"
+
+namespace {
+
+// An input field of 40 by 20 pixels.
+swf::Tag inputField(std::uint16_t id)
+{
+    swf::DefineEditText edit;
+    edit.id = id;
+    edit.bounds = swf::Rect{0, 40 * 20, 0, 20 * 20};
+    edit.readOnly = false;
+    return swf::Tag{edit};
+}
+
+// Selection's listener traces each new focus.
+void traceFocusChanges(ActionScript& script)
+{
+    ActionScript body;
+    body.push("newFocus").op(A::GetVariable).op(A::Trace);
+    script.push("focusWatch").push(0.0).push("Object").op(A::NewObject).op(A::SetVariable);
+    script.defineFunction("focusChanged", {"oldFocus", "newFocus"}, body);
+    script.push("focusWatch").op(A::GetVariable).push("onSetFocus");
+    script.push("focusChanged").op(A::GetVariable).op(A::SetMember);
+    script.push("focusWatch").op(A::GetVariable).push(1.0).push("Selection").op(A::GetVariable);
+    script.push("addListener").op(A::CallMethod).op(A::Pop);
+}
+
+void setMember(ActionScript& script, const std::string& object, const std::string& name,
+               double value)
+{
+    script.push(object).op(A::GetVariable).push(name).push(value).op(A::SetMember);
+}
+
+} // namespace
+
+void TestAvm1Buttons::tabVisitsByPositionOrByTabIndexAfterTheListeners()
+{
+    constexpr std::uint16_t kField = 5;
+    ActionScript script;
+    traceFocusChanges(script);
+    script.push("listener").push(0.0).push("Object").op(A::NewObject).op(A::SetVariable);
+    traceOn(script, "listener", "onKeyDown", "key");
+    script.push("listener").op(A::GetVariable).push(1.0).push("Key").op(A::GetVariable);
+    script.push("addListener").op(A::CallMethod).op(A::Pop);
+    // Rows top to bottom, left to right; "twin" shares "a"'s corner and so
+    // its stop, and the read-only field is never visited.
+    std::vector<swf::Tag> tags{inputField(kField),
+                               named(place(1, kField, 60, 10), "c"),
+                               named(place(2, kField, 10, 10), "a"),
+                               named(place(3, kField, 10, 50), "b"),
+                               named(place(4, kField, 10, 10), "twin"),
+                               named(place(5, kField, 10, 90), "fixed"),
+                               doAction(script)};
+    ActionScript readOnly;
+    readOnly.push("fixed").op(A::GetVariable).push("type").push("dynamic").op(A::SetMember);
+    tags.push_back(doAction(readOnly));
+
+    RecordingScriptHost host;
+    player::Player player;
+    player.setScriptHost(&host);
+    QVERIFY(!player.loadBytes(movieOfFrames(tags)).has_value());
+    const auto tab = [&](bool backwards = false) {
+        if (backwards) {
+            player.keyDown(16, 0);
+        }
+        player.keyDown(9, 9);
+        player.keyUp(9, 9);
+        if (backwards) {
+            player.keyUp(16, 0);
+        }
+    };
+    for (int i = 0; i < 4; ++i) {
+        tab();
+    }
+    QCOMPARE(host.traces, (Lines{"key", "_level0.a", "key", "_level0.c", "key", "_level0.b", "key",
+                                 "_level0.a"}));
+    host.traces.clear();
+    tab(true);
+    // Shift is a key of its own for the listener.
+    QCOMPARE(host.traces, (Lines{"key", "key", "_level0.b"}));
+
+    // Once a field has a tab index only fields with one are visited, by index
+    // read as a signed number (4294967295 is -1: none).
+    ActionScript indices;
+    setMember(indices, "c", "tabIndex", 4294967294.0);
+    setMember(indices, "b", "tabIndex", 3);
+    setMember(indices, "twin", "tabIndex", 4294967295.0);
+    tags.push_back(doAction(indices));
+    host.traces.clear();
+    QVERIFY(!player.loadBytes(movieOfFrames(tags)).has_value());
+    for (int i = 0; i < 3; ++i) {
+        tab();
+    }
+    QCOMPARE(host.traces, (Lines{"key", "_level0.c", "key", "_level0.b", "key", "_level0.c"}));
+}
+
+void TestAvm1Buttons::focusedButtonsShowTheirHighlightAndLoseFocusWhenHidden()
+{
+    ActionScript script;
+    traceFocusChanges(script);
+    traceOn(script, "b", "onPress", "b press");
+    // Hidden by its own release, it gives the focus up at once.
+    ActionScript release;
+    release.push("b release").op(A::Trace);
+    release.push("b").op(A::GetVariable).push("_visible").pushBool(false).op(A::SetMember);
+    release.push("after").op(A::Trace);
+    script.defineFunction("b_release", {}, release);
+    script.push("b").op(A::GetVariable).push("onRelease").push("b_release").op(A::GetVariable);
+    script.op(A::SetMember);
+    traceOn(script, "b", "onKillFocus", "b kill");
+    RecordingScriptHost host;
+    player::Player player;
+    player.setScriptHost(&host);
+    QVERIFY(!player.loadBytes(movieOfFrames(buttonMovie(false, script))).has_value());
+    player.keyDown(9, 9);
+    player.keyUp(9, 9);
+    QCOMPARE(host.traces, (Lines{"action rollOver", "_level0.b"}));
+    // Enter pushes the highlighted button as a click would.
+    host.traces.clear();
+    player.keyDown(13, 13);
+    player.keyUp(13, 13);
+    QCOMPARE(host.traces, (Lines{"b press", "b release", "b kill", "null", "after"}));
+}

@@ -24,11 +24,13 @@ int keyCodeOf(const QJsonValue& key, int& character)
         return text.at(0).toUpper().unicode();
     }
     static const std::pair<const char*, int> named[] = {
-        {"Tab", 9},     {"Enter", 13},     {"Return", 13},  {"Shift", 16},      {"Control", 17},
-        {"Alt", 18},    {"Escape", 27},    {"Space", 32},   {"PageUp", 33},     {"PageDown", 34},
-        {"End", 35},    {"Home", 36},      {"Left", 37},    {"Up", 38},         {"Right", 39},
-        {"Down", 40},   {"ArrowLeft", 37}, {"ArrowUp", 38}, {"ArrowRight", 39}, {"ArrowDown", 40},
-        {"Insert", 45}, {"Delete", 46},    {"Backspace", 8}};
+        {"Tab", 9},           {"Enter", 13},     {"Return", 13},     {"Shift", 16},
+        {"Control", 17},      {"LeftShift", 16}, {"RightShift", 16}, {"LeftControl", 17},
+        {"RightControl", 17}, {"Alt", 18},       {"Escape", 27},     {"Space", 32},
+        {"PageUp", 33},       {"PageDown", 34},  {"End", 35},        {"Home", 36},
+        {"Left", 37},         {"Up", 38},        {"Right", 39},      {"Down", 40},
+        {"ArrowLeft", 37},    {"ArrowUp", 38},   {"ArrowRight", 39}, {"ArrowDown", 40},
+        {"Insert", 45},       {"Delete", 46},    {"Backspace", 8}};
     const QString name = key.toString();
     for (const auto& [keyName, code] : named) {
         if (name == QLatin1String(keyName)) {

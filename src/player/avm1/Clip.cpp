@@ -332,6 +332,10 @@ bool Clip::setSpecial(Machine& machine, std::string_view key, const Value& value
         break;
     case 7:
         visible = number != 0;
+        // A hidden object cannot keep the keyboard.
+        if (!visible && stage.keyboardFocus().focus() == this) {
+            stage.keyboardFocus().letGo(this);
+        }
         break;
     case 8:
     case 9:

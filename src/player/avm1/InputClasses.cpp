@@ -10,6 +10,7 @@ void installSelection(Machine& m)
 {
     Object* selection = m.newObject();
     m.global()->define(m, "Selection", Value(selection), kDontEnum);
+    makeBroadcaster(m, selection);
     m.method(selection, "setFocus", [](Machine& machine, const Value&, Arguments& a) {
         Stage* stage = machine.stage();
         const Value target = argument(a, 0);
@@ -17,14 +18,15 @@ void installSelection(Machine& m)
         if (!clip && target.isString() && stage) {
             clip = stage->resolvePath(nullptr, target.asString());
         }
-        if (!stage || (!clip && !target.isNullish())) {
+        if (!stage || (!clip && !target.isNullish()) ||
+            (clip && !stage->keyboardFocus().accepts(clip))) {
             return Value(false);
         }
-        stage->setFocus(clip);
+        stage->keyboardFocus().setFocus(clip);
         return Value(true);
     });
     m.method(selection, "getFocus", [](Machine& machine, const Value&, Arguments&) {
-        Clip* focus = machine.stage() ? machine.stage()->focus() : nullptr;
+        Clip* focus = machine.stage() ? machine.stage()->keyboardFocus().focus() : nullptr;
         return focus ? Value(focus->dotPath()) : Value(Null{});
     });
 }

@@ -570,6 +570,11 @@ void Stage::unloadTree(Clip* clip)
     if (m_pressed == clip) {
         m_pressed = nullptr;
     }
+    if (clip == m_keyboardFocus.focus()) {
+        // The focus lets go once the removal is over, so that no handler
+        // runs while the tree is half taken apart.
+        queueTask([this, clip] { m_keyboardFocus.letGo(clip); });
+    }
 }
 
 void Stage::removeAtDepth(Clip* clip, int depth)
@@ -897,6 +902,10 @@ void Stage::removeByScript(Clip* clip)
     // Timeline objects and the levels stay; only script depths go.
     if (clip->parent && clip->depth >= 0 && clip->depth < 2130690045) {
         detach(clip);
+        // A script that removes the focus sees it gone when it carries on.
+        if (Clip* focus = m_keyboardFocus.focus(); focus && focus->removed) {
+            m_keyboardFocus.letGo(focus);
+        }
     }
 }
 
@@ -1139,17 +1148,26 @@ void Stage::key(bool down, int code, int character)
     for (Clip* clip : order) {
         queueEvent(clip, down ? kEventKeyDown : kEventKeyUp, nullptr);
     }
+    // A focused button or clip hears the key before the listeners do.
     const char* handler = down ? "onKeyDown" : "onKeyUp";
-    queueBroadcast("Key", handler);
-    if (m_focus && !m_focus->removed) {
-        m_queue.push_back(QueuedScript{m_focus, {}, handler, nullptr});
+    Clip* focus = m_keyboardFocus.focus();
+    if (focus && !focus->removed && !focus->textField) {
+        m_queue.push_back(QueuedScript{focus, {}, handler, nullptr});
     }
-    if (down) {
-        pressButtonKey(code, character);
+    queueBroadcast("Key", handler);
+    // Enter and Space no button asked for push the highlighted button as a
+    // click would.
+    constexpr int kEnter = 13;
+    constexpr int kSpace = 32;
+    if (down && !pressButtonKey(code, character) && (code == kEnter || code == kSpace) && focus &&
+        m_settings.focusRect && m_keyboardFocus.highlighted() == focus) {
+        buttonTransition(focus, kOverUpToOverDown, kButtonDown);
+        buttonTransition(focus, kOverDownToOverUp, kButtonOver);
     }
     constexpr int kTab = 9;
+    constexpr int kShift = 16;
     if (down && code == kTab) {
-        focusNext();
+        m_keyboardFocus.tab(isKeyDown(kShift));
     }
     runQueue();
 }
@@ -1171,25 +1189,6 @@ void Stage::queueBroadcast(const char* source, const char* message)
             m_machine->callMethod(listener, message, none);
         });
     }
-}
-
-void Stage::setFocus(Clip* clip)
-{
-    m_focus = clip;
-}
-
-void Stage::focusNext()
-{
-    std::vector<Clip*> buttons;
-    for (const auto& [number, level] : m_levels) {
-        collectButtons(level, buttons);
-    }
-    if (buttons.empty()) {
-        return;
-    }
-    const auto current = std::find(buttons.begin(), buttons.end(), m_focus);
-    m_focus = current == buttons.end() || std::next(current) == buttons.end() ? buttons.front()
-                                                                              : *std::next(current);
 }
 
 void Stage::broadcastMouse(ClipEvent event, const char* handler)

@@ -2,6 +2,7 @@
 
 #include "player/avm1/ButtonDefinition.h"
 #include "player/avm1/Clip.h"
+#include "player/avm1/KeyboardFocus.h"
 #include "player/avm1/LoadedMovie.h"
 #include "player/avm1/Machine.h"
 #include "player/avm1/ScriptTimeline.h"
@@ -168,9 +169,12 @@ public:
     bool isKeyDown(int code) const;
     int lastKeyCode() const { return m_lastKeyCode; }
     int lastKeyAscii() const { return m_lastKeyAscii; }
-    // The object keys go to (Selection.setFocus); Tab moves it on.
-    Clip* focus() const { return m_focus && !m_focus->removed ? m_focus : nullptr; }
-    void setFocus(Clip* clip);
+    KeyboardFocus& keyboardFocus() { return m_keyboardFocus; }
+    const std::map<int, Clip*>& levels() const { return m_levels; }
+    // Buttons, and clips with button handlers acting as buttons.
+    bool actsAsButton(Clip* clip);
+    // The over state and roll over a focused button shows, or their end.
+    void showFocusHighlight(Clip* button, bool shown);
 
     // Used by Clip.
     void gotoFrame(Clip* clip, int target, bool play);
@@ -297,19 +301,18 @@ private:
     void showButtonState(Clip* button, std::uint8_t state);
     Clip* buttonUnderMouse();
     void collectButtons(Clip* clip, std::vector<Clip*>& buttons);
-    bool actsAsButton(Clip* clip);
     bool buttonHit(Clip* button) const;
     bool tracksAsMenu(const Clip* button) const;
     // Shows the state the transition leads to, then runs its actions and handlers.
     void buttonTransition(Clip* button, std::uint16_t condition, std::uint8_t state);
     // DefineButtonSound's sound for the transition, into the sound output.
     void playButtonSound(const Clip* button, std::uint16_t condition);
-    // Buttons' key conditions: the key in the button numbering.
-    void pressButtonKey(int code, int character);
+    // Buttons' key conditions: the key in the button numbering. Whether a
+    // button took it.
+    bool pressButtonKey(int code, int character);
     void broadcastMouse(ClipEvent event, const char* handler);
     // Queues the message to the listeners of Key or Mouse.
     void queueBroadcast(const char* source, const char* message);
-    void focusNext();
     // Twips, in the clip's own space.
     QRectF localBounds(const Clip* clip) const;
     // Sounds whose time is up call their owners' onSoundComplete.
@@ -339,7 +342,7 @@ private:
     Clip* m_hovered = nullptr;
     Clip* m_pressed = nullptr;
     bool m_mouseDown = false;
-    Clip* m_focus = nullptr;
+    KeyboardFocus m_keyboardFocus{*this};
     std::string m_url;
     QPointF m_mouse;
     std::vector<int> m_keysDown;

@@ -232,6 +232,15 @@ void Stage::buttonTransition(Clip* button, std::uint16_t condition, std::uint8_t
     }
 }
 
+void Stage::showFocusHighlight(Clip* button, bool shown)
+{
+    if (shown) {
+        buttonTransition(button, kIdleToOverUp, kButtonOver);
+    } else {
+        buttonTransition(button, kOverUpToIdle, kButtonUp);
+    }
+}
+
 void Stage::mouseMove(QPointF stagePixels)
 {
     m_mouse = stagePixels;
@@ -294,7 +303,7 @@ void Stage::mouseButton(bool down)
     runQueue();
 }
 
-void Stage::pressButtonKey(int code, int character)
+bool Stage::pressButtonKey(int code, int character)
 {
     // Buttons number the keys without characters 1 to 19, and the rest by
     // their character.
@@ -308,7 +317,7 @@ void Stage::pressButtonKey(int code, int character)
         }
     }
     if (key <= 0 || key > 127) {
-        return;
+        return false;
     }
     std::vector<Clip*> buttons;
     for (const auto& [number, level] : m_levels) {
@@ -327,9 +336,10 @@ void Stage::pressButtonKey(int code, int character)
             }
         }
         if (answered) {
-            return;
+            return true;
         }
     }
+    return false;
 }
 
 } // namespace quorvane::player::avm1

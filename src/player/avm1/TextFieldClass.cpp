@@ -264,6 +264,22 @@ void defineProperties(Machine& m, Object* prototype)
                 return Value();
             });
     }
+    // "input" fields take typing and the tab order; "dynamic" ones are read-only.
+    defineAccessor(
+        m, prototype, "type",
+        [](Machine&, const Value& self, Arguments&) {
+            const TextField* field = fieldOf(self);
+            return field ? Value(std::string(field->definition().readOnly ? "dynamic" : "input"))
+                         : Value();
+        },
+        [](Machine& machine, const Value& self, Arguments& arguments) {
+            TextField* field = fieldOf(self);
+            const std::string type = machine.toString(argument(arguments, 0));
+            if (field && (type == "input" || type == "dynamic")) {
+                field->definition().readOnly = type == "dynamic";
+            }
+            return Value();
+        });
     defineAccessor(
         m, prototype, "html",
         [](Machine&, const Value& self, Arguments&) {
@@ -417,6 +433,7 @@ void installTextFieldClass(Machine& m)
                  definition.fontHeight = 12 * swf::kTwipsPerPixel;
                  definition.textColor = swf::Rgba{0, 0, 0, 255};
                  definition.initialText = std::string();
+                 definition.readOnly = true;
                  Clip* made =
                      clip->stage.createTextField(clip, machine.toString(argument(arguments, 0)),
                                                  clampedInt(numbers[0]), definition);
