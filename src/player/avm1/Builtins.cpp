@@ -31,6 +31,7 @@ void installBuiltins(Machine& machine)
     installSoundClass(machine);
     installColorClass(machine);
     installMovieClipLoaderClass(machine);
+    installXmlClasses(machine);
     installGlobalFunctions(machine);
     installNativeIds(machine);
 }

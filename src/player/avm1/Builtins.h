@@ -35,6 +35,7 @@ void installColorClass(Machine& machine);
 void installGeomClasses(Machine& machine);
 void installBitmapDataClass(Machine& machine);
 void installMovieClipLoaderClass(Machine& machine);
+void installXmlClasses(Machine& machine);
 // ASnative and ASSetNative over the built-ins' numbers; installed last.
 void installNativeIds(Machine& machine);
 

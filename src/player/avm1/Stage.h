@@ -106,6 +106,9 @@ public:
     void unloadMovieNum(int level);
     // url-encoded name=value pairs from a file, set on the target as strings.
     void loadVariables(Clip* target, const std::string& url);
+    // XML.load: the file's text, on the next frame, to the receiver's
+    // onData; undefined when there is no such file.
+    void loadData(Object* receiver, const std::string& url);
     // A bitmap character exported under that name (BitmapData.loadBitmap).
     const QImage* exportedBitmap(const std::string& name) const;
     // attachBitmap: a child showing the pixels as they are at each frame.
@@ -185,7 +188,7 @@ private:
     void importAssets(const swf::Unknown& tag);
 
     struct PendingLoad {
-        enum class Kind { Movie, Variables };
+        enum class Kind { Movie, Variables, Data };
         Kind kind = Kind::Movie;
         Clip* target = nullptr;
         // loadMovieNum's level, which may not exist yet; -1 when a clip is the target.

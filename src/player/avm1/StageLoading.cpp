@@ -141,6 +141,11 @@ void Stage::loadVariables(Clip* target, const std::string& url)
     m_pendingLoads.push_back(PendingLoad{PendingLoad::Kind::Variables, target, -1, url, nullptr});
 }
 
+void Stage::loadData(Object* receiver, const std::string& url)
+{
+    m_pendingLoads.push_back(PendingLoad{PendingLoad::Kind::Data, nullptr, -1, url, receiver});
+}
+
 void Stage::unloadMovie(Clip* target)
 {
     if (target && !target->removed) {
@@ -204,6 +209,21 @@ Clip* Stage::finishLoad(const PendingLoad& load)
         return nullptr;
     }
     const auto bytes = readLocalFile(load.url);
+    if (load.kind == PendingLoad::Kind::Data) {
+        Object* receiver = load.loader;
+        Value text;
+        if (bytes) {
+            const double size = double(bytes->size());
+            receiver->set(*m_machine, "_bytesLoaded", Value(size));
+            receiver->set(*m_machine, "_bytesTotal", Value(size));
+            text = Value(std::string(bytes->begin(), bytes->end()));
+        }
+        queueTask([this, receiver, text] {
+            Arguments arguments{text};
+            m_machine->callMethod(Value(receiver), "onData", arguments);
+        });
+        return nullptr;
+    }
     if (load.kind == PendingLoad::Kind::Variables) {
         if (bytes) {
             setVariables(target, *bytes);
