@@ -3,6 +3,7 @@
 
 #include "ActionFixtures.h"
 #include "RecordingScriptHost.h"
+#include "ScriptTraces.h"
 #include "StageRendering.h"
 #include "SwfFixtures.h"
 #include "player/Player.h"
@@ -14,40 +15,6 @@ using namespace quorvane::fixtures;
 using A = swf::ActionCode;
 
 namespace {
-
-// The script runs in the first frame, after the given definitions and placements.
-Lines traceOf(const ActionScript& script, int version = 8, std::vector<swf::Tag> tags = {})
-{
-    swf::Header head = header(100, 100, 12, 1);
-    head.version = std::uint8_t(version);
-    tags.push_back(doAction(script));
-    tags.push_back(swf::Tag{swf::ShowFrame{}});
-    RecordingScriptHost host;
-    player::Player player;
-    player.setScriptHost(&host);
-    const auto error = player.loadBytes(bytes(movie(head, std::move(tags))));
-    if (error) {
-        return {"load failed: " + *error};
-    }
-    return host.traces;
-}
-
-// Pushes the value of a dotted path: a variable, then its members.
-ActionScript& pushPath(ActionScript& script, const std::string& path)
-{
-    std::size_t start = 0;
-    for (bool first = true; start <= path.size(); first = false) {
-        const std::size_t dot = std::min(path.find('.', start), path.size());
-        script.push(path.substr(start, dot - start)).op(first ? A::GetVariable : A::GetMember);
-        start = dot + 1;
-    }
-    return script;
-}
-
-void tracePath(ActionScript& script, const std::string& path)
-{
-    pushPath(script, path).op(A::Trace);
-}
 
 // object.member = value, object given by its path.
 template <class T>

@@ -3,6 +3,7 @@
 
 #include "ActionFixtures.h"
 #include "RecordingScriptHost.h"
+#include "ScriptTraces.h"
 #include "SwfFixtures.h"
 #include "player/Player.h"
 
@@ -13,37 +14,6 @@ using namespace quorvane::fixtures;
 using A = swf::ActionCode;
 
 namespace {
-
-Lines traceOf(const ActionScript& script, int version = 8)
-{
-    swf::Header head = header(100, 100, 12, 1);
-    head.version = std::uint8_t(version);
-    std::vector<swf::Tag> tags{doAction(script), swf::Tag{swf::ShowFrame{}}};
-    RecordingScriptHost host;
-    player::Player player;
-    player.setScriptHost(&host);
-    const auto error = player.loadBytes(bytes(movie(head, std::move(tags))));
-    if (error) {
-        return {"load failed: " + *error};
-    }
-    return host.traces;
-}
-
-ActionScript& pushPath(ActionScript& script, const std::string& path)
-{
-    std::size_t start = 0;
-    for (bool first = true; start <= path.size(); first = false) {
-        const std::size_t dot = std::min(path.find('.', start), path.size());
-        script.push(path.substr(start, dot - start)).op(first ? A::GetVariable : A::GetMember);
-        start = dot + 1;
-    }
-    return script;
-}
-
-void tracePath(ActionScript& script, const std::string& path)
-{
-    pushPath(script, path).op(A::Trace);
-}
 
 // variable = new XML(text)
 void newXml(ActionScript& script, const std::string& variable, const std::string& text)
