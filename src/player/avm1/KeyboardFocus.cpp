@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
-#include <tuple>
 
 namespace quorvane::player::avm1 {
 
@@ -30,7 +29,7 @@ std::optional<std::int32_t> tabIndexOf(Machine& machine, Clip* clip)
 // Where the object stands for the automatic order: rows top to bottom,
 // left to right within a row, by the top left corner of its bounds in
 // whole twips. Objects with the same corner are one stop of the ring.
-using Position = std::pair<long, long>;
+using Position = KeyboardFocus::Position;
 
 Position positionOf(Stage& stage, Clip* clip)
 {
@@ -105,35 +104,29 @@ void KeyboardFocus::tab(bool backwards)
     // After the key's own handlers and listeners: the highlight moves,
     // then the focus with its handlers.
     m_stage.queueTask([this, backwards] {
-        const std::vector<Clip*> order = tabOrder();
-        if (order.empty()) {
+        const std::vector<Stop> stops = tabStops();
+        if (stops.empty()) {
             return;
         }
-        Machine& machine = m_stage.machine();
-        const bool custom = tabIndexOf(machine, order.front()).has_value();
-        // The ring's stops compare by tab index (in a custom order) and position.
-        const auto stopOf = [&](Clip* clip) {
-            return std::tuple(custom ? tabIndexOf(machine, clip).value_or(0) : 0,
-                              positionOf(m_stage, clip));
-        };
+        const bool custom = stops.front().index.has_value();
         Clip* next = nullptr;
-        const bool placed =
-            m_focus && !m_focus->removed && (!custom || tabIndexOf(machine, m_focus).has_value());
-        if (placed) {
-            const auto current = stopOf(m_focus);
+        const std::optional<std::int32_t> index =
+            m_focus ? tabIndexOf(m_stage.machine(), m_focus) : std::nullopt;
+        if (m_focus && !m_focus->removed && (!custom || index)) {
+            const Stop current{custom ? index : std::nullopt, positionOf(m_stage, m_focus),
+                               m_focus};
             if (backwards) {
-                const auto before = std::find_if(order.rbegin(), order.rend(), [&](Clip* clip) {
-                    return stopOf(clip) < current;
-                });
-                next = before != order.rend() ? *before : nullptr;
+                const auto before = std::find_if(stops.rbegin(), stops.rend(),
+                                                 [&](const Stop& stop) { return stop < current; });
+                next = before != stops.rend() ? before->clip : nullptr;
             } else {
-                const auto after = std::find_if(order.begin(), order.end(),
-                                                [&](Clip* clip) { return current < stopOf(clip); });
-                next = after != order.end() ? *after : nullptr;
+                const auto after = std::find_if(stops.begin(), stops.end(),
+                                                [&](const Stop& stop) { return current < stop; });
+                next = after != stops.end() ? after->clip : nullptr;
             }
         }
         if (!next) {
-            next = backwards ? order.back() : order.front();
+            next = backwards ? stops.back().clip : stops.front().clip;
         }
         if (next == m_focus) {
             return;
@@ -157,38 +150,28 @@ void KeyboardFocus::letGo(Clip* clip)
     }
 }
 
-std::vector<Clip*> KeyboardFocus::tabOrder()
+std::vector<KeyboardFocus::Stop> KeyboardFocus::tabStops()
 {
     std::vector<Clip*> found;
     for (const auto& [number, level] : m_stage.levels()) {
         collectTabbable(level, found);
     }
     Machine& machine = m_stage.machine();
+    std::vector<Stop> stops;
+    for (Clip* clip : found) {
+        stops.push_back(Stop{tabIndexOf(machine, clip), positionOf(m_stage, clip), clip});
+    }
     // Once any object has a tab index, only those with one are visited, by
     // their index; the rest go by position.
-    const bool custom = std::any_of(found.begin(), found.end(), [&](Clip* clip) {
-        return tabIndexOf(machine, clip).has_value();
-    });
-    if (custom) {
-        std::erase_if(found, [&](Clip* clip) { return !tabIndexOf(machine, clip).has_value(); });
-    }
-    std::vector<std::tuple<std::int32_t, Position, Clip*>> stops;
-    for (std::size_t i = 0; i < found.size(); ++i) {
-        stops.emplace_back(custom ? *tabIndexOf(machine, found[i]) : 0,
-                           positionOf(m_stage, found[i]), found[i]);
+    if (std::any_of(stops.begin(), stops.end(), [](const Stop& stop) { return stop.index; })) {
+        std::erase_if(stops, [](const Stop& stop) { return !stop.index; });
     }
     // Among objects at one stop the first met in depth order stands for them all.
-    std::stable_sort(stops.begin(), stops.end(), [](const auto& a, const auto& b) {
-        return std::tie(std::get<0>(a), std::get<1>(a)) < std::tie(std::get<0>(b), std::get<1>(b));
-    });
-    std::vector<Clip*> order;
-    for (std::size_t i = 0; i < stops.size(); ++i) {
-        if (i == 0 || std::get<0>(stops[i]) != std::get<0>(stops[i - 1]) ||
-            std::get<1>(stops[i]) != std::get<1>(stops[i - 1])) {
-            order.push_back(std::get<2>(stops[i]));
-        }
-    }
-    return order;
+    std::stable_sort(stops.begin(), stops.end());
+    stops.erase(std::unique(stops.begin(), stops.end(),
+                            [](const Stop& a, const Stop& b) { return !(a < b) && !(b < a); }),
+                stops.end());
+    return stops;
 }
 
 void KeyboardFocus::collectTabbable(Clip* clip, std::vector<Clip*>& found)

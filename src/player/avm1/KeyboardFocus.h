@@ -1,5 +1,9 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace quorvane::player::avm1 {
@@ -30,10 +34,23 @@ public:
     void letGo(Clip* clip);
     // The button or clip showing the focus highlight; null for none.
     Clip* highlighted() const { return m_highlighted; }
-    // What the objects allow today, in the order Tab visits them.
-    std::vector<Clip*> tabOrder();
+    // Rows, then columns, in whole twips.
+    using Position = std::pair<long, long>;
 
 private:
+    // A place on the ring: the tab index (in a custom order) and position.
+    struct Stop {
+        std::optional<std::int32_t> index;
+        Position position;
+        Clip* clip = nullptr;
+
+        bool operator<(const Stop& other) const
+        {
+            return std::tie(index, position) < std::tie(other.index, other.position);
+        }
+    };
+    // What the objects allow today, in the order Tab visits them.
+    std::vector<Stop> tabStops();
     void changeFocus(Clip* clip);
     void highlight(Clip* clip);
     void collectTabbable(Clip* clip, std::vector<Clip*>& found);
